@@ -1,0 +1,21 @@
+include(CMakePackageConfigHelpers)
+
+install(TARGETS pplcam pplcam_static EXPORT pplcamTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES include/pplcam/pplcam.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pplcam)
+install(EXPORT pplcamTargets NAMESPACE pplcam:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/pplcam)
+
+configure_package_config_file(cmake/pplcamConfig.cmake.in
+  ${CMAKE_CURRENT_BINARY_DIR}/pplcamConfig.cmake
+  INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/pplcam)
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/pplcamConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pplcamConfig.cmake
+  ${CMAKE_CURRENT_BINARY_DIR}/pplcamConfigVersion.cmake
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/pplcam)
+
+configure_file(cmake/pplcam.pc.in ${CMAKE_CURRENT_BINARY_DIR}/pplcam.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pplcam.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

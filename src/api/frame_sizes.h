@@ -1,0 +1,18 @@
+// The size step shared by the progressive and interlaced operations.
+#pragma once
+
+#include <cstdint>
+
+#include "core/context.h"
+#include "pplcam/pplcam.h"
+
+namespace pplcam {
+
+// Brings the geometry up to the caller's sizes; false when they are refused.
+inline bool update_frame_sizes(ppl_context* c, int32_t iw, int32_t ih, int32_t ow, int32_t oh) {
+  if (iw == c->in_width && ih == c->in_height && ow == c->out_width && oh == c->out_height)
+    return true;
+  return ppl_new_frame_sizes(c, iw, ih, ow, oh) != 0;
+}
+
+}  // namespace pplcam

@@ -1,0 +1,51 @@
+// The five Bayer processing operations: frame size, per-frame statistics
+// clearing, choice of path, the Bayer frame driver, statistics
+// post-processing.
+#include "api/dispatch.h"
+#include "controls/frame_statistics.h"
+#include "pplcam/pplcam.h"
+
+namespace pplcam {
+namespace {
+
+enum class BayerOutput { kI420, kYuyv, kUyvy, kRgb24, kRgb32 };
+
+uint8_t process_bayer(BayerOutput out, ppl_context* ctx, uint8_t* src, uint8_t* dst, int32_t width,
+                      int32_t height) {
+  if (width != ctx->in_width || height != ctx->in_height) {
+    if (!ppl_new_frame_size(ctx, width, height)) return 0;
+  }
+  clear_frame_statistics(ctx);
+  const void* buffers[] = {src, dst};
+  const bool sse2 = use_sse2_path(ctx, buffers, 2);
+  (void)sse2;
+  (void)out;
+  // The Bayer frame drivers are not part of this build yet: nothing is
+  // written and the frame is reported as not converted.
+  return 0;
+}
+
+}  // namespace
+}  // namespace pplcam
+
+using namespace pplcam;
+
+extern "C" {
+
+uint8_t PPLCALL ppl_process_blrtoi420(ppl_context* c, uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
+  return process_bayer(BayerOutput::kI420, c, s, d, w, h);
+}
+uint8_t PPLCALL ppl_process_blrtoyuyv(ppl_context* c, uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
+  return process_bayer(BayerOutput::kYuyv, c, s, d, w, h);
+}
+uint8_t PPLCALL ppl_process_blrtouyvy(ppl_context* c, uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
+  return process_bayer(BayerOutput::kUyvy, c, s, d, w, h);
+}
+uint8_t PPLCALL ppl_process_blrtorgb24(ppl_context* c, uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
+  return process_bayer(BayerOutput::kRgb24, c, s, d, w, h);
+}
+uint8_t PPLCALL ppl_process_blrtorgb32(ppl_context* c, uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
+  return process_bayer(BayerOutput::kRgb32, c, s, d, w, h);
+}
+
+}  // extern "C"

@@ -1,0 +1,203 @@
+#include "core/geometry.h"
+
+#include <climits>
+
+#include "core/path_build.h"
+#include "pplcam/pplcam.h"
+
+namespace pplcam {
+namespace {
+
+// Signed 32-bit division that yields 0 instead of trapping when a frame is
+// too small for the divisor to be positive. The accepted sizes never get
+// here; a caller of ppl_new_frame_size with a tiny frame gets zero scales
+// rather than a crash.
+int32_t safe_div(int32_t num, int32_t den) { return den > 0 ? num / den : 0; }
+
+uint32_t stats_scale(int32_t w, int32_t h, int32_t border_cols) {
+  const int32_t cells = safe_div((w - 2 * border_cols) * (h - 4), 4);
+  return static_cast<uint32_t>(safe_div(static_cast<int32_t>(static_cast<uint32_t>(w * h) << 8),
+                                        cells));
+}
+
+// One plane: bytes per pixel, picture size in pixels, whether rows run
+// bottom-up, and how many picture pixels one input column group produces.
+PlaneSteps plane_steps(int32_t bpp, int32_t width, int32_t height, bool bottom_up, bool h_mirror,
+                       bool v_mirror, int32_t pixels_per_group) {
+  PlaneSteps s;
+  const int32_t row_bytes = width * bpp;
+  const bool last_row_first = bottom_up != v_mirror;
+  s.row_stride = last_row_first ? -row_bytes : row_bytes;
+  s.pixel_step = h_mirror ? -bpp : bpp;
+  s.origin = (last_row_first && height > 0 ? (height - 1) * row_bytes : 0) +
+             (h_mirror && width > 0 ? (width - 1) * bpp : 0);
+  s.group_step = pixels_per_group * s.pixel_step;
+  s.block_offset = h_mirror ? -(pixels_per_group - 1) * bpp : 0;
+  return s;
+}
+
+}  // namespace
+
+void recompute_output_size(ppl_context* c) {
+  const int32_t d = c->decimation;
+  c->out_width = d >= 0 ? c->in_width >> d : c->in_width << 1;
+  const int32_t scaled_h = d >= 0 ? c->in_height >> d : c->in_height << 1;
+  c->out_height = scaled_h + c->top_black_lines + c->bottom_black_lines;
+  const uint32_t pixels = static_cast<uint32_t>(c->out_width) * static_cast<uint32_t>(c->out_height);
+  c->out_counts[0] = static_cast<uint32_t>(c->out_width / 2);
+  c->out_counts[1] = pixels;
+  c->out_counts[2] = pixels / 4;
+}
+
+template <int Bytes>
+bool build_step_table(ppl_context* c) {
+  PathGeometry& g = path_geometry<Bytes>(c);
+  const bool h = c->h_mirror != 0, v = c->v_mirror != 0;
+  const int32_t d = c->decimation;
+  // Positive modes thin every group to half its width (mode 2 shares the
+  // 2:1 output stages); mode -1 doubles it.
+  const int32_t per_group = d == 0 ? Bytes : d > 0 ? Bytes / 2 : Bytes * 2;
+  const int32_t w = c->out_width, hgt = c->out_height;
+  StepTable& t = g.steps;
+  t.i420_y = plane_steps(1, w, hgt, false, h, v, per_group);
+  t.i420_c = plane_steps(1, w / 2, hgt / 2, false, h, v, per_group / 2);
+  t.yuv422 = plane_steps(2, w, hgt, false, h, v, per_group);
+  t.rgb24 = plane_steps(3, w, hgt, true, h, v, per_group);
+  t.rgb32 = plane_steps(4, w, hgt, true, h, v, per_group);
+  return true;
+}
+
+template <int Bytes>
+bool build_size_tables(ppl_context* c) {
+  PathGeometry& g = path_geometry<Bytes>(c);
+  const int32_t w = c->in_width, h = c->in_height;
+  g.groups_per_row = w / Bytes;
+  g.row_pairs = h / 2;
+
+  // The MMX walk leaves 16/8/0 columns per side out of its sampling at
+  // qualities 0/1/2, the SSE2 walk twice that; both leave 2 rows at top and
+  // bottom. Each scale is 1024 x (all cells) / (sampled cells).
+  const int32_t side = Bytes == 8 ? 16 : 32;
+  g.stats_scale[0] = stats_scale(w, h, side);
+  g.stats_scale[1] = stats_scale(w, h, side / 2);
+  g.stats_scale[2] = stats_scale(w, h, 0);
+  g.stats_scale[3] = 1024;
+
+  g.window_groups = (w / Bytes) >> 3;
+  g.grid_groups = 8 * g.window_groups;
+  g.window_pairs = (h / 2) / 6;
+  g.grid_pairs = 6 * g.window_pairs;
+  g.grid_col0 = 0;
+  g.grid_row0 = 0;
+
+  // One R and one B sample per cell, two G; the SSE2 block holds twice the
+  // cells of an MMX block, so the same formula counts the same samples.
+  const int32_t cells = (Bytes / 2) * g.window_pairs * g.window_groups;
+  c->window_norm[0] = static_cast<uint32_t>(safe_div(1 << 20, cells));
+  c->window_norm[1] = static_cast<uint32_t>(safe_div(1 << 20, 2 * cells));
+  c->window_norm[2] = c->window_norm[0];
+
+  return build_step_table<Bytes>(c);
+}
+
+template bool build_size_tables<8>(ppl_context*);
+template bool build_size_tables<16>(ppl_context*);
+template bool build_step_table<8>(ppl_context*);
+template bool build_step_table<16>(ppl_context*);
+
+uint8_t rebuild_step_tables(ppl_context* c) {
+  return build_for_paths(1, [c](auto tag) { return build_step_table<decltype(tag)::kBytes>(c); });
+}
+
+bool lookup_size_pair(int32_t iw, int32_t ih, int32_t ow, int32_t oh, int32_t* mode, int32_t* top,
+                      int32_t* bottom) {
+  // Keep every byte count of the largest output (RGB24) within 32 bits.
+  if (ow <= 0 || oh <= 0 || static_cast<int64_t>(ow) * oh * 3 > INT32_MAX) return false;
+  int32_t m = 0;
+  bool split = false;
+  const bool h480_576 = ih == 480 || ih == 576;
+  if (iw == 320 && ih == 240 && ow == 320 && oh == 240) {
+    m = 0;
+  } else if (iw == 320 && ih == 240 && ow == 160 && oh == 120) {
+    m = 1;
+  } else if (iw == 480 && h480_576 && ow == 480 && (oh == 480 || oh == 576) && oh >= ih) {
+    m = 0, split = true;
+  } else if (iw == 640 && ih == 480 && ow == 640 && oh == 480) {
+    m = 0;
+  } else if (iw == 640 && ih == 480 && ow == 320 && oh == 240) {
+    m = 1;
+  } else if (iw == 640 && ih == 480 && ow == 160 && oh == 120) {
+    m = 2;
+  } else if (iw == 640 && ih == 480 && ow == 1280 && oh == 960) {
+    m = -1;
+  } else if (iw == 704 && h480_576 && ow == 704 && oh >= ih) {
+    m = 0, split = true;
+  } else if (iw == 704 && h480_576 && ow == 352 && oh >= ih / 2) {
+    m = 1, split = true;
+  } else if (iw == 704 && h480_576 && ow == 176 && oh >= ih / 4) {
+    m = 2, split = true;
+  } else if (iw == 720 && h480_576 && ow == 720 && oh >= ih) {
+    m = 0, split = true;
+  } else if (iw == 1280 && ih == 1024 && ow == 1280 && oh == 1024) {
+    m = 0;
+  } else {
+    // 640 x 480 to 352 x 240 or 352 x 288 lands here too: the library has
+    // no 640-to-352 scaler, so those pairs are refused rather than
+    // producing a 640-wide picture in a 352-wide buffer.
+    return false;
+  }
+  const int32_t scaled = m >= 0 ? ih >> m : ih << 1;
+  const int32_t surplus = split ? oh - scaled : 0;
+  *mode = m;
+  *top = surplus / 2;
+  *bottom = surplus - surplus / 2;
+  return true;
+}
+
+}  // namespace pplcam
+
+using namespace pplcam;
+
+extern "C" {
+
+uint8_t PPLCALL ppl_new_frame_size(ppl_context* c, int32_t width, int32_t height) {
+  if (static_cast<uint32_t>(width) > 1280 || static_cast<uint32_t>(height) > 1024 ||
+      4u * static_cast<uint32_t>(width) + 48 > kGreenRingBytes ||
+      3u * static_cast<uint32_t>(width) + 48 > kRingBytes)
+    return 0;
+  const uint32_t pixels = static_cast<uint32_t>(width * height);
+  c->in_pixels[0] = pixels;
+  c->in_pixels[1] = static_cast<uint32_t>(width * height / 2);
+  c->in_pixels[2] = static_cast<uint32_t>(width * height / 4);
+  c->in_pixels[3] = static_cast<uint32_t>(width * height / 8);
+  c->in_width = width;
+  c->in_height = height;
+  recompute_output_size(c);
+  return build_for_paths(1, [c](auto tag) { return build_size_tables<decltype(tag)::kBytes>(c); });
+}
+
+uint8_t PPLCALL ppl_set_decimation(ppl_context* c, int32_t mode, int32_t top, int32_t bottom) {
+  if (mode == c->decimation && top == c->top_black_lines && bottom == c->bottom_black_lines)
+    return 1;
+  if (mode < -1 || mode > 2) return 0;
+  c->top_black_lines = top;
+  c->decimation = mode;
+  c->bottom_black_lines = bottom;
+  recompute_output_size(c);
+  return rebuild_step_tables(c);
+}
+
+uint8_t PPLCALL ppl_new_frame_sizes(ppl_context* c, int32_t in_width, int32_t in_height,
+                                    int32_t out_width, int32_t out_height) {
+  int32_t mode, top, bottom;
+  if (!lookup_size_pair(in_width, in_height, out_width, out_height, &mode, &top, &bottom)) return 0;
+  if (!ppl_new_frame_size(c, in_width, in_height)) return 0;
+  return ppl_set_decimation(c, mode, top, bottom) ? 1 : 0;
+}
+
+uint8_t PPLCALL ppl_reset_decimation(ppl_context* c) { return ppl_set_decimation(c, 0, 0, 0); }
+int32_t PPLCALL ppl_decimation(ppl_context* c) { return c->decimation; }
+int32_t PPLCALL ppl_decimation_top_black_lines(ppl_context* c) { return c->top_black_lines; }
+int32_t PPLCALL ppl_decimation_bottom_black_lines(ppl_context* c) { return c->bottom_black_lines; }
+
+}  // extern "C"

@@ -1,0 +1,32 @@
+// Frame geometry: input and output sizes, decimation, black lines and each
+// path's size-derived values (column groups, sub-window grid, statistics
+// scales, output stepping table).
+#pragma once
+
+#include <cstdint>
+
+#include "core/context.h"
+
+namespace pplcam {
+
+// Recomputes out_width, out_height and the output counts from the input
+// size, the decimation mode and the black lines (no SIMD state involved).
+void recompute_output_size(ppl_context* c);
+
+// Per-path builders; `Bytes` is the column-group width (8 or 16). Each
+// returns 1. They run inside a floating-point bracket.
+template <int Bytes>
+bool build_size_tables(ppl_context* c);   // grid, normalisers, scales, steps
+template <int Bytes>
+bool build_step_table(ppl_context* c);
+
+// Rebuilds the output stepping tables of every supported path inside one
+// bracket; 1 when the bracket cannot be opened.
+uint8_t rebuild_step_tables(ppl_context* c);
+
+// The accepted-size table of the progressive and interlaced converters.
+// Fills the decimation mode and the black-line split of an accepted pair.
+bool lookup_size_pair(int32_t in_w, int32_t in_h, int32_t out_w, int32_t out_h,
+                      int32_t* mode, int32_t* top, int32_t* bottom);
+
+}  // namespace pplcam

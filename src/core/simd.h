@@ -1,0 +1,166 @@
+// The two register widths of the kernels behind one set of names.
+//
+// A kernel is written once as a template over `S`, one of Simd<8> (the MMX
+// path: 8-byte registers, MMX with its integer extensions) and Simd<16> (the
+// SSE2 path: 16-byte registers), and instantiated for both. Every operation
+// has the exact semantics of the instruction it names, lane for lane, so the
+// two instantiations compute the same bytes on the same lanes. S::kBytes is
+// the register width and, in the Bayer walk, the column-group width.
+//
+// On x86-64 GCC lowers the MMX intrinsics to SSE2 instructions on the low
+// half of an XMM register; in a 32-bit build they are real MMX instructions,
+// and every MMX kernel must end with S::end() (EMMS) before returning.
+#pragma once
+
+#include <emmintrin.h>
+#include <mmintrin.h>
+#include <xmmintrin.h>
+
+#include <cstdint>
+#include <cstring>
+
+#define PPL_VEC_INLINE static inline __attribute__((always_inline))
+
+namespace pplcam {
+
+template <int Bytes>
+struct Simd;
+
+// ---------------------------------------------------------------- MMX path
+template <>
+struct Simd<8> {
+  using V = __m64;
+  static constexpr int kBytes = 8;
+  static constexpr int kLanes16 = 4;
+
+  PPL_VEC_INLINE V load(const void* p) {
+    V v;
+    std::memcpy(&v, p, 8);
+    return v;
+  }
+  PPL_VEC_INLINE void store(void* p, V v) { std::memcpy(p, &v, 8); }
+  PPL_VEC_INLINE V zero() { return _mm_setzero_si64(); }
+  PPL_VEC_INLINE V set1_16(int16_t x) { return _mm_set1_pi16(x); }
+  PPL_VEC_INLINE V set1_8(int8_t x) { return _mm_set1_pi8(x); }
+  PPL_VEC_INLINE void end() { _mm_empty(); }
+
+  // wrapping, saturating-signed and saturating-unsigned arithmetic
+  PPL_VEC_INLINE V add8(V a, V b) { return _mm_add_pi8(a, b); }
+  PPL_VEC_INLINE V sub8(V a, V b) { return _mm_sub_pi8(a, b); }
+  PPL_VEC_INLINE V add16(V a, V b) { return _mm_add_pi16(a, b); }
+  PPL_VEC_INLINE V sub16(V a, V b) { return _mm_sub_pi16(a, b); }
+  PPL_VEC_INLINE V adds16(V a, V b) { return _mm_adds_pi16(a, b); }
+  PPL_VEC_INLINE V subs16(V a, V b) { return _mm_subs_pi16(a, b); }
+  PPL_VEC_INLINE V addus8(V a, V b) { return _mm_adds_pu8(a, b); }
+  PPL_VEC_INLINE V subus8(V a, V b) { return _mm_subs_pu8(a, b); }
+  PPL_VEC_INLINE V mullo16(V a, V b) { return _mm_mullo_pi16(a, b); }
+  PPL_VEC_INLINE V mulhi16(V a, V b) { return _mm_mulhi_pi16(a, b); }
+  PPL_VEC_INLINE V madd16(V a, V b) { return _mm_madd_pi16(a, b); }
+  PPL_VEC_INLINE V avgu8(V a, V b) { return _mm_avg_pu8(a, b); }
+  PPL_VEC_INLINE V avgu16(V a, V b) { return _mm_avg_pu16(a, b); }
+  PPL_VEC_INLINE V max16(V a, V b) { return _mm_max_pi16(a, b); }
+  PPL_VEC_INLINE V min16(V a, V b) { return _mm_min_pi16(a, b); }
+  PPL_VEC_INLINE V maxu8(V a, V b) { return _mm_max_pu8(a, b); }
+  PPL_VEC_INLINE V minu8(V a, V b) { return _mm_min_pu8(a, b); }
+
+  // comparisons give all-ones lanes where true
+  PPL_VEC_INLINE V cmpeq8(V a, V b) { return _mm_cmpeq_pi8(a, b); }
+  PPL_VEC_INLINE V cmpeq16(V a, V b) { return _mm_cmpeq_pi16(a, b); }
+  PPL_VEC_INLINE V cmpgt16(V a, V b) { return _mm_cmpgt_pi16(a, b); }
+
+  PPL_VEC_INLINE V and_(V a, V b) { return _mm_and_si64(a, b); }
+  PPL_VEC_INLINE V andnot(V a, V b) { return _mm_andnot_si64(a, b); }   // ~a & b
+  PPL_VEC_INLINE V or_(V a, V b) { return _mm_or_si64(a, b); }
+  PPL_VEC_INLINE V xor_(V a, V b) { return _mm_xor_si64(a, b); }
+
+  template <int N> PPL_VEC_INLINE V sra16(V a) { return _mm_srai_pi16(a, N); }
+  template <int N> PPL_VEC_INLINE V srl16(V a) { return _mm_srli_pi16(a, N); }
+  template <int N> PPL_VEC_INLINE V sll16(V a) { return _mm_slli_pi16(a, N); }
+  template <int N> PPL_VEC_INLINE V srl32(V a) { return _mm_srli_pi32(a, N); }
+  template <int N> PPL_VEC_INLINE V sll32(V a) { return _mm_slli_pi32(a, N); }
+  // whole-register shifts by N bytes (towards lane 0 / away from lane 0)
+  template <int N> PPL_VEC_INLINE V srl_bytes(V a) { return _mm_srli_si64(a, 8 * N); }
+  template <int N> PPL_VEC_INLINE V sll_bytes(V a) { return _mm_slli_si64(a, 8 * N); }
+
+  PPL_VEC_INLINE V packs16(V a, V b) { return _mm_packs_pi16(a, b); }    // -> i8
+  PPL_VEC_INLINE V packus16(V a, V b) { return _mm_packs_pu16(a, b); }   // -> u8
+  PPL_VEC_INLINE V packs32(V a, V b) { return _mm_packs_pi32(a, b); }
+  PPL_VEC_INLINE V unpacklo8(V a, V b) { return _mm_unpacklo_pi8(a, b); }
+  PPL_VEC_INLINE V unpackhi8(V a, V b) { return _mm_unpackhi_pi8(a, b); }
+  PPL_VEC_INLINE V unpacklo16(V a, V b) { return _mm_unpacklo_pi16(a, b); }
+  PPL_VEC_INLINE V unpackhi16(V a, V b) { return _mm_unpackhi_pi16(a, b); }
+  PPL_VEC_INLINE V unpacklo32(V a, V b) { return _mm_unpacklo_pi32(a, b); }
+  PPL_VEC_INLINE V unpackhi32(V a, V b) { return _mm_unpackhi_pi32(a, b); }
+};
+
+// --------------------------------------------------------------- SSE2 path
+template <>
+struct Simd<16> {
+  using V = __m128i;
+  static constexpr int kBytes = 16;
+  static constexpr int kLanes16 = 8;
+
+  PPL_VEC_INLINE V load(const void* p) { return _mm_loadu_si128(static_cast<const V*>(p)); }
+  PPL_VEC_INLINE void store(void* p, V v) { _mm_storeu_si128(static_cast<V*>(p), v); }
+  PPL_VEC_INLINE V zero() { return _mm_setzero_si128(); }
+  PPL_VEC_INLINE V set1_16(int16_t x) { return _mm_set1_epi16(x); }
+  PPL_VEC_INLINE V set1_8(int8_t x) { return _mm_set1_epi8(x); }
+  PPL_VEC_INLINE void end() {}
+
+  PPL_VEC_INLINE V add8(V a, V b) { return _mm_add_epi8(a, b); }
+  PPL_VEC_INLINE V sub8(V a, V b) { return _mm_sub_epi8(a, b); }
+  PPL_VEC_INLINE V add16(V a, V b) { return _mm_add_epi16(a, b); }
+  PPL_VEC_INLINE V sub16(V a, V b) { return _mm_sub_epi16(a, b); }
+  PPL_VEC_INLINE V adds16(V a, V b) { return _mm_adds_epi16(a, b); }
+  PPL_VEC_INLINE V subs16(V a, V b) { return _mm_subs_epi16(a, b); }
+  PPL_VEC_INLINE V addus8(V a, V b) { return _mm_adds_epu8(a, b); }
+  PPL_VEC_INLINE V subus8(V a, V b) { return _mm_subs_epu8(a, b); }
+  PPL_VEC_INLINE V mullo16(V a, V b) { return _mm_mullo_epi16(a, b); }
+  PPL_VEC_INLINE V mulhi16(V a, V b) { return _mm_mulhi_epi16(a, b); }
+  PPL_VEC_INLINE V madd16(V a, V b) { return _mm_madd_epi16(a, b); }
+  PPL_VEC_INLINE V avgu8(V a, V b) { return _mm_avg_epu8(a, b); }
+  PPL_VEC_INLINE V avgu16(V a, V b) { return _mm_avg_epu16(a, b); }
+  PPL_VEC_INLINE V max16(V a, V b) { return _mm_max_epi16(a, b); }
+  PPL_VEC_INLINE V min16(V a, V b) { return _mm_min_epi16(a, b); }
+  PPL_VEC_INLINE V maxu8(V a, V b) { return _mm_max_epu8(a, b); }
+  PPL_VEC_INLINE V minu8(V a, V b) { return _mm_min_epu8(a, b); }
+
+  PPL_VEC_INLINE V cmpeq8(V a, V b) { return _mm_cmpeq_epi8(a, b); }
+  PPL_VEC_INLINE V cmpeq16(V a, V b) { return _mm_cmpeq_epi16(a, b); }
+  PPL_VEC_INLINE V cmpgt16(V a, V b) { return _mm_cmpgt_epi16(a, b); }
+
+  PPL_VEC_INLINE V and_(V a, V b) { return _mm_and_si128(a, b); }
+  PPL_VEC_INLINE V andnot(V a, V b) { return _mm_andnot_si128(a, b); }
+  PPL_VEC_INLINE V or_(V a, V b) { return _mm_or_si128(a, b); }
+  PPL_VEC_INLINE V xor_(V a, V b) { return _mm_xor_si128(a, b); }
+
+  template <int N> PPL_VEC_INLINE V sra16(V a) { return _mm_srai_epi16(a, N); }
+  template <int N> PPL_VEC_INLINE V srl16(V a) { return _mm_srli_epi16(a, N); }
+  template <int N> PPL_VEC_INLINE V sll16(V a) { return _mm_slli_epi16(a, N); }
+  template <int N> PPL_VEC_INLINE V srl32(V a) { return _mm_srli_epi32(a, N); }
+  template <int N> PPL_VEC_INLINE V sll32(V a) { return _mm_slli_epi32(a, N); }
+  template <int N> PPL_VEC_INLINE V srl_bytes(V a) { return _mm_srli_si128(a, N); }
+  template <int N> PPL_VEC_INLINE V sll_bytes(V a) { return _mm_slli_si128(a, N); }
+
+  PPL_VEC_INLINE V packs16(V a, V b) { return _mm_packs_epi16(a, b); }
+  PPL_VEC_INLINE V packus16(V a, V b) { return _mm_packus_epi16(a, b); }
+  PPL_VEC_INLINE V packs32(V a, V b) { return _mm_packs_epi32(a, b); }
+  PPL_VEC_INLINE V unpacklo8(V a, V b) { return _mm_unpacklo_epi8(a, b); }
+  PPL_VEC_INLINE V unpackhi8(V a, V b) { return _mm_unpackhi_epi8(a, b); }
+  PPL_VEC_INLINE V unpacklo16(V a, V b) { return _mm_unpacklo_epi16(a, b); }
+  PPL_VEC_INLINE V unpackhi16(V a, V b) { return _mm_unpackhi_epi16(a, b); }
+  PPL_VEC_INLINE V unpacklo32(V a, V b) { return _mm_unpacklo_epi32(a, b); }
+  PPL_VEC_INLINE V unpackhi32(V a, V b) { return _mm_unpackhi_epi32(a, b); }
+};
+
+using Mmx = Simd<8>;
+using Sse2 = Simd<16>;
+
+// Loads one packed constant of the matching width.
+template <class S, class Packed>
+PPL_VEC_INLINE typename S::V load_const(const Packed& p) {
+  static_assert(sizeof(Packed) == S::kBytes, "constant width must match the path");
+  return S::load(&p);
+}
+
+}  // namespace pplcam

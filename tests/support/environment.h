@@ -1,0 +1,50 @@
+// Test controls over the library's environment: the processor features it
+// sees, failures of the floating-point save, and contexts that are freed at
+// the end of a scope.
+#pragma once
+
+#include <cstdint>
+
+#include "core/cpu_features.h"
+#include "core/platform.h"
+#include "pplcam/pplcam.h"
+
+namespace pplcam::test {
+
+// While alive, the library sees the detected features with `clear` removed
+// (for example kCpuSse2 to reach the MMX path, kCpuMmxPath for a processor
+// without the integer extensions).
+class ScopedCpuFeatures {
+ public:
+  explicit ScopedCpuFeatures(uint32_t clear) : saved_(cpu_features_detected()) {
+    cpu_features = saved_ & ~clear;
+  }
+  ~ScopedCpuFeatures() { cpu_features = saved_; }
+
+ private:
+  uint32_t saved_;
+};
+
+// While alive, every floating-point save fails.
+class ScopedFpSaveFailure {
+ public:
+  ScopedFpSaveFailure() { platform_fail_next_fp_saves(1 << 30); }
+  ~ScopedFpSaveFailure() { platform_fail_next_fp_saves(0); }
+};
+
+// A context from ppl_init, freed when the scope ends.
+class ScopedContext {
+ public:
+  ScopedContext() : ctx_(ppl_init()) {}
+  ~ScopedContext() { ppl_free(ctx_); }
+  ScopedContext(const ScopedContext&) = delete;
+  ScopedContext& operator=(const ScopedContext&) = delete;
+  ppl_context* get() const { return ctx_; }
+  operator ppl_context*() const { return ctx_; }
+  ppl_context* operator->() const { return ctx_; }
+
+ private:
+  ppl_context* ctx_;
+};
+
+}  // namespace pplcam::test

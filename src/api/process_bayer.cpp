@@ -2,13 +2,12 @@
 // clearing, choice of path, the Bayer frame driver, statistics
 // post-processing.
 #include "api/dispatch.h"
+#include "bayer/driver.h"
 #include "controls/frame_statistics.h"
 #include "pplcam/pplcam.h"
 
 namespace pplcam {
 namespace {
-
-enum class BayerOutput { kI420, kYuyv, kUyvy, kRgb24, kRgb32 };
 
 uint8_t process_bayer(BayerOutput out, ppl_context* ctx, uint8_t* src, uint8_t* dst, int32_t width,
                       int32_t height) {
@@ -17,12 +16,8 @@ uint8_t process_bayer(BayerOutput out, ppl_context* ctx, uint8_t* src, uint8_t* 
   }
   clear_frame_statistics(ctx);
   const void* buffers[] = {src, dst};
-  const bool sse2 = use_sse2_path(ctx, buffers, 2);
-  (void)sse2;
-  (void)out;
-  // The Bayer frame drivers are not part of this build yet: nothing is
-  // written and the frame is reported as not converted.
-  return 0;
+  const uint8_t result = run_bayer_driver(out, use_sse2_path(ctx, buffers, 2), ctx, src, dst);
+  return result;
 }
 
 }  // namespace

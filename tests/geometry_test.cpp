@@ -1,0 +1,245 @@
+// Frame geometry: accepted sizes, decimation, black lines and the per-path
+// derived values the kernels read.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/geometry.h"
+#include "support/environment.h"
+
+namespace pplcam::test {
+namespace {
+
+struct Geometry {
+  int32_t in_w, in_h, out_w, out_h, mode, top, bottom;
+};
+
+Geometry geometry_of(ppl_context* c) {
+  return {c->in_width, c->in_height, c->out_width, c->out_height, ppl_decimation(c),
+          ppl_decimation_top_black_lines(c), ppl_decimation_bottom_black_lines(c)};
+}
+
+bool same(const Geometry& a, const Geometry& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TEST(FrameSize, AcceptsUpTo1280x1024AndRefusesTheRestUnchanged) {
+  ScopedContext c;
+  ASSERT_EQ(ppl_new_frame_size(c, 1280, 1024), 1);
+  EXPECT_EQ(c->in_pixels[0], 1280u * 1024);
+  EXPECT_EQ(c->in_pixels[3], 1280u * 1024 / 8);
+  ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
+  const Geometry before = geometry_of(c);
+  for (auto [w, h] : {std::pair{1281, 1024}, {1280, 1025}, {-1, 480}, {640, -2}, {4096, 480}}) {
+    EXPECT_EQ(ppl_new_frame_size(c, w, h), 0) << w << "x" << h;
+    EXPECT_TRUE(same(before, geometry_of(c)));
+  }
+}
+
+// The statistics scales are 1024 x (all cells) / (sampled cells), where the
+// sampled region leaves out 16/8/0 columns per side (MMX) or 32/16/0 (SSE2)
+// and two rows at top and bottom.
+TEST(FrameSize, DerivesGridScalesAndNormalisersPerPath) {
+  ScopedContext c;
+  for (auto [w, h] : {std::pair{640, 480}, {704, 576}, {1280, 1024}, {320, 240}}) {
+    ASSERT_EQ(ppl_new_frame_size(c, w, h), 1);
+    const double all_cells = w * h / 4.0;
+    for (int bytes : {8, 16}) {
+      const PathGeometry& g = bytes == 8 ? c->mmx_geometry : c->sse2_geometry;
+      EXPECT_EQ(g.groups_per_row, w / bytes);
+      EXPECT_EQ(g.row_pairs, h / 2);
+      const int side = bytes == 8 ? 16 : 32;
+      const int borders[3] = {side, side / 2, 0};
+      for (int k = 0; k < 3; ++k) {
+        const double sampled = (w - 2 * borders[k]) * (h - 4) / 4;
+        EXPECT_NEAR(g.stats_scale[k], 1024.0 * all_cells / sampled, 1.0) << w << " path " << bytes;
+      }
+      EXPECT_EQ(g.stats_scale[3], 1024u);
+      EXPECT_EQ(g.window_groups, (w / bytes) / 8);
+      EXPECT_EQ(g.grid_groups, 8 * g.window_groups);
+      EXPECT_EQ(g.window_pairs, (h / 2) / 6);
+      EXPECT_EQ(g.grid_pairs, 6 * g.window_pairs);
+    }
+    // Normalisers come from the SSE2 grid, the last builder to run.
+    const int cells = 8 * c->sse2_geometry.window_pairs * c->sse2_geometry.window_groups;
+    EXPECT_EQ(c->window_norm[0], (1u << 20) / cells);
+    EXPECT_EQ(c->window_norm[1], (1u << 20) / (2 * cells));
+    EXPECT_EQ(c->window_norm[2], c->window_norm[0]);
+  }
+}
+
+TEST(FrameSize, TinyFramesGiveZeroScalesInsteadOfTrapping) {
+  ScopedContext c;
+  ASSERT_EQ(ppl_new_frame_size(c, 0, 0), 1);
+  EXPECT_EQ(c->sse2_geometry.stats_scale[0], 0u);
+  ASSERT_EQ(ppl_new_frame_size(c, 48, 4), 1);
+  EXPECT_EQ(c->window_norm[0], 0u);
+}
+
+TEST(Decimation, ModesScaleTheOutputAndAddBlackLines) {
+  ScopedContext c;
+  ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
+  EXPECT_EQ(ppl_set_decimation(c, 3, 0, 0), 0);
+  EXPECT_EQ(ppl_set_decimation(c, -2, 0, 0), 0);
+  EXPECT_EQ(ppl_decimation(c), 0);
+  const struct { int mode, w, h; } cases[] = {{0, 640, 480}, {1, 320, 240}, {2, 160, 120}, {-1, 1280, 960}};
+  for (auto k : cases) {
+    ASSERT_EQ(ppl_set_decimation(c, k.mode, 5, 7), 1);
+    EXPECT_EQ(c->out_width, k.w);
+    EXPECT_EQ(c->out_height, k.h + 12);
+    EXPECT_EQ(c->out_counts[0], static_cast<uint32_t>(k.w / 2));
+    EXPECT_EQ(c->out_counts[1], static_cast<uint32_t>(k.w * (k.h + 12)));
+    EXPECT_EQ(c->out_counts[2], static_cast<uint32_t>(k.w * (k.h + 12) / 4));
+  }
+  ASSERT_EQ(ppl_reset_decimation(c), 1);
+  EXPECT_EQ(c->out_height, 480);
+}
+
+TEST(Decimation, UnchangedValuesRecomputeNothing) {
+  ScopedContext c;
+  ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
+  ASSERT_EQ(ppl_set_decimation(c, 1, 0, 0), 1);
+  c->mmx_geometry.steps.rgb24.group_step = 12345;   // a marker only a rebuild would erase
+  ASSERT_EQ(ppl_set_decimation(c, 1, 0, 0), 1);
+  EXPECT_EQ(c->mmx_geometry.steps.rgb24.group_step, 12345);
+  ASSERT_EQ(ppl_set_decimation(c, 0, 0, 0), 1);
+  EXPECT_NE(c->mmx_geometry.steps.rgb24.group_step, 12345);
+}
+
+TEST(Decimation, FailedBracketStillUpdatesTheSizes) {
+  ScopedContext c;
+  ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
+  const StepTable before = c->sse2_geometry.steps;
+  {
+    ScopedFpSaveFailure fail;
+    EXPECT_EQ(ppl_set_decimation(c, 1, 0, 0), 1);
+    EXPECT_EQ(ppl_new_frame_size(c, 320, 240), 1);
+  }
+  EXPECT_EQ(c->out_width, 160);
+  EXPECT_EQ(c->in_width, 320);
+  EXPECT_EQ(std::memcmp(&before, &c->sse2_geometry.steps, sizeof before), 0);
+  EXPECT_EQ(c->sse2_geometry.groups_per_row, 640 / 16) << "derived tables keep their values";
+}
+
+TEST(FrameSizes, EveryRowOfTheTableGivesItsModeAndBlackLines) {
+  ScopedContext c;
+  const Geometry rows[] = {
+      {320, 240, 320, 240, 0, 0, 0},    {320, 240, 160, 120, 1, 0, 0},
+      {480, 480, 480, 480, 0, 0, 0},    {480, 480, 480, 576, 0, 48, 48},
+      {480, 576, 480, 576, 0, 0, 0},    {640, 480, 640, 480, 0, 0, 0},
+      {640, 480, 320, 240, 1, 0, 0},    {640, 480, 160, 120, 2, 0, 0},
+      {640, 480, 1280, 960, -1, 0, 0},  {704, 480, 704, 480, 0, 0, 0},
+      {704, 480, 704, 577, 0, 48, 49},  {704, 576, 704, 576, 0, 0, 0},
+      {704, 480, 352, 288, 1, 24, 24},  {704, 576, 352, 288, 1, 0, 0},
+      {704, 576, 176, 150, 2, 3, 3},    {704, 480, 176, 121, 2, 0, 1},
+      {720, 480, 720, 480, 0, 0, 0},    {720, 576, 720, 583, 0, 3, 4},
+      {1280, 1024, 1280, 1024, 0, 0, 0},
+  };
+  for (const Geometry& r : rows) {
+    ASSERT_EQ(ppl_new_frame_sizes(c, r.in_w, r.in_h, r.out_w, r.out_h), 1)
+        << r.in_w << "x" << r.in_h << " -> " << r.out_w << "x" << r.out_h;
+    EXPECT_TRUE(same(r, geometry_of(c))) << r.in_w << "x" << r.in_h << " -> " << r.out_w << "x" << r.out_h;
+  }
+}
+
+TEST(FrameSizes, EveryOtherCombinationIsRefusedAndKeepsTheGeometry) {
+  ScopedContext c;
+  ASSERT_EQ(ppl_new_frame_sizes(c, 704, 480, 352, 288), 1);
+  const Geometry before = geometry_of(c);
+  const int widths[] = {0, 160, 176, 320, 352, 480, 640, 704, 720, 1280, 1281};
+  const int heights[] = {0, 120, 143, 144, 240, 288, 480, 576, 960, 1024};
+  int accepted = 0;
+  for (int iw : widths)
+    for (int ih : heights)
+      for (int ow : widths)
+        for (int oh : heights) {
+          int32_t mode, top, bottom;
+          const bool listed = lookup_size_pair(iw, ih, ow, oh, &mode, &top, &bottom);
+          if (listed) {
+            ++accepted;
+            continue;
+          }
+          ASSERT_EQ(ppl_new_frame_sizes(c, iw, ih, ow, oh), 0) << iw << "x" << ih << " -> " << ow << "x" << oh;
+          ASSERT_TRUE(same(before, geometry_of(c)));
+        }
+  EXPECT_GT(accepted, 10);
+  // The 640-to-352 pairs and a quarter-size output one line short.
+  EXPECT_EQ(ppl_new_frame_sizes(c, 640, 480, 352, 240), 0);
+  EXPECT_EQ(ppl_new_frame_sizes(c, 640, 480, 352, 288), 0);
+  EXPECT_EQ(ppl_new_frame_sizes(c, 704, 576, 176, 143), 0);
+  EXPECT_EQ(ppl_new_frame_sizes(c, 480, 576, 480, 480), 0);
+  EXPECT_EQ(ppl_new_frame_sizes(c, 704, 480, 704, 1 << 30), 0);
+  EXPECT_TRUE(same(before, geometry_of(c)));
+}
+
+TEST(FrameSizes, BlackLinesFollowTheNewInputHeight) {
+  ScopedContext c;
+  ASSERT_EQ(ppl_new_frame_sizes(c, 704, 480, 704, 576), 1);
+  EXPECT_EQ(c->out_height, 576);
+  ASSERT_EQ(ppl_new_frame_sizes(c, 720, 480, 720, 576), 1);
+  EXPECT_EQ(c->out_height, 480 + 48 + 48);
+}
+
+// Where the step table puts picture pixel (x, y) of a plane, against where
+// it must land in memory for each mirror combination.
+TEST(StepTable, PlacesEveryPictureCornerForEveryMirror) {
+  ScopedContext c;
+  ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
+  struct Plane {
+    const char* name;
+    PlaneSteps StepTable::*member;
+    int bpp, w, h;
+    bool bottom_up;
+  };
+  const Plane planes[] = {{"y", &StepTable::i420_y, 1, 640, 480, false},
+                          {"c", &StepTable::i420_c, 1, 320, 240, false},
+                          {"yuv422", &StepTable::yuv422, 2, 640, 480, false},
+                          {"rgb24", &StepTable::rgb24, 3, 640, 480, true},
+                          {"rgb32", &StepTable::rgb32, 4, 640, 480, true}};
+  for (int h = 0; h < 2; ++h)
+    for (int v = 0; v < 2; ++v) {
+      c->h_mirror = static_cast<uint8_t>(h);
+      c->v_mirror = static_cast<uint8_t>(v);
+      ASSERT_EQ(rebuild_step_tables(c), 1);
+      for (const Plane& p : planes)
+        for (int bytes : {8, 16}) {
+          const PlaneSteps& s = (bytes == 8 ? c->mmx_geometry : c->sse2_geometry).steps.*p.member;
+          for (auto [x, y] : {std::pair{0, 0}, {p.w - 1, 0}, {0, p.h - 1}, {p.w - 1, p.h - 1}, {5, 7}}) {
+            const int mem_x = h ? p.w - 1 - x : x;
+            const int mem_y = (p.bottom_up != (v != 0)) ? p.h - 1 - y : y;
+            EXPECT_EQ(s.origin + y * s.row_stride + x * s.pixel_step, (mem_y * p.w + mem_x) * p.bpp)
+                << p.name << " h" << h << " v" << v << " (" << x << "," << y << ")";
+          }
+          const int per_group = p.member == &StepTable::i420_c ? bytes / 2 : bytes;
+          EXPECT_EQ(s.group_step, per_group * s.pixel_step);
+        }
+    }
+}
+
+TEST(StepTable, MirrorOnAndOffRestoresTheExactTable) {
+  ScopedContext c;
+  ASSERT_EQ(ppl_new_frame_size(c, 704, 576), 1);
+  const PathGeometry mmx = c->mmx_geometry, sse2 = c->sse2_geometry;
+  for (uint8_t* flag : {&c->h_mirror, &c->v_mirror}) {
+    *flag = 1;
+    rebuild_step_tables(c);
+    EXPECT_NE(std::memcmp(&mmx.steps, &c->mmx_geometry.steps, sizeof mmx.steps), 0);
+    *flag = 0;
+    rebuild_step_tables(c);
+    EXPECT_EQ(std::memcmp(&mmx, &c->mmx_geometry, sizeof mmx), 0);
+    EXPECT_EQ(std::memcmp(&sse2, &c->sse2_geometry, sizeof sse2), 0);
+  }
+}
+
+TEST(StepTable, DecimationThinsOrDoublesTheGroupStep) {
+  ScopedContext c;
+  ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
+  const struct { int mode, mmx_px; } cases[] = {{0, 8}, {1, 4}, {2, 4}, {-1, 16}};
+  for (auto k : cases) {
+    ASSERT_EQ(ppl_set_decimation(c, k.mode, 0, 0), 1);
+    EXPECT_EQ(c->mmx_geometry.steps.rgb24.group_step, 3 * k.mmx_px);
+    EXPECT_EQ(c->sse2_geometry.steps.rgb24.group_step, 6 * k.mmx_px);
+    EXPECT_EQ(c->mmx_geometry.steps.rgb24.row_stride, -3 * c->out_width);
+  }
+}
+
+}  // namespace
+}  // namespace pplcam::test

@@ -8,7 +8,8 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 run() {   # run DIR [cmake options...]
   local dir="$1"; shift
   echo "=== build $dir $*"
-  cmake -S . -B "$dir" -DPPLCAM_BUILD_BENCH=OFF "$@" > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
+  mkdir -p "$dir"
+  cmake -S . -B "$dir" -DPPLCAM_BUILD_BENCH=OFF "$@" > "$dir/configure.log" 2>&1 || { cat "$dir/configure.log"; exit 1; }
   cmake --build "$dir" -j "$jobs"
   echo "=== test $dir"
   ctest --test-dir "$dir" --output-on-failure -j "$jobs"

@@ -25,6 +25,8 @@ bool fp_save(FpSaveArea*) {
   return true;
 }
 
-void fp_restore(FpSaveArea*) { _mm_empty(); }
+// EMMS is an MMX instruction: this one function gets MMX enabled, the rest
+// of the layer stays baseline code (32-bit builds enable no MMX by default).
+__attribute__((target("mmx"))) void fp_restore(FpSaveArea*) { _mm_empty(); }
 
 }  // namespace pplcam

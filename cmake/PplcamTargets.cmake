@@ -1,0 +1,48 @@
+# Builds for targets other than the host: 32-bit x86 and Windows.
+#
+# Chosen by a toolchain file from cmake/toolchains/ (see docs/targets.md):
+#  - PPLCAM_GTEST_SOURCE: GoogleTest is built from that source tree inside
+#    the build, for toolchains that have no GoogleTest of their own (Debian
+#    ships a 64-bit Linux libgtest only).
+#  - A Windows toolchain adds the kernel-mode export driver (pplcam.sys) and
+#    gives the user-mode DLL the export list generated from the public header.
+
+set(PPLCAM_GTEST_SOURCE "" CACHE PATH "GoogleTest source tree to build in-tree (empty: find_package)")
+
+function(pplcam_add_gtest_from_source dir)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  add_subdirectory(${dir} ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL)
+  # Older GoogleTest projects name their targets without the namespace that
+  # find_package(GTest) gives them.
+  if(NOT TARGET GTest::gtest)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+  endif()
+endfunction()
+
+if(PPLCAM_BUILD_TESTS AND PPLCAM_GTEST_SOURCE)
+  pplcam_add_gtest_from_source(${PPLCAM_GTEST_SOURCE})
+endif()
+
+# Test and benchmark code drives both kernel paths directly (Simd<8> and
+# Simd<16> in one file), so on 32-bit x86, where the baseline has neither
+# MMX nor SSE2, it gets both instruction sets; the library keeps its
+# per-file flags. x87 stays the floating-point unit of the tests
+# (-mfpmath is left at its 32-bit default), which the EMMS checks rely on.
+function(pplcam_finish_target_builds)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    foreach(t pplcam_tests pplcam_bench)
+      if(TARGET ${t})
+        target_compile_options(${t} PRIVATE -mmmx -msse -msse2)
+      endif()
+    endforeach()
+  endif()
+endfunction()
+# Runs once every subdirectory has added its targets.
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL pplcam_finish_target_builds)
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  include(${CMAKE_CURRENT_LIST_DIR}/PplcamWindows.cmake)
+endif()

@@ -17,5 +17,8 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pplcamConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/pplcamConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/pplcam)
 
+# The .pc file finds its prefix from its own location, so the package can be
+# installed under any --prefix.
+file(RELATIVE_PATH PPLCAM_PC_TO_PREFIX "/p/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/p")
 configure_file(cmake/pplcam.pc.in ${CMAKE_CURRENT_BINARY_DIR}/pplcam.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pplcam.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

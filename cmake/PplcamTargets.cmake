@@ -4,8 +4,9 @@
 #  - PPLCAM_GTEST_SOURCE: GoogleTest is built from that source tree inside
 #    the build, for toolchains that have no GoogleTest of their own (Debian
 #    ships a 64-bit Linux libgtest only).
-#  - A Windows toolchain adds the kernel-mode export driver (pplcam.sys) and
-#    gives the user-mode DLL the export list generated from the public header.
+#  - A Windows toolchain adds targets/windows: the export list generated from
+#    the public header for the user-mode DLL, and the kernel-mode export
+#    driver (pplcam.sys) with its checks.
 
 set(PPLCAM_GTEST_SOURCE "" CACHE PATH "GoogleTest source tree to build in-tree (empty: find_package)")
 
@@ -44,5 +45,5 @@ endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL pplcam_finish_target_builds)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
-  include(${CMAKE_CURRENT_LIST_DIR}/PplcamWindows.cmake)
+  include(${PROJECT_SOURCE_DIR}/targets/windows/PplcamWindows.cmake)
 endif()

@@ -130,11 +130,315 @@ PPLAPI int32_t PPLCALL ppl_decimation_bottom_black_lines(ppl_context* ctx);
 
 /* ======================================================================
  * Picture controls
+ *
+ * Each setter stores the plain value in the context, then rebuilds the
+ * packed constants of both kernel paths (when the processor has them) in
+ * one saved floating-point state. A value that passes the setter's own
+ * check but that the packed form cannot hold (a gain above 2047, a delta
+ * outside 16 bits) stays stored while the packed constants keep their
+ * previous contents, and the setter returns 0; the getters report the
+ * stored value. When the floating-point state cannot be saved, a setter
+ * stores its value, rebuilds nothing and returns 1. Resets store the
+ * ppl_init default the same way. nf88 values are signed 8.8 fixed point
+ * (256 = 1.0).
  * ====================================================================== */
+
+/* --- White balance: gains and offsets per channel ---------------------
+ * Gains are nf88, 0..2047 (x0 to x8); deltas are added to the raw samples
+ * after the gain and must fit in 16 bits (-32768..32767). The three-channel
+ * setters check r, then g, then b; the one-channel setters check and
+ * rebuild only their own channel and take the other channel of the same
+ * Bayer row pair from the stored values as they are. */
+PPLAPI uint8_t PPLCALL ppl_set_rgb_gain(ppl_context* ctx, int32_t r, int32_t g, int32_t b);
+PPLAPI uint8_t PPLCALL ppl_set_r_gain(ppl_context* ctx, int32_t r);
+PPLAPI uint8_t PPLCALL ppl_set_g_gain(ppl_context* ctx, int32_t g);
+PPLAPI uint8_t PPLCALL ppl_set_b_gain(ppl_context* ctx, int32_t b);
+/** Gains back to 256, 256, 256. */
+PPLAPI void PPLCALL ppl_reset_rgb_gain(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_nf88_r_gain(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_nf88_g_gain(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_nf88_b_gain(ppl_context* ctx);
+
+PPLAPI uint8_t PPLCALL ppl_set_rgb_delta(ppl_context* ctx, int32_t r, int32_t g, int32_t b);
+PPLAPI uint8_t PPLCALL ppl_set_r_delta(ppl_context* ctx, int32_t r);
+PPLAPI uint8_t PPLCALL ppl_set_g_delta(ppl_context* ctx, int32_t g);
+PPLAPI uint8_t PPLCALL ppl_set_b_delta(ppl_context* ctx, int32_t b);
+/** Deltas back to 0, 0, 0. */
+PPLAPI void PPLCALL ppl_reset_rgb_delta(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_r_delta(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_g_delta(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_b_delta(ppl_context* ctx);
+
+/* --- Sensor colour matrix ----------------------------------------------
+ * Nine nf88 values, row-major (m00 m01 m02 m10 ... m22), applied to the
+ * camera's r, g, b before the saturation, hue and contrast adjustment. Any
+ * values are accepted; products that leave the kernels' coefficient range
+ * (-4.0 .. 3.98) are clamped to it. */
+
+/** Copies m[9] in and rebuilds the colour matrices; 1. A NULL m is refused
+ *  (0, nothing changed). */
+PPLAPI uint8_t PPLCALL ppl_copy_sensor_matrix(ppl_context* ctx, const int32_t* m);
+/** Identity (256 on the diagonal). Returns what ppl_copy_sensor_matrix does. */
+PPLAPI uint8_t PPLCALL ppl_reset_sensor_matrix(ppl_context* ctx);
+/** Copies the nine stored values to out[9] (nothing when out is NULL) and
+ *  returns the last element, m22. */
+PPLAPI int32_t PPLCALL ppl_sensor_matrix(ppl_context* ctx, int32_t* out);
+
+/* --- Caller-owned extras ---------------------------------------------
+ * A second set of gains (the quals gains) and three dekneel tables, kept
+ * for the caller; no conversion uses them. Their setters and copies store
+ * and always return 0. */
+PPLAPI uint8_t PPLCALL ppl_set_quals_rgb_gain(ppl_context* ctx, int32_t r, int32_t g, int32_t b);
+PPLAPI uint8_t PPLCALL ppl_set_quals_r_gain(ppl_context* ctx, int32_t r);
+PPLAPI uint8_t PPLCALL ppl_set_quals_g_gain(ppl_context* ctx, int32_t g);
+PPLAPI uint8_t PPLCALL ppl_set_quals_b_gain(ppl_context* ctx, int32_t b);
+/** Quals gains back to 256, 256, 256. */
+PPLAPI void PPLCALL ppl_reset_quals_rgb_gain(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_nf88_quals_r_gain(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_nf88_quals_g_gain(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_nf88_quals_b_gain(ppl_context* ctx);
+
+/** Copy 256 bytes from src into a dekneel table and return 0 (also when src
+ *  is NULL, which copies nothing). */
+PPLAPI uint8_t PPLCALL ppl_copy_r_dekneel_table(ppl_context* ctx, const uint8_t* src);
+PPLAPI uint8_t PPLCALL ppl_copy_g_dekneel_table(ppl_context* ctx, const uint8_t* src);
+PPLAPI uint8_t PPLCALL ppl_copy_b_dekneel_table(ppl_context* ctx, const uint8_t* src);
+/** All three dekneel tables back to identity (entry i = i). */
+PPLAPI void PPLCALL ppl_reset_rgb_dekneel_table(ppl_context* ctx);
+/** The stored 256-byte tables; valid as long as the context. */
+PPLAPI const uint8_t* PPLCALL ppl_r_dekneel_table(ppl_context* ctx);
+PPLAPI const uint8_t* PPLCALL ppl_g_dekneel_table(ppl_context* ctx);
+PPLAPI const uint8_t* PPLCALL ppl_b_dekneel_table(ppl_context* ctx);
+
+/* --- Saturation and hue ----------------------------------------------
+ * sat is nf88, 0..512 (0 grey, 256 unchanged, 512 double chroma); hue is
+ * any number of degrees, stored as hue mod 360 in 0..359. Both rotate and
+ * scale the chroma of every Bayer output. */
+
+/** Refuses sat outside 0..512 (0, nothing stored). Otherwise stores sat and
+ *  the normalised hue and rebuilds the colour matrices; 1. */
+PPLAPI uint8_t PPLCALL ppl_set_sat_hue(ppl_context* ctx, int32_t sat, int32_t hue);
+/** ppl_set_sat_hue with the stored hue. */
+PPLAPI uint8_t PPLCALL ppl_set_sat(ppl_context* ctx, int32_t sat);
+/** ppl_set_sat_hue with the stored sat. */
+PPLAPI uint8_t PPLCALL ppl_set_hue(ppl_context* ctx, int32_t hue);
+/** ppl_set_sat_hue(ctx, 256, 0). */
+PPLAPI uint8_t PPLCALL ppl_reset_sat_hue(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_nf88_sat(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_hue_degree(ppl_context* ctx);
+
+/* --- Contrast ----------------------------------------------------------
+ * The contrast curve is a 256-entry table through (0, 0), (x, y),
+ * (255 - x, 255 - y), (255, 255), straight between the points; with x = 0
+ * it is the one line from (0, y) to (255, 255 - y). y in 0..255 keeps the
+ * curve in byte range; other y give entries taken modulo 256. */
+
+/** Refuses x outside 0..127 (0, nothing stored). Otherwise stores x and y,
+ *  rebuilds the curve and its gamma composites, and returns
+ *  ppl_set_sat_hue with the stored sat and hue (which applies the luma gain
+ *  of the stored contrast level to the colour matrices). */
+PPLAPI uint8_t PPLCALL ppl_set_contrast_xy(ppl_context* ctx, int32_t x, int32_t y);
+/** Contrast level c in -127..127 (0 otherwise, nothing stored). c > 0
+ *  stretches: inputs up to c become 0 and inputs from 255 - c become 255,
+ *  and the luma gain of the colour matrices is 1 + 2c/256. c < 0 compresses
+ *  the curve into -c..255 + c with a luma gain of 1 + c/256. The points it
+ *  uses (x = max(c, 0), y = max(-c, 0)) are written through the non-NULL
+ *  pointers. Returns ppl_set_contrast_xy(ctx, x, y). */
+PPLAPI uint8_t PPLCALL ppl_set_contrast_c(ppl_context* ctx, int32_t c, uint32_t* out_x, uint32_t* out_y);
+/** Contrast level 0 and the identity curve; returns ppl_set_contrast_xy. */
+PPLAPI uint8_t PPLCALL ppl_reset_contrast(ppl_context* ctx);
+/** Replaces the contrast curve by src[256] and rebuilds the composites; the
+ *  contrast level and the colour matrices stay. 1 (0 for a NULL src, nothing
+ *  changed). */
+PPLAPI uint8_t PPLCALL ppl_copy_contrast_table(ppl_context* ctx, const uint8_t* src);
+/** The contrast curve and the two composites gamma(contrast(i)); 256
+ *  bytes each, valid as long as the context. */
+PPLAPI const uint8_t* PPLCALL ppl_contrast_table(ppl_context* ctx);
+PPLAPI const uint8_t* PPLCALL ppl_yuv_contrast_gamma_table(ppl_context* ctx);
+PPLAPI const uint8_t* PPLCALL ppl_rgb_contrast_gamma_table(ppl_context* ctx);
+
+/* --- Gamma -------------------------------------------------------------
+ * 65 stored settings, -32..32, each a pair of curves: the rgb curve, which
+ * the Bayer conversions apply to the raw samples, and a studio-range yuv
+ * curve (16..235) kept for the caller. Setting 0 is the ITU-R BT.709
+ * transfer curve (exponent 0.45); setting s has the exponent
+ * 0.45 e^(-3s/64), so higher settings brighten and lower ones darken. */
+
+/** Refuses settings outside -32..32 (0, nothing changed). Otherwise loads
+ *  both curves of the setting, rebuilds the composites and sets the
+ *  nf20_12 gamma to the setting's exponent; 1. */
+PPLAPI uint8_t PPLCALL ppl_set_gamma(ppl_context* ctx, int32_t setting);
+/** ppl_set_gamma(ctx, 0). */
+PPLAPI void PPLCALL ppl_reset_gamma(ppl_context* ctx);
+/** Replace one curve by src[256], rebuild the composites and set the
+ *  nf20_12 gamma to 0 (a free curve has no exponent); the setting keeps its
+ *  last value. 1 (0 for a NULL src, nothing changed). */
+PPLAPI uint8_t PPLCALL ppl_copy_yuv_gamma_table(ppl_context* ctx, const uint8_t* src);
+PPLAPI uint8_t PPLCALL ppl_copy_rgb_gamma_table(ppl_context* ctx, const uint8_t* src);
+/** The two gamma curves in use; 256 bytes each. */
+PPLAPI const uint8_t* PPLCALL ppl_yuv_gamma_table(ppl_context* ctx);
+PPLAPI const uint8_t* PPLCALL ppl_rgb_gamma_table(ppl_context* ctx);
+/** Returns the exponent in 20.12 fixed point (floor(4096 x 0.45 e^(-3s/64)):
+ *  8260 at -32, 1843 at 0, 411 at 32; 0 after a table copy) and writes the
+ *  setting, -32 and 32 through the pointers that are not NULL. */
+PPLAPI int32_t PPLCALL ppl_nf20_12_gamma(ppl_context* ctx, int32_t* setting, int32_t* min, int32_t* max);
+
+/* --- Edge enhancement, interlace threshold -------------------------------
+ * Thresholds taken as unsigned, so negative values are refused (0,
+ * nothing stored). */
+
+/** Edge detection threshold of the quality-0 sharpening, 0..1530. */
+PPLAPI uint8_t PPLCALL ppl_set_edge_threshold(ppl_context* ctx, int32_t v);
+/** Back to 100. */
+PPLAPI void PPLCALL ppl_reset_edge_threshold(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_edge_threshold(ppl_context* ctx);
+/** Sharpening strength, nf88 0..256 (used in steps of 4); default 32. */
+PPLAPI uint8_t PPLCALL ppl_set_nf88_edge_enhance_factor(ppl_context* ctx, int32_t v);
+PPLAPI void PPLCALL ppl_reset_nf88_edge_enhance_factor(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_nf88_edge_enhance_factor(ppl_context* ctx);
+/** Motion threshold of the interlaced converters, 0..765; default 50. */
+PPLAPI uint8_t PPLCALL ppl_set_intl_3T_threshold(ppl_context* ctx, int32_t v);
+PPLAPI void PPLCALL ppl_reset_intl_3T_threshold(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_intl_3T_threshold(ppl_context* ctx);
+
+/* --- Mirrors, quality and flags ------------------------------------------ */
+
+/** Mirror the output left-right / top-bottom (nonzero = on; the byte is
+ *  stored as given). Takes effect on the next conversion; 1. */
+PPLAPI uint8_t PPLCALL ppl_set_h_mirror(ppl_context* ctx, uint8_t on);
+PPLAPI uint8_t PPLCALL ppl_set_v_mirror(ppl_context* ctx, uint8_t on);
+/** Both mirrors off. */
+PPLAPI void PPLCALL ppl_reset_mirrors(ppl_context* ctx);
+PPLAPI uint8_t PPLCALL ppl_h_mirror(ppl_context* ctx);
+PPLAPI uint8_t PPLCALL ppl_v_mirror(ppl_context* ctx);
+
+/** Bayer quality: 0 edge-directed demosaic with luma sharpening, 1 the same
+ *  without sharpening, 2 bilinear, 3 2x2 cell replication (default), 4 and
+ *  5 raw passthrough. 0 and nothing stored outside 0..5. */
+PPLAPI uint8_t PPLCALL ppl_set_quality(ppl_context* ctx, int32_t q);
+PPLAPI void PPLCALL ppl_reset_quality(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_quality(ppl_context* ctx);
+
+/** Statistics gathering during Bayer conversions (nonzero = on, default
+ *  on); 1. */
+PPLAPI uint8_t PPLCALL ppl_set_mean_collection(ppl_context* ctx, uint8_t on);
+PPLAPI void PPLCALL ppl_reset_mean_collection(ppl_context* ctx);
+PPLAPI uint8_t PPLCALL ppl_mean_collection(ppl_context* ctx);
+
+/** Nonzero forces the 8-byte (MMX) kernels even where the SSE2 kernels
+ *  could run (default off); 1. */
+PPLAPI uint8_t PPLCALL ppl_set_P3_only(ppl_context* ctx, uint8_t on);
+PPLAPI void PPLCALL ppl_reset_P3_only(ppl_context* ctx);
+PPLAPI uint8_t PPLCALL ppl_P3_only(ppl_context* ctx);
+
+/** Sensor identification, stored for the caller: one of 0x5754 ("TW"),
+ *  0x5948 ("HY"), 0x42564F ("OVB"), 0x07544F4D ("MOT" + 7), read as
+ *  little-endian bytes. Other codes: 0, the stored code stays. A slot
+ *  starts at 0; ppl_init and ppl_reset_all_controls leave the code alone. */
+PPLAPI uint8_t PPLCALL ppl_set_sensor_type(ppl_context* ctx, int32_t code);
+PPLAPI int32_t PPLCALL ppl_sensor_type(ppl_context* ctx);
 
 /* ======================================================================
  * Statistics
+ *
+ * While a Bayer frame is converted (with mean collection on) the library
+ * samples 2x2 cells (B, Gb / Gr, R) and gathers: R, G, B sums over an 8 x 6
+ * grid of sub-windows and over the region outside it, the same over the
+ * whole frame, the sums and count of the cells that pass the "qual" colour
+ * limits (for white balance) and of the cells that pass the "qAE"
+ * brightness limits (for exposure), and R, G, B histograms of qualifying
+ * cells. After the frame they are turned into means in units of 1/256 of a
+ * sample level (8.8 fixed point). Every Bayer frame overwrites them; the
+ * pointers below point into the context (or, for the weighted means, into
+ * storage shared by all contexts) and each triple is r, g, b.
  * ====================================================================== */
+
+/* --- Qualification limits ------------------------------------------------
+ * A cell qualifies when B - Gb, Gr - R, their sum and their difference lie
+ * within [min, max] of their set (inclusive) and each of R, Gb, Gr, B lies
+ * within its channel's [min, max]. Each setter refuses min > max (0,
+ * nothing stored). Difference limits must keep min - 1 and max + 1 within
+ * 16 bits: other values are stored, the packed limits keep their previous
+ * contents, and the setter returns 0. Channel limits must satisfy
+ * 0 <= min <= max <= 255 (0, nothing stored otherwise). With the
+ * floating-point state not saved the limits are stored and 1 returned.
+ * Defaults: B - Gb and Gr - R -25..25, sum and difference -30..30,
+ * channels and qAE 0..255. */
+PPLAPI uint8_t PPLCALL ppl_set_qual_BmGb_min_max(ppl_context* ctx, int32_t min, int32_t max);
+PPLAPI uint8_t PPLCALL ppl_set_qual_GrmR_min_max(ppl_context* ctx, int32_t min, int32_t max);
+PPLAPI uint8_t PPLCALL ppl_set_qual_BmGb_p_GrmR_min_max(ppl_context* ctx, int32_t min, int32_t max);
+PPLAPI uint8_t PPLCALL ppl_set_qual_BmGb_m_GrmR_min_max(ppl_context* ctx, int32_t min, int32_t max);
+/** All three channel ranges at once; refused as a whole when any fails. */
+PPLAPI uint8_t PPLCALL ppl_set_qual_RGB_min_max(ppl_context* ctx, int32_t rmin, int32_t rmax, int32_t gmin,
+                                                int32_t gmax, int32_t bmin, int32_t bmax);
+PPLAPI uint8_t PPLCALL ppl_set_qual_R_min_max(ppl_context* ctx, int32_t min, int32_t max);
+PPLAPI uint8_t PPLCALL ppl_set_qual_G_min_max(ppl_context* ctx, int32_t min, int32_t max);
+PPLAPI uint8_t PPLCALL ppl_set_qual_B_min_max(ppl_context* ctx, int32_t min, int32_t max);
+/** qAE: a cell is left out when all four of its samples are below min
+ *  (min > 0) or all four above max (max < 255). 0 <= min <= max <= 255. */
+PPLAPI uint8_t PPLCALL ppl_set_qAE_RGB_min_max(ppl_context* ctx, int32_t min, int32_t max);
+/** Every qual limit back to its default; returns the result of the final
+ *  channel-range step (1). */
+PPLAPI uint8_t PPLCALL ppl_reset_qual_min_max(ppl_context* ctx);
+/** qAE limits back to 0..255. */
+PPLAPI void PPLCALL ppl_reset_qAE_min_max(ppl_context* ctx);
+
+PPLAPI int32_t PPLCALL ppl_qual_BmGb_min(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qual_BmGb_max(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qual_GrmR_min(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qual_GrmR_max(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qual_BmGb_p_GrmR_min(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qual_BmGb_p_GrmR_max(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qual_BmGb_m_GrmR_min(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qual_BmGb_m_GrmR_max(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qual_R_min(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qual_R_max(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qual_G_min(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qual_G_max(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qual_B_min(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qual_B_max(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qAE_RGB_min(ppl_context* ctx);
+PPLAPI int32_t PPLCALL ppl_qAE_RGB_max(ppl_context* ctx);
+
+/* --- Results of the last Bayer frame --------------------------------------- */
+
+/** Writes 8 (columns) and 6 (rows) through the non-NULL pointers; returns 48. */
+PPLAPI uint32_t PPLCALL ppl_n_sub_windows(ppl_context* ctx, uint32_t* columns, uint32_t* rows);
+/** 48 triples, windows in row-major order (8 per row, 6 rows). Filled at
+ *  qualities 0..2; zero at quality 3. */
+PPLAPI const uint32_t* PPLCALL ppl_rgb_means_sub_windows(ppl_context* ctx);
+/** The region of the frame right of and below the grid. */
+PPLAPI const uint32_t* PPLCALL ppl_rgb_means_outside_all_sub_windows(ppl_context* ctx);
+/** The mean of the 48 window means. */
+PPLAPI const uint32_t* PPLCALL ppl_rgb_means_all_sub_windows(ppl_context* ctx);
+PPLAPI const uint32_t* PPLCALL ppl_rgb_means_whole_frame(ppl_context* ctx);
+/** Means of the cells that passed the qAE / qual limits (0, 0, 0 when none did). */
+PPLAPI const uint32_t* PPLCALL ppl_qAE_rgb_means_whole_frame(ppl_context* ctx);
+PPLAPI const uint32_t* PPLCALL ppl_qual_rgb_means_whole_frame(ppl_context* ctx);
+
+/** Centre-weighted means, for qualities 0..2: the four central windows
+ *  (rows 2-3, columns 3-4) weigh 3, 7 or 15, the twenty windows around them
+ *  (rows 1-4, columns 1-6) weigh 1, and the mean of all windows weighs 48.
+ *  ppl_rgb_means_whole_frame_4pts is the plain mean of the four central
+ *  windows. At quality 3 and above each returns ppl_rgb_means_whole_frame.
+ *  Otherwise the triple lives in storage shared by all contexts and is
+ *  rewritten by the next call of the same function on any context:
+ *  serialise these calls or copy the triple. */
+PPLAPI const uint32_t* PPLCALL ppl_rgb_means_whole_frame_4pts(ppl_context* ctx);
+PPLAPI const uint32_t* PPLCALL ppl_rgb_means_whole_frame_central4(ppl_context* ctx);
+PPLAPI const uint32_t* PPLCALL ppl_rgb_means_whole_frame_central8(ppl_context* ctx);
+PPLAPI const uint32_t* PPLCALL ppl_rgb_means_whole_frame_central16(ppl_context* ctx);
+
+/** Cells that passed the qAE / qual limits, scaled to the whole frame. */
+PPLAPI uint32_t PPLCALL ppl_n_qAE_2x2_whole_frame(ppl_context* ctx);
+PPLAPI uint32_t PPLCALL ppl_n_qual_2x2_whole_frame(ppl_context* ctx);
+/** Frames converted on this slot since the library was loaded (ppl_init
+ *  does not reset it). */
+PPLAPI uint32_t PPLCALL ppl_n_frame(ppl_context* ctx);
+/** 256 counters each. */
+PPLAPI const uint32_t* PPLCALL ppl_r_histogram(ppl_context* ctx);
+PPLAPI const uint32_t* PPLCALL ppl_g_histogram(ppl_context* ctx);
+PPLAPI const uint32_t* PPLCALL ppl_b_histogram(ppl_context* ctx);
 
 /* ======================================================================
  * Converters

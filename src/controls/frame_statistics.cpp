@@ -15,4 +15,58 @@ void clear_frame_statistics(ppl_context* c) {
   std::memset(c->histogram, 0, sizeof c->histogram);
 }
 
+namespace {
+
+uint32_t* channels(RgbSum& s) { return &s.r; }
+static_assert(sizeof(RgbSum) == 3 * sizeof(uint32_t), "an RgbSum is three packed channels");
+
+// Rounded division of a sum in 8.8 by the number of samples; a frame too
+// small to have samples gives 0 rather than a division fault.
+uint32_t rounded_mean(uint32_t sum, uint64_t half, uint64_t samples) {
+  if (samples == 0) return 0;
+  return static_cast<uint32_t>(((static_cast<uint64_t>(sum) << 8) + half) / samples);
+}
+
+// qAE and qual cells: means per cell (green has two samples per cell), then
+// the count scaled to the whole frame like the sums.
+void qualified_means(RgbSum& sums, uint32_t& count, uint32_t scale) {
+  const uint32_t n = count;
+  if (n == 0) return;
+  sums.r = rounded_mean(sums.r, n / 2, n);
+  sums.g = rounded_mean(sums.g, n, 2 * static_cast<uint64_t>(n));
+  sums.b = rounded_mean(sums.b, n / 2, n);
+  count = (scale * n) >> 8;
+}
+
+}  // namespace
+
+void postprocess_frame_statistics(ppl_context* c) {
+  const uint32_t scale = c->stats_scale;
+  uint32_t* whole = channels(c->whole_frame);
+  uint32_t* all = channels(c->all_sub_windows);
+
+  // Each window sum, scaled up to the frame by the sampling coverage, adds
+  // to the whole-frame sum; divided by the window's sample count it becomes
+  // the window's mean. The outside region uses the same normalisers.
+  for (int w = 0; w < 49; ++w) {
+    uint32_t* s = channels(c->sub_windows[w]);
+    for (int ch = 0; ch < 3; ++ch) {
+      const uint32_t t = (s[ch] * scale) >> 8;
+      whole[ch] += t;
+      s[ch] = (c->window_norm[ch] * t) >> 12;
+      if (w < 48) all[ch] += s[ch];
+    }
+  }
+  for (int ch = 0; ch < 3; ++ch) all[ch] = (all[ch] * 341) >> 14;   // about / 48
+
+  // Rounded means over the frame's 2 x 2 cells (two green samples each).
+  const uint64_t cells = c->in_pixels[2], half_cells = c->in_pixels[3];
+  c->whole_frame.r = rounded_mean(whole[0], half_cells, cells);
+  c->whole_frame.g = rounded_mean(whole[1], cells, c->in_pixels[1]);
+  c->whole_frame.b = rounded_mean(whole[2], half_cells, cells);
+
+  qualified_means(c->qae_means, c->qae_count, scale);
+  qualified_means(c->qual_means, c->qual_count, scale);
+}
+
 }  // namespace pplcam

@@ -1,4 +1,5 @@
-// Per-frame statistics around a Bayer kernel: clearing before it runs.
+// Per-frame statistics around a Bayer kernel: clearing before it runs and
+// turning its raw sums into means after it.
 #pragma once
 
 #include "core/context.h"
@@ -7,5 +8,13 @@ namespace pplcam {
 
 // Zeroes the sums, counts and histograms the Bayer kernels accumulate into.
 void clear_frame_statistics(ppl_context* c);
+
+// Turns the kernel's raw sums into the means the getters report: the
+// sub-window and outside sums into per-window means (and the whole-frame
+// sum), the all-sub-windows mean, the whole-frame means and the qAE and
+// qual means with their counts scaled to the whole frame. Uses the
+// statistics scale the driver set for the frame and the window normalisers
+// of the frame size.
+void postprocess_frame_statistics(ppl_context* c);
 
 }  // namespace pplcam

@@ -5,6 +5,8 @@
 // its frame size, statistics and frame counter.
 #include <cstring>
 
+#include "controls/tone.h"
+#include "controls/tone_tables.h"
 #include "core/context.h"
 #include "core/geometry.h"
 #include "core/lifecycle.h"
@@ -29,6 +31,10 @@ const uint8_t kIdentityTable[256] = {
 };
 
 // Steps 2 to 9 of the initialisation, shared with ppl_reset_all_controls.
+// Every control goes through its own setter (or reset) so that the packed
+// constants of both paths are built exactly as a caller's call would build
+// them; the order matters where one setter reads another's value (the
+// colour matrices read contrast_c, the composites read both curves).
 uint8_t set_default_controls(ppl_context* c) {
   ppl_set_decimation(c, 0, 0, 0);
   std::memcpy(c->dekneel[0], kIdentityTable, 256);
@@ -37,10 +43,41 @@ uint8_t set_default_controls(ppl_context* c) {
   c->P3_only = 0;
   std::memcpy(c->dekneel[1], kIdentityTable, 256);
   std::memcpy(c->dekneel[2], kIdentityTable, 256);
-  // The picture controls join this sequence as their setters are built.
+
+  static constexpr int32_t kIdentityMatrix[9] = {256, 0, 0, 0, 256, 0, 0, 0, 256};
+  ppl_set_rgb_delta(c, 0, 0, 0);
+  ppl_set_rgb_gain(c, 256, 256, 256);
+  ppl_copy_sensor_matrix(c, kIdentityMatrix);
+  ppl_set_quals_rgb_gain(c, 256, 256, 256);
+
+  ppl_set_qual_BmGb_min_max(c, -25, 25);
+  ppl_set_qual_GrmR_min_max(c, -25, 25);
+  ppl_set_qual_BmGb_p_GrmR_min_max(c, -30, 30);
+  ppl_set_qual_BmGb_m_GrmR_min_max(c, -30, 30);
+  ppl_set_qual_RGB_min_max(c, 0, 255, 0, 255, 0, 255);
+  ppl_set_qAE_RGB_min_max(c, 0, 255);
+
+  ppl_set_edge_threshold(c, 100);
+  ppl_reset_nf88_edge_enhance_factor(c);   // 32
+  ppl_reset_intl_3T_threshold(c);          // 50
+
+  // sat/hue first (with whatever contrast level the slot held), then the
+  // neutral contrast, whose setter rebuilds the matrices with level 0.
+  ppl_set_sat_hue(c, 256, 0);
+  c->contrast_c = 0;
+  ppl_set_contrast_xy(c, 0, 0);
+
+  const int setting0 = -kGammaSettingMin;
+  std::memcpy(c->yuv_gamma, kYuvGammaTables[setting0], 256);
+  recompute_contrast_gamma(c);
+  c->nf20_12_gamma = 0;
+  ppl_copy_rgb_gamma_table(c, kRgbGammaTables[setting0]);
+  c->nf20_12_gamma = kGammaExponents[setting0];
+  c->gamma_setting = 0;
+
   c->v_mirror = 0;
-  c->h_mirror = 0;
-  return rebuild_step_tables(c);
+  rebuild_step_tables(c);
+  return ppl_set_h_mirror(c, 0);
 }
 
 }  // namespace pplcam

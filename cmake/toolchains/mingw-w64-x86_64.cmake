@@ -16,9 +16,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Test programs carry their own libgcc and libstdc++ so that Wine needs no
-# DLLs from the cross compiler.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
+# Test programs are linked statically (libgcc, libstdc++, winpthread) so
+# that Wine needs no DLLs from the cross compiler.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
 set(PPLCAM_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source tree built in-tree")
 

@@ -121,7 +121,9 @@ def chart():
     hwedge = (y >= 334) & (y < 384) & (x >= x0) & (x < x1)
     out[hwedge] = (0.45 + 0.44 * np.cos(hphase[hwedge]))[:, None]
 
-    # Grey ramp (smooth, coded 0..255 left to right) and 16 grey steps.
+    # Grey ramp (smooth, coded 0..255 left to right) and 16 grey steps, on a
+    # near-black panel so that no step merges with the background.
+    out[(y >= 390) & (y < 474) & (x >= 10) & (x < 630)] = to_linear(24)
     ramp = (y >= 396) & (y < 428) & (x >= x0) & (x < x1)
     coded = np.floor((x - x0) / (x1 - x0) * 256).clip(0, 255)
     out[ramp] = to_linear(coded[ramp])[:, None]

@@ -10,12 +10,11 @@
 //   f(L) = k L                 for L < L0   (straight dark segment)
 //   f(L) = (1 + a) L^g - a     for L >= L0
 //
-// with the straight segment tangent to the power segment at L0, which fixes
-// a and k for a given g and L0. At g = 0.45 and L0 = 0.018 this is the
-// ITU-R BT.709 transfer curve (a = 0.099, k = 4.5). L0 follows the strength,
-// L0 = 0.018 (g / 0.45)^(1/4), so that brighter settings keep a shorter
-// segment. The rgb curve is 255 f(x / 255); the yuv curve is
-// 16 + 219 f((x - 16) / 219) on the studio range 16..235.
+// with the straight segment ending at L0 = 0.018 and tangent to the power
+// segment there, which fixes a and k for a given g. At g = 0.45 this is the
+// ITU-R BT.709 transfer curve (a = 0.099, k = 4.5). The rgb curve is
+// 255 f(x / 255); the yuv curve is 16 + 219 f((x - 16) / 219) on the studio
+// range 16..235.
 //
 // The library's curves are fixed at a few telling entries per setting
 // (settings -32, -16, 0, 16 and 32). The generator adds to each base curve
@@ -30,7 +29,12 @@
 //  - yuv: 16 at and below 16, at most 235, 235 at 255; the entry at 235 is
 //    235 from setting -17 up (exponents below 1), 234 for settings -31..-18
 //    and 233 for setting -32, with a ramp from there to 235 at 255;
-//  - setting 0 within one level of the exact BT.709 curves.
+//  - setting 0 within one level of the exact BT.709 curves;
+//  - a straight dark end: the yuv entries 17 to 19 are put on the line
+//    from (16, 16) to (20, entry 20) (the correction bends at the telling
+//    entry 17; where 17 is a telling entry it stays and meets the line
+//    within a level);
+//    the rgb entries 0..4 are within a level of one line as they come.
 // It checks every rule and the telling entries and fails (exit status 1,
 // nothing printed) if any does not hold.
 #include <cmath>
@@ -45,7 +49,7 @@ int exponent_value(int s) { return static_cast<int>(std::floor(4096.0 * 0.45 * s
 
 struct Transfer {
   double g, l0, a, k;
-  explicit Transfer(double gamma) : g(gamma), l0(0.018 * std::pow(gamma / 0.45, 0.25)) {
+  explicit Transfer(double gamma) : g(gamma), l0(0.018) {
     if (std::fabs(g - 1.0) < 1e-12) {
       a = 0.0;
       k = 1.0;
@@ -148,6 +152,9 @@ Table make_yuv(int s) {
   for (int x = 0; x <= 16; ++x) t[x] = 16;
   t[235] = yuv_top(s);
   for (int x = 1; x < 256; ++x) t[x] = t[x] < t[x - 1] ? t[x - 1] : t[x];
+  bool fixed = false;
+  for (int f : kFixed) fixed = fixed || f == s;
+  for (int x = fixed ? 18 : 17; x < 20; ++x) t[x] = static_cast<int>(std::floor(16 + (x - 16) * (t[20] - 16) / 4.0 + 0.5));
   const int top = t[235];
   for (int x = 236; x < 256; ++x) t[x] = top + (235 - top) * (x - 235) / 20;
   return t;
@@ -175,6 +182,12 @@ bool check(const std::vector<Table>& rgb, const std::vector<Table>& yuv) {
       if (x > 0 && yuv[i][x] < yuv[i][x - 1]) fail("yuv non-decreasing", s, x);
       if (yuv[i][x] < 16 || yuv[i][x] > 235 || (x <= 16 && yuv[i][x] != 16)) fail("yuv studio range", s, x);
       if (i > 0 && (rgb[i][x] < rgb[i - 1][x] || yuv[i][x] < yuv[i - 1][x])) fail("order of settings", s, x);
+    }
+  }
+  for (int i = 0; i < kCount; ++i) {
+    for (int x = 0; x <= 4; ++x) {
+      if (std::fabs(rgb[i][x] - x * rgb[i][4] / 4.0) > 1.0) fail("rgb dark end", i + kMin, x);
+      if (std::fabs(yuv[i][16 + x] - (16 + x * (yuv[i][20] - 16) / 4.0)) > 1.0) fail("yuv dark end", i + kMin, 16 + x);
     }
   }
   const int i0 = -kMin;

@@ -1,0 +1,111 @@
+// The 65 stored gamma settings: every rule the curves must meet, checked on
+// the tables the library ships.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "controls/tone_tables.h"
+
+namespace pplcam::test {
+namespace {
+
+const uint8_t* rgb(int s) { return kRgbGammaTables[s + 32]; }
+const uint8_t* yuv(int s) { return kYuvGammaTables[s + 32]; }
+
+double bt709(double l) { return l < 0.018 ? 4.5 * l : 1.099 * std::pow(l, 0.45) - 0.099; }
+
+struct Telling {
+  int setting;
+  int rgb[7];
+  int yuv[7];
+};
+constexpr int kRgbAt[7] = {0, 16, 32, 64, 128, 192, 255};
+constexpr int kYuvAt[7] = {16, 17, 32, 64, 128, 192, 235};
+constexpr Telling kTelling[] = {
+    {-32, {0, 1, 4, 15, 63, 143, 253}, {16, 16, 17, 26, 72, 156, 233}},
+    {-16, {0, 17, 35, 68, 132, 194, 255}, {16, 17, 33, 67, 131, 193, 235}},
+    {0, {0, 55, 84, 125, 180, 221, 255}, {16, 20, 68, 116, 172, 212, 235}},
+    {16, {0, 88, 121, 159, 204, 233, 255}, {16, 24, 97, 146, 192, 221, 235}},
+    {32, {0, 108, 141, 176, 215, 238, 255}, {16, 27, 114, 161, 201, 224, 235}},
+};
+
+TEST(ControlsGammaTables, TellingEntriesAreExact) {
+  for (const Telling& t : kTelling)
+    for (int i = 0; i < 7; ++i) {
+      EXPECT_EQ(rgb(t.setting)[kRgbAt[i]], t.rgb[i]) << "rgb, setting " << t.setting << " at " << kRgbAt[i];
+      EXPECT_EQ(yuv(t.setting)[kYuvAt[i]], t.yuv[i]) << "yuv, setting " << t.setting << " at " << kYuvAt[i];
+    }
+}
+
+TEST(ControlsGammaTables, ExponentsFollowTheirFormula) {
+  for (int s = -32; s <= 32; ++s) {
+    const long double v = 4096.0L * 0.45L * std::exp(-3.0L * s / 64.0L);
+    EXPECT_EQ(kGammaExponents[s + 32], static_cast<int32_t>(std::floor(v))) << s;
+  }
+  EXPECT_EQ(kGammaExponents[0], 8260);
+  EXPECT_EQ(kGammaExponents[32], 1843);
+  EXPECT_EQ(kGammaExponents[64], 411);
+}
+
+TEST(ControlsGammaTables, EveryCurveIsNonDecreasingAndSettingsAreOrdered) {
+  for (int s = -32; s <= 32; ++s)
+    for (int x = 1; x < 256; ++x) {
+      ASSERT_GE(rgb(s)[x], rgb(s)[x - 1]) << "rgb, setting " << s << " at " << x;
+      ASSERT_GE(yuv(s)[x], yuv(s)[x - 1]) << "yuv, setting " << s << " at " << x;
+    }
+  // A higher setting (smaller exponent) is never darker anywhere.
+  for (int s = -31; s <= 32; ++s)
+    for (int x = 0; x < 256; ++x) {
+      ASSERT_GE(rgb(s)[x], rgb(s - 1)[x]) << "rgb, setting " << s << " at " << x;
+      ASSERT_GE(yuv(s)[x], yuv(s - 1)[x]) << "yuv, setting " << s << " at " << x;
+    }
+}
+
+TEST(ControlsGammaTables, StrengthFollowsTheExponent) {
+  // Mid-grey moves with the exponent: it brightens by at least a level every
+  // two settings, and the darkest settings (exponents near or above 1) are
+  // the plain power law at mid-grey.
+  for (int s = -30; s <= 32; s += 2) EXPECT_GT(rgb(s)[128], rgb(s - 2)[128]) << s;
+  for (int s = -32; s <= -14; ++s) {
+    const double g = kGammaExponents[s + 32] / 4096.0;
+    EXPECT_NEAR(rgb(s)[128], 255.0 * std::pow(128 / 255.0, g), 1.0) << s;
+  }
+}
+
+TEST(ControlsGammaTables, RgbEnds) {
+  for (int s = -32; s <= 32; ++s) {
+    EXPECT_EQ(rgb(s)[0], 0) << s;
+    EXPECT_GE(rgb(s)[255], 253) << s;
+    EXPECT_LE(rgb(s)[255], 255) << s;
+  }
+}
+
+TEST(ControlsGammaTables, YuvCurvesStayInTheStudioRange) {
+  for (int s = -32; s <= 32; ++s) {
+    for (int x = 0; x <= 16; ++x) ASSERT_EQ(yuv(s)[x], 16) << s << " at " << x;
+    for (int x = 0; x < 256; ++x) ASSERT_LE(yuv(s)[x], 235) << s << " at " << x;
+    EXPECT_EQ(yuv(s)[255], 235) << s;
+    const int at235 = s >= -17 ? 235 : s == -32 ? 233 : 234;
+    EXPECT_EQ(yuv(s)[235], at235) << s;
+    if (s >= -17)
+      for (int x = 235; x < 256; ++x) ASSERT_EQ(yuv(s)[x], 235) << s << " at " << x;
+  }
+}
+
+TEST(ControlsGammaTables, SettingZeroIsBt709WithinOneLevel) {
+  for (int x = 0; x < 256; ++x) EXPECT_LE(std::fabs(rgb(0)[x] - 255.0 * bt709(x / 255.0)), 1.0) << x;
+  for (int x = 16; x <= 235; ++x)
+    EXPECT_LE(std::fabs(yuv(0)[x] - (16.0 + 219.0 * bt709((x - 16) / 219.0))), 1.0) << x;
+}
+
+TEST(ControlsGammaTables, DarkEndIsStraight) {
+  // The first four steps above black lie within a level of one line.
+  for (int s = -32; s <= 32; ++s)
+    for (int x = 0; x <= 4; ++x) {
+      EXPECT_NEAR(rgb(s)[x], x * rgb(s)[4] / 4.0, 1.0) << "rgb, setting " << s << " at " << x;
+      EXPECT_NEAR(yuv(s)[16 + x], 16 + x * (yuv(s)[20] - 16) / 4.0, 1.0) << "yuv, setting " << s << " at " << 16 + x;
+    }
+}
+
+}  // namespace
+}  // namespace pplcam::test

@@ -207,7 +207,7 @@ int run_convert(const ConvertOptions& o) {
                 converter.function_name().c_str(), raw_passthrough ? " (raw passthrough)" : "");
   }
   if (reader.leftover_bytes()) {
-    fail(kExitLeftover, "converted " + std::to_string(frames) + " whole frames; the last " +
+    fail(kExitLeftover, "converted " + std::to_string(frames) + (frames == 1 ? " whole frame;" : " whole frames;") + " the last " +
                             std::to_string(reader.leftover_bytes()) + " bytes of " + o.input +
                             " are not a whole frame (" + std::to_string(reader.frame_bytes()) +
                             " bytes) and were left out");

@@ -54,6 +54,13 @@ FrameStats read_stats(ppl_context* ctx, Size size) {
   return s;
 }
 
+bool has_statistics(const FrameStats& s) {
+  for (const auto& h : s.histogram)
+    for (uint32_t v : h)
+      if (v) return true;
+  return false;
+}
+
 std::string stats_table(const FrameStats& s, size_t n) {
   std::string t = "frame " + std::to_string(n) + "  (" + to_string(s.size) + ", quality " +
                   std::to_string(s.quality) + "; means in sample levels 0..255)\n";
@@ -221,6 +228,8 @@ int run_stats(StatsOptions o) {
     if (outcome != Outcome::kConverted)
       fail(kExitFailed, converter.function_name() + " gathered no statistics: " + describe(outcome));
     const FrameStats s = read_stats(ctx.get(), size);
+    if (!has_statistics(s))
+      fail(kExitFailed, "the library gathered no statistics: statistics collection is not available in this build");
     if (o.json != "-") std::fputs(stats_table(s, n).c_str(), stdout);
     all.push_back(stats_json(s, n));
     if (!o.picture.empty()) {
@@ -240,7 +249,7 @@ int run_stats(StatsOptions o) {
   }
   pictures.keep();
   if (reader.leftover_bytes())
-    fail(kExitLeftover, "read " + std::to_string(n) + " whole frames; the last " +
+    fail(kExitLeftover, "read " + std::to_string(n) + (n == 1 ? " whole frame;" : " whole frames;") + " the last " +
                             std::to_string(reader.leftover_bytes()) + " bytes of " + o.input +
                             " are not a whole frame and were left out");
   return kExitOk;

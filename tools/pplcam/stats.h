@@ -31,6 +31,10 @@ struct FrameStats {
 // Reads every statistics getter of ctx after a Bayer frame.
 FrameStats read_stats(ppl_context* ctx, Size size);
 
+// False when the frame left every histogram empty: the library gathered
+// nothing (statistics collection not in this build, or switched off).
+bool has_statistics(const FrameStats& s);
+
 std::string stats_table(const FrameStats& s, size_t frame_number);
 // The picture: grid means on the left, R, G, B histograms on the right,
 // swatches of the whole-frame, all-windows, qual and qAE means below.

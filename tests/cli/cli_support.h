@@ -1,0 +1,61 @@
+// Running the pplcam tool from a test, and reading back what it wrote.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pplcam/pplcam.h"
+
+namespace cli_test {
+
+struct RunResult {
+  int exit_code = -1;
+  std::string out, err;
+};
+
+// Runs `pplcam ARGS` (arguments joined with spaces, no shell quoting
+// needed for the paths the tests use).
+RunResult run_tool(const std::string& args);
+
+// A fresh empty folder, removed with its contents at the end of the test.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  std::vector<std::string> entries() const;  // names, hidden files included
+
+ private:
+  std::string path_;
+};
+
+std::string sample_path();  // the bundled 640x480 photograph
+std::vector<uint8_t> sample();
+std::vector<uint8_t> read_bytes(const std::string& path);
+void write_bytes(const std::string& path, const std::vector<uint8_t>& data);
+bool exists(const std::string& path);
+
+// Decodes a PNG with libpng's own reader into top-down R, G, B rows.
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb;
+};
+bool decode_png(const std::string& path, Picture* out);
+
+// The library's output for one frame, computed in the test itself with a
+// context of its own. `available` is false when the library wrote nothing.
+struct LibraryOutput {
+  bool available = false;
+  int width = 0, height = 0;
+  std::vector<uint8_t> bytes;
+};
+typedef uint8_t(PPLCALL* BayerConverter)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);
+LibraryOutput library_bayer(BayerConverter fn, size_t out_bytes, int out_w, int out_h, int quality, bool h_mirror,
+                            bool v_mirror);
+
+// One line of text, ending in a newline, with no other newline.
+bool is_one_line(const std::string& text);
+
+}  // namespace cli_test

@@ -101,6 +101,10 @@ struct PathWalkState {
   alignas(Bytes) uint8_t saved_raw[2][Bytes];   // statistics: previous raw block
   alignas(Bytes) uint8_t row_planes[6][Bytes];  // bilinear R, G, B of both rows
   uint32_t marker_cell;                          // raw-mode marker position 0..29
+  // Raw conditioning of the current frame as one table per photosite colour
+  // (B, Gb, Gr, R): gain, offset and RGB gamma folded into a byte lookup,
+  // rebuilt from this path's packed constants at the start of every frame.
+  uint8_t condition_table[4][256];
 };
 
 struct RgbSum {

@@ -91,6 +91,14 @@ struct Simd<8> {
   PPL_VEC_INLINE V unpackhi16(V a, V b) { return _mm_unpackhi_pi16(a, b); }
   PPL_VEC_INLINE V unpacklo32(V a, V b) { return _mm_unpacklo_pi32(a, b); }
   PPL_VEC_INLINE V unpackhi32(V a, V b) { return _mm_unpackhi_pi32(a, b); }
+
+  // 16-bit lanes in reverse order (lane 0 becomes the last lane)
+  PPL_VEC_INLINE V reverse16(V a) { return _mm_shuffle_pi16(a, 0x1B); }
+  // stores the low kBytes / 2 bytes
+  PPL_VEC_INLINE void store_half(void* p, V v) {
+    const int32_t lo = _mm_cvtsi64_si32(v);
+    std::memcpy(p, &lo, 4);
+  }
 };
 
 // --------------------------------------------------------------- SSE2 path
@@ -151,6 +159,13 @@ struct Simd<16> {
   PPL_VEC_INLINE V unpackhi16(V a, V b) { return _mm_unpackhi_epi16(a, b); }
   PPL_VEC_INLINE V unpacklo32(V a, V b) { return _mm_unpacklo_epi32(a, b); }
   PPL_VEC_INLINE V unpackhi32(V a, V b) { return _mm_unpackhi_epi32(a, b); }
+
+  PPL_VEC_INLINE V reverse16(V a) {
+    a = _mm_shufflelo_epi16(a, 0x1B);
+    a = _mm_shufflehi_epi16(a, 0x1B);
+    return _mm_shuffle_epi32(a, 0x4E);
+  }
+  PPL_VEC_INLINE void store_half(void* p, V v) { _mm_storel_epi64(static_cast<__m128i*>(p), v); }
 };
 
 using Mmx = Simd<8>;
@@ -161,6 +176,13 @@ template <class S, class Packed>
 PPL_VEC_INLINE typename S::V load_const(const Packed& p) {
   static_assert(sizeof(Packed) == S::kBytes, "constant width must match the path");
   return S::load(&p);
+}
+
+// Bytes in reverse order (byte 0 becomes the last byte).
+template <class S>
+PPL_VEC_INLINE typename S::V reverse8(typename S::V a) {
+  a = S::reverse16(a);
+  return S::or_(S::template srl16<8>(a), S::template sll16<8>(a));
 }
 
 }  // namespace pplcam

@@ -1,0 +1,249 @@
+// The Bayer frame walk, written once over the path (Simd<8> or Simd<16>)
+// and the output format, instantiated in walk_mmx.cpp and walk_sse2.cpp.
+//
+// A frame is walked in row pairs, top to bottom, and within a row pair in
+// column groups of S::kBytes photosites, left to right. For each group:
+//   1. run-ahead block: raw conditioning of a block the demosaic will read
+//      (the hook where statistics sampling reads the raw and conditioned
+//      bytes of the block, with the accumulator selected for the group);
+//   2. demosaic of the group (bilinear, or cell replication at quality 3);
+//   3. colour conversion (C_ycc for YUV outputs, C_rgb for RGB outputs);
+//   4. output: packed straight into the destination at full size, or left
+//      in the work-area rings for the per-row-pair packs of the scaled
+//      modes (scaled_pack.h).
+// The running byte index grows by the group width per group, so the rows
+// of the frame lie in_width-walked bytes apart in every ring.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+#include "bayer/condition.h"
+#include "bayer/driver.h"
+#include "bayer/placement.h"
+#include "bayer/raw_passthrough.h"
+#include "bayer/scaled_pack.h"
+#include "bayer/stages.h"
+#include "core/context.h"
+#include "core/simd.h"
+
+namespace pplcam {
+
+template <int Bytes>
+PathWalkState<Bytes>* path_walk(ppl_context* c) {
+  if constexpr (Bytes == 8) return &c->mmx_walk;
+  else return &c->sse2_walk;
+}
+
+template <class S, BayerOutput F>
+class BayerWalk {
+  using V = typename S::V;
+  static constexpr int kGroup = S::kBytes;
+  static constexpr bool kRgb = F == BayerOutput::kRgb24 || F == BayerOutput::kRgb32;
+  using Converted = std::conditional_t<kRgb, RgbRows<S>, YuvRows<S>>;
+
+ public:
+  BayerWalk(ppl_context* c, uint8_t* src, uint8_t* dst)
+      : c_(c),
+        k_(path_constants<S::kBytes>(c)),
+        walk_(path_walk<S::kBytes>(c)),
+        src_(src),
+        dst_(dst),
+        pitch_(c->in_width),
+        groups_(c->in_width / kGroup),
+        pairs_(c->in_height / 2),
+        width_(groups_ * kGroup),
+        decimation_(c->decimation) {}
+
+  uint8_t run() {
+    const int32_t quality = c_->quality;
+    uint8_t result = 0;
+    if (quality > 3 || quality < 0) {
+      raw_passthrough(c_, F, src_, dst_, kGroup, &walk_->marker_cell);
+    } else {
+      if (groups_ > 0 && pairs_ > 0) {
+        setup();
+        if (quality == 3) walk_cells();
+        else walk_bilinear();
+        if (decimation_ != 0) finish_scaled_frame(scaled_);
+      }
+      // Qualities 0 and 1 run the bilinear walk, so they take its scale.
+      c_->stats_scale = path_geometry<S::kBytes>(c_).stats_scale[quality == 3 ? 3 : 2];
+      result = 1;
+    }
+    ++c_->n_frame;
+    S::end();
+    return result;
+  }
+
+ private:
+  void setup() {
+    build_condition_tables<S::kBytes>(c_, k_, walk_);
+    const StepTable& t = path_geometry<S::kBytes>(c_).steps;
+    const PlaneSteps& main_steps =
+        F == BayerOutput::kI420 ? t.i420_y
+        : F == BayerOutput::kRgb24 ? t.rgb24
+        : F == BayerOutput::kRgb32 ? t.rgb32
+                                   : t.yuv422;
+    main_ = Plane{dst_, main_steps};
+    chroma_ = Plane{dst_ + c_->out_counts[1], t.i420_c};
+    quarter_ = static_cast<int32_t>(c_->out_counts[2]);
+    matrix_ = kRgb ? load_matrix<S>(k_.c_rgb, k_.matrix_offset[2])
+                   : load_matrix<S>(k_.c_ycc, k_.matrix_offset[0]);
+    scaled_ = ScaledFrame{F,        c_->quality == 3, decimation_, width_, 2 * pairs_,
+                          main_,    chroma_,          quarter_,
+                          {c_->ring[0], c_->ring[1], c_->ring[2], c_->ring[3], c_->ring[4]}};
+  }
+
+  uint8_t* row(int32_t r) { return src_ + static_cast<ptrdiff_t>(r) * pitch_; }
+
+  // Raw conditioning of column group j of row pair k.
+  void condition_block(int32_t k, int32_t j) {
+    condition_row_pair(walk_->condition_table, row(2 * k) + j * kGroup, row(2 * k + 1) + j * kGroup,
+                       kGroup);
+  }
+
+  // Output of one converted group of row pair k.
+  void emit(const Converted& out, int32_t k, int32_t j, uint32_t index) {
+    if (decimation_ == 0) {
+      const int32_t x0 = j * kGroup, y = 2 * k;
+      if constexpr (F == BayerOutput::kI420) pack_i420<S>(out, main_, chroma_, quarter_, x0, y, lanes_);
+      else if constexpr (F == BayerOutput::kYuyv) pack_422<S, false>(out, main_, x0, y);
+      else if constexpr (F == BayerOutput::kUyvy) pack_422<S, true>(out, main_, x0, y);
+      else pack_rgb<S, F == BayerOutput::kRgb24 ? 3 : 4>(out, main_, x0, y);
+      return;
+    }
+    const uint32_t i0 = index & (kRingBytes - 1);
+    const uint32_t i1 = (index + static_cast<uint32_t>(width_)) & (kRingBytes - 1);
+    if constexpr (kRgb) {
+      S::store(c_->ring[kPlaneRing1] + i0, out.r[0]);
+      S::store(c_->ring[kPlaneRing1] + i1, out.r[1]);
+      S::store(c_->ring[kPlaneRing2] + i0, out.g[0]);
+      S::store(c_->ring[kPlaneRing2] + i1, out.g[1]);
+      S::store(c_->ring[kPlaneRing3] + i0, out.b[0]);
+      S::store(c_->ring[kPlaneRing3] + i1, out.b[1]);
+    } else {
+      S::store(c_->ring[kLumaRing] + i0, out.y[0]);
+      S::store(c_->ring[kLumaRing] + i1, out.y[1]);
+      S::store(c_->ring[kPlaneRing2] + i0, out.c[0]);
+      S::store(c_->ring[kPlaneRing2] + i1, out.c[1]);
+    }
+  }
+
+  void end_row_pair(int32_t k, uint32_t index) {
+    if (decimation_ != 0) pack_scaled_row_pair(scaled_, k, index);
+  }
+
+  // ------------------------------------------------------- quality 3
+  // One kind of row pair, no border routines: a cell reads nothing outside
+  // itself, so the run-ahead block is the current group.
+  void walk_cells() {
+    uint32_t index = 0;
+    for (int32_t k = 0; k < pairs_; ++k) {
+      const uint32_t row_index = index;
+      for (int32_t j = 0; j < groups_; ++j, index += kGroup) {
+        condition_block(k, j);
+        const Cells<S> cells = load_cells<S>(row(2 * k) + j * kGroup, row(2 * k + 1) + j * kGroup, lanes_);
+        Converted out;
+        if constexpr (kRgb) cells_to_rgb<S>(matrix_, cells, &out);
+        else cells_to_yuv<S>(matrix_, cells, lanes_, &out);
+        emit(out, k, j, index);
+      }
+      end_row_pair(k, row_index);
+    }
+  }
+
+  // ------------------------------------------------------- quality 2
+  // Rows outside the frame are read as their reflection about the edge row
+  // (row -1 as row 1, row 2n as row 2n - 2); columns likewise, by the
+  // first-group and trailing-group routines, which stage the group with its
+  // reflected neighbours. The run-ahead block is the next column group of
+  // the next row pair: the last one this group's demosaic reads.
+  void walk_bilinear() {
+    for (int32_t j = 0; j < groups_; ++j) condition_block(0, j);
+    uint32_t index = 0;
+    const int32_t height = 2 * pairs_;
+    for (int32_t k = 0; k < pairs_; ++k) {
+      const int32_t r = 2 * k;
+      RowPairRows rows{row(r == 0 ? 1 : r - 1), row(r), row(r + 1),
+                       row(r + 2 < height ? r + 2 : height - 2), k + 1 < pairs_};
+      const uint32_t row_index = index;
+      if (rows.ahead) condition_block(k + 1, 0);
+      border_group(rows, k, 0, index);
+      index += kGroup;
+      for (int32_t j = 1; j < groups_ - 1; ++j, index += kGroup) {
+        if (rows.ahead) condition_block(k + 1, j + 1);
+        inner_group(rows, k, j, index);
+      }
+      if (groups_ > 1) {
+        border_group(rows, k, groups_ - 1, index);
+        index += kGroup;
+      }
+      end_row_pair(k, row_index);
+    }
+  }
+
+  struct RowPairRows {
+    const uint8_t *up, *r0, *r1, *dn;
+    bool ahead;   // a row pair follows, whose blocks are conditioned ahead
+  };
+
+  void convert_and_emit(const RgbRows<S>& rgb, int32_t k, int32_t j, uint32_t index) {
+    Converted out;
+    if constexpr (kRgb) rgb_to_rgb<S>(matrix_, rgb, lanes_, &out);
+    else rgb_to_yuv<S, F != BayerOutput::kI420>(matrix_, rgb, lanes_, &out);
+    emit(out, k, j, index);
+  }
+
+  void inner_group(const RowPairRows& rows, int32_t k, int32_t j, uint32_t index) {
+    const int32_t x = j * kGroup;
+    RgbRows<S> rgb;
+    bilinear_group<S>(rows.up + x, rows.r0 + x, rows.r1 + x, rows.dn + x, lanes_, &rgb);
+    convert_and_emit(rgb, k, j, index);
+  }
+
+  // First and last groups: copies of the four rows with columns -1 and
+  // width_ replaced by their reflections (columns 1 and width_ - 2).
+  void border_group(const RowPairRows& rows, int32_t k, int32_t j, uint32_t index) {
+    if (j == 0 && rows.ahead && groups_ > 1) condition_block(k + 1, 1);
+    alignas(16) uint8_t stage[4][kGroup + 2];
+    const uint8_t* src_rows[4] = {rows.up, rows.r0, rows.r1, rows.dn};
+    const int32_t x0 = j * kGroup;
+    for (int i = 0; i < 4; ++i) {
+      for (int32_t x = -1; x <= kGroup; ++x) {
+        int32_t col = x0 + x;
+        if (col < 0) col = -col;
+        if (col >= width_) col = 2 * (width_ - 1) - col;
+        stage[i][x + 1] = src_rows[i][col];
+      }
+    }
+    RgbRows<S> rgb;
+    bilinear_group<S>(stage[0] + 1, stage[1] + 1, stage[2] + 1, stage[3] + 1, lanes_, &rgb);
+    convert_and_emit(rgb, k, j, index);
+  }
+
+  ppl_context* c_;
+  const PathConstants<S::kBytes>& k_;
+  PathWalkState<S::kBytes>* walk_;
+  uint8_t* src_;
+  uint8_t* dst_;
+  int32_t pitch_;
+  int32_t groups_;
+  int32_t pairs_;
+  int32_t width_;       // walked width: whole column groups
+  int32_t decimation_;
+  Plane main_{}, chroma_{};
+  int32_t quarter_ = 0;
+  Matrix3<S> matrix_{};
+  Lanes<S> lanes_;
+  ScaledFrame scaled_{};
+};
+
+// One frame through the walk of path S and format F.
+template <class S, BayerOutput F>
+uint8_t bayer_walk(ppl_context* c, uint8_t* src, uint8_t* dst) {
+  BayerWalk<S, F> walk(c, src, dst);
+  return walk.run();
+}
+
+}  // namespace pplcam

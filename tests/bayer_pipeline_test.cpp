@@ -1,0 +1,181 @@
+// The Bayer conversions of both paths against the scalar model: every
+// format, qualities 2 to 5, decimations -1 to 2, all mirror combinations,
+// neutral and random controls, many frame sizes; the source after the call
+// (conditioned or untouched) is checked as well as the destination.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/geometry.h"
+#include "model/bayer_model.h"
+#include "support/bayer_controls.h"
+#include "support/bayer_frames.h"
+#include "support/buffers.h"
+#include "support/environment.h"
+
+namespace pplcam::test {
+namespace {
+
+TEST(BayerPipeline, EveryModeMatchesTheModelOnSmallFrames) {
+  const BayerOutput formats[] = {BayerOutput::kI420, BayerOutput::kYuyv, BayerOutput::kUyvy,
+                                 BayerOutput::kRgb24, BayerOutput::kRgb32};
+  // Sizes with one and several groups per path, widths that only the
+  // 8-wide groups divide, a width with a partial group and odd heights.
+  const int sizes[][2] = {{16, 2}, {32, 6}, {48, 10}, {64, 8}, {24, 6}, {104, 13}, {100, 12}};
+  uint32_t seed = 1;
+  for (BayerOutput f : formats)
+    for (int q = 2; q <= 5; ++q)
+      for (int d = -1; d <= 2; ++d)
+        for (int mirrors = 0; mirrors < 4; ++mirrors)
+          for (const auto& s : sizes) {
+            BayerCase c{f, s[0], s[1], q, d, (mirrors & 1) != 0, (mirrors & 2) != 0, ++seed,
+                        seed % 2 == 0};
+            SCOPED_TRACE(describe(c));
+            check_against_model(c);
+            if (HasFailure()) return;
+          }
+}
+
+TEST(BayerPipeline, CommonFrameSizesMatchTheModel) {
+  struct Size {
+    int w, h;
+  };
+  const Size sizes[] = {{320, 240}, {640, 480}, {704, 576}, {720, 576}, {176, 144}, {352, 288}};
+  uint32_t seed = 1000;
+  for (const Size& s : sizes)
+    for (BayerOutput f : {BayerOutput::kI420, BayerOutput::kRgb24, BayerOutput::kYuyv})
+      for (int q : {2, 3}) {
+        const int d = static_cast<int>(++seed % 3) - (f == BayerOutput::kYuyv ? 0 : 1);
+        BayerCase c{f, s.w, s.h, q, d, seed % 2 == 0, seed % 4 < 2, seed, true};
+        SCOPED_TRACE(describe(c));
+        check_against_model(c);
+      }
+}
+
+TEST(BayerPipeline, LargestFrameMatchesTheModel) {
+  for (BayerOutput f : {BayerOutput::kI420, BayerOutput::kRgb32}) {
+    BayerCase c{f, 1280, 1024, f == BayerOutput::kI420 ? 3 : 2, 0, true, false, 77, true};
+    SCOPED_TRACE(describe(c));
+    check_against_model(c);
+  }
+}
+
+TEST(BayerPipeline, StructuredFramesMatchTheModel) {
+  // Flat fields, saturated extremes and stripes exercise the rounding of
+  // the nested averages and the saturations where random data rarely goes.
+  for (Pattern p : {Pattern::kFlat0, Pattern::kFlat255, Pattern::kStripes, Pattern::kCheckers,
+                    Pattern::kRamp})
+    for (BayerOutput f : {BayerOutput::kI420, BayerOutput::kUyvy, BayerOutput::kRgb24})
+      for (int q : {2, 3}) {
+        BayerCase c{f, 64, 12, q, 0, false, false, 5, p == Pattern::kRamp};
+        c.pattern = p;
+        SCOPED_TRACE(describe(c));
+        check_against_model(c);
+      }
+}
+
+TEST(BayerPipeline, NeutralControlsKeepFlatFieldsAndPrimaries) {
+  // With unit gains, identity gamma and an identity C_rgb, a flat field
+  // comes out grey at its own level, and a mosaic lit only at its R sites
+  // comes out pure red (bytes B, G, R = 0, 0, v) at quality 3.
+  ScopedContext ctx;
+  ASSERT_TRUE(ppl_new_frame_size(ctx, 32, 4));
+  load_bayer_controls(ctx, neutral_bayer_controls());
+  for (int q : {2, 3}) {
+    ctx->quality = q;
+    AlignedBuffer src(32 * 4, Align::k16), dst(32 * 4 * 3, Align::k16);
+    std::memset(src.data(), 77, src.size());
+    ASSERT_EQ(ppl_process_blrtorgb24(ctx, src.data(), dst.data(), 32, 4), 1);
+    for (size_t i = 0; i < dst.size(); ++i) ASSERT_EQ(dst[i], 77) << "q" << q << " byte " << i;
+  }
+  ctx->quality = 3;
+  AlignedBuffer src(32 * 4, Align::k16), dst(32 * 4 * 3, Align::k16);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 32; ++x) src[y * 32 + x] = (y & 1) && (x & 1) ? 200 : 0;
+  ASSERT_EQ(ppl_process_blrtorgb24(ctx, src.data(), dst.data(), 32, 4), 1);
+  for (size_t i = 0; i < dst.size(); i += 3) {
+    ASSERT_EQ(dst[i], 0) << i;
+    ASSERT_EQ(dst[i + 1], 0) << i;
+    ASSERT_EQ(dst[i + 2], 200) << i;
+  }
+}
+
+TEST(BayerPipeline, BothMirrorsRotateThePictureBy180Degrees) {
+  ScopedContext ctx;
+  const int w = 48, h = 8;
+  ASSERT_TRUE(ppl_new_frame_size(ctx, w, h));
+  load_bayer_controls(ctx, random_bayer_controls(3));
+  const std::vector<uint8_t> raw = random_bytes(w * h, 9);
+  auto convert = [&](bool mirrored) {
+    ctx->h_mirror = ctx->v_mirror = mirrored;
+    rebuild_step_tables(ctx);
+    AlignedBuffer src(w * h, Align::k16), dst(w * h * 4, Align::k16);
+    std::memcpy(src.data(), raw.data(), raw.size());
+    ppl_process_blrtorgb32(ctx, src.data(), dst.data(), w, h);
+    return std::vector<uint8_t>(dst.data(), dst.data() + dst.size());
+  };
+  const std::vector<uint8_t> plain = convert(false), turned = convert(true);
+  for (int p = 0; p < w * h; ++p)
+    ASSERT_EQ(std::memcmp(&plain[4 * p], &turned[4 * (w * h - 1 - p)], 4), 0) << "pixel " << p;
+}
+
+TEST(BayerPipeline, ResultsAndFrameCounter) {
+  ScopedContext ctx;
+  const uint32_t before = ctx->n_frame;
+  AlignedBuffer src(64 * 8, Align::k16), dst(64 * 8 * 4, Align::k16);
+  fill_random(src.data(), src.size(), 4);
+  for (int q = 0; q <= 5; ++q) {
+    ctx->quality = q;
+    EXPECT_EQ(ppl_process_blrtorgb32(ctx, src.data(), dst.data(), 64, 8), q <= 3 ? 1 : 0) << q;
+  }
+  // Raw passthrough at a mode that writes nothing still counts.
+  ppl_set_decimation(ctx, 2, 0, 0);
+  EXPECT_EQ(ppl_process_blrtoi420(ctx, src.data(), dst.data(), 64, 8), 0);
+  EXPECT_EQ(ctx->n_frame, before + 7);
+}
+
+TEST(BayerPipeline, StatisticsScaleFollowsTheWalk) {
+  ScopedContext ctx;
+  AlignedBuffer src(640 * 480, Align::k16), dst(640 * 480 * 2, Align::k16);
+  ctx->quality = 3;
+  ppl_process_blrtoyuyv(ctx, src.data(), dst.data(), 640, 480);
+  EXPECT_EQ(ctx->stats_scale, 1024u);
+  ctx->quality = 2;
+  ppl_process_blrtoyuyv(ctx, src.data(), dst.data(), 640, 480);
+  EXPECT_EQ(ctx->stats_scale, ctx->sse2_geometry.stats_scale[2]);
+}
+
+TEST(BayerPipeline, RawMarkerWalksTheGridOnePathAtATime) {
+  // 640 wide: 64-byte cells fit the 8-byte rule and the 16-byte rule.
+  // 352 wide: 35-byte cells fit neither, so nothing is drawn.
+  for (bool sse2 : {false, true}) {
+    ScopedContext ctx;
+    ctx->quality = 4;
+    uint32_t& mine = sse2 ? ctx->sse2_walk.marker_cell : ctx->mmx_walk.marker_cell;
+    const uint32_t& other = sse2 ? ctx->mmx_walk.marker_cell : ctx->sse2_walk.marker_cell;
+    const uint32_t other_before = other;
+    mine = 0;
+    ScopedCpuFeatures features(sse2 ? 0 : kCpuSse2);
+    AlignedBuffer src(640 * 480, Align::k16), dst(640 * 480 * 3 / 2, Align::k16);
+    for (int i = 0; i < 30; ++i) {
+      SCOPED_TRACE(i);
+      ASSERT_EQ(ppl_process_blrtoi420(ctx, src.data(), dst.data(), 640, 480), 0);
+      const uint8_t* v = dst.data() + 640 * 480 * 5 / 4;
+      const int col = i % 5, row = i / 5;
+      EXPECT_EQ(v[(row * 40) * 320 + col * 64], 255);
+      EXPECT_EQ(v[(row * 40 + 39) * 320 + col * 64 + 63], 255);
+      EXPECT_EQ(v[(row * 40) * 320 + ((col + 1) % 5) * 64], 128);
+    }
+    EXPECT_EQ(mine, 0u);
+    EXPECT_EQ(other, other_before);
+    AlignedBuffer small_src(352 * 288, Align::k16), small_dst(352 * 288 * 3 / 2, Align::k16);
+    ppl_process_blrtoi420(ctx, small_src.data(), small_dst.data(), 352, 288);
+    EXPECT_EQ(mine, 0u);
+    for (size_t i = 352 * 288; i < small_dst.size(); ++i) ASSERT_EQ(small_dst[i], 128);
+  }
+}
+
+}  // namespace
+}  // namespace pplcam::test

@@ -1,0 +1,347 @@
+#include "model/bayer_model.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace pplcam::model {
+namespace {
+
+using Plane8 = std::vector<std::vector<uint8_t>>;   // [row][column]
+
+int clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
+uint8_t avg(int a, int b) { return static_cast<uint8_t>((a + b + 1) >> 1); }
+// Sum of three products and an addend, wrapped to 16 bits, shifted right by 6.
+int matrix_row(const int16_t* k, int r, int g, int b, int add) {
+  return static_cast<int16_t>(k[0] * r + k[1] * g + k[2] * b + add) >> 6;
+}
+
+struct Rgb {
+  int r, g, b;
+};
+
+struct Picture {
+  int w, h;                       // walked size
+  std::vector<std::vector<Rgb>> px;
+};
+
+void condition(const BayerControls& k, uint8_t* src, int pitch, int w, int h) {
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint8_t& s = src[y * pitch + x];
+      const int colour = 2 * (y & 1) + (x & 1);
+      const int scaled = (s * k.gain[colour]) >> 5;
+      const int sum = static_cast<int16_t>(scaled + k.delta[colour]);
+      s = k.gamma[clamp(sum, 0, 255)];
+    }
+}
+
+Picture demosaic(const uint8_t* src, int pitch, int w, int h, bool cells) {
+  Picture p{w, h, std::vector<std::vector<Rgb>>(h, std::vector<Rgb>(w))};
+  auto at = [&](int y, int x) {
+    if (y < 0) y = -y;
+    if (y >= h) y = 2 * (h - 1) - y;
+    if (x < 0) x = -x;
+    if (x >= w) x = 2 * (w - 1) - x;
+    return static_cast<int>(src[y * pitch + x]);
+  };
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      Rgb& o = p.px[y][x];
+      if (cells) {
+        const int cy = y & ~1, cx = x & ~1;
+        const int b = at(cy, cx), gb = at(cy, cx + 1), gr = at(cy + 1, cx), r = at(cy + 1, cx + 1);
+        const int g = avg(gb, gr);
+        o.r = r;
+        o.b = b;
+        o.g = (y & 1) == (x & 1) ? g : (y & 1) ? gr : gb;
+        continue;
+      }
+      const int m = at(y, x);
+      auto vert = [&](int xx) { return avg(at(y - 1, xx), at(y + 1, xx)); };
+      const int hor = avg(at(y, x - 1), at(y, x + 1));
+      const int v = vert(x), v_lr = avg(vert(x - 1), vert(x + 1));
+      if ((y & 1) == 0 && (x & 1) == 0) o = {v_lr, avg(hor, v), m};        // B
+      else if ((y & 1) == 0) o = {v, m, hor};                               // Gb
+      else if ((x & 1) == 0) o = {hor, m, v};                               // Gr
+      else o = {m, avg(hor, v), v_lr};                                      // R
+    }
+  return p;
+}
+
+uint8_t luma(const BayerControls& k, const Rgb& p) {
+  const int y = clamp(matrix_row(k.c_ycc, p.r, p.g, p.b, k.o_ycc), 0, 255);
+  return static_cast<uint8_t>(std::min(y, 219) + 16);
+}
+uint8_t chroma(const BayerControls& k, const Rgb& p, int row) {
+  const int c = clamp(matrix_row(k.c_ycc + 3 * row, p.r, p.g, p.b, 32), -128, 127);
+  return static_cast<uint8_t>(clamp(c, -112, 112) + 128);
+}
+uint8_t rgb_channel(const BayerControls& k, const Rgb& p, int row) {
+  return static_cast<uint8_t>(clamp(matrix_row(k.c_rgb + 3 * row, p.r, p.g, p.b, k.o_rgb), 0, 255));
+}
+
+// Where picture pixel (x, y) of a w x h plane with `bpp` bytes lies.
+struct Layout {
+  uint8_t* base;
+  int w, h, bpp;
+  bool flip_x, flip_y;
+  uint8_t* at(int x, int y) const {
+    const int mx = flip_x ? w - 1 - x : x, my = flip_y ? h - 1 - y : y;
+    return base + (static_cast<size_t>(my) * w + mx) * bpp;
+  }
+};
+
+// The doubled row: interpolated value before the converted one (or, with
+// `forward`, the interpolation with the next value).
+std::vector<uint8_t> double_row(const std::vector<uint8_t>& p, bool forward) {
+  const int n = static_cast<int>(p.size());
+  std::vector<uint8_t> out(2 * n);
+  for (int k = 0; k < n; ++k) {
+    out[2 * k] = forward ? avg(p[k], p[std::min(k + 1, n - 1)]) : avg(p[std::max(k - 1, 0)], p[k]);
+    out[2 * k + 1] = p[k];
+  }
+  return out;
+}
+
+// A plane doubled in both directions. `shifted`: doubled row r at row 2r+1,
+// rows 2r the average with the row above, row 0 a copy of row 1; otherwise
+// doubled row r at 2r, rows 2r+1 the average with the row below, the last
+// row a copy of the one above.
+Plane8 double_plane(const Plane8& p, bool forward, bool shifted) {
+  const int n = static_cast<int>(p.size());
+  Plane8 d(n);
+  for (int r = 0; r < n; ++r) d[r] = double_row(p[r], forward);
+  Plane8 out(2 * n);
+  auto mean = [](const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    std::vector<uint8_t> m(a.size());
+    for (size_t i = 0; i < a.size(); ++i) m[i] = avg(a[i], b[i]);
+    return m;
+  };
+  for (int r = 0; r < n; ++r) {
+    if (shifted) {
+      out[2 * r + 1] = d[r];
+      out[2 * r] = r == 0 ? d[0] : mean(d[r - 1], d[r]);
+    } else {
+      out[2 * r] = d[r];
+      out[2 * r + 1] = r + 1 < n ? mean(d[r], d[r + 1]) : d[r];
+    }
+  }
+  return out;
+}
+
+void raw(const BayerFrame& f, const uint8_t* src, uint8_t* dst, uint32_t* marker) {
+  const int w = f.width, h = f.height, d = f.decimation;
+  const size_t out_px = static_cast<size_t>(f.out_width) * f.out_height;
+  switch (f.format) {
+    case BayerOutput::kI420: {
+      if (d == 0) {
+        for (int i = 0; i < w * h; ++i) dst[i] = src[i];
+      } else if (d == 1) {
+        for (int y = 0; y < h / 2; ++y)
+          for (int x = 0; x < w / 2; ++x) dst[y * (w / 2) + x] = src[2 * y * w + 2 * x];
+      }
+      if (d == 0 || d == 1) std::memset(dst + out_px, 128, out_px / 2);
+      const int cw = f.out_width / 10, ch = f.out_height / 12;
+      if (cw % f.marker_group == 0) {
+        uint8_t* v = dst + out_px + out_px / 4;
+        const int col = *marker % 5, row = *marker / 5;
+        for (int y = 0; y < ch; ++y)
+          for (int x = 0; x < cw; ++x) v[(row * ch + y) * (f.out_width / 2) + col * cw + x] = 255;
+        *marker = (*marker + 1) % 30;
+      }
+      return;
+    }
+    case BayerOutput::kYuyv:
+    case BayerOutput::kUyvy: {
+      const int s_at = f.format == BayerOutput::kUyvy ? 1 : 0;
+      if (d == 0) {
+        for (int i = 0; i < w * h; ++i) dst[2 * i + s_at] = src[i], dst[2 * i + 1 - s_at] = 128;
+      } else if (d == 1) {
+        for (int y = 0; y < h / 2; ++y)
+          for (int x = 0; x < w / 2; ++x) {
+            uint8_t* o = dst + 2 * (y * (w / 2) + x);
+            o[s_at] = src[2 * y * w + 2 * x + s_at];
+            o[1 - s_at] = 128;
+          }
+      }
+      return;
+    }
+    case BayerOutput::kRgb24:
+    case BayerOutput::kRgb32: {
+      const int bpp = f.format == BayerOutput::kRgb24 ? 3 : 4;
+      const int step = d == 0 ? 1 : (d == 1 && bpp == 4) ? 2 : 0;
+      if (step == 0) return;
+      const Layout l{dst, f.out_width, f.out_height, bpp, false, true};
+      for (int y = 0; y < h / step; ++y)
+        for (int x = 0; x < w / step; ++x) {
+          uint8_t* o = l.at(x, y);
+          o[0] = o[1] = o[2] = src[step * y * w + step * x];
+          if (bpp == 4) o[3] = 0;
+        }
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+BayerControls controls_of(const ppl_context* c) {
+  BayerControls k;
+  for (int row = 0; row < 2; ++row)
+    for (int parity = 0; parity < 2; ++parity) {
+      k.gain[2 * row + parity] = static_cast<uint16_t>(c->mmx.gain[row].lane[parity]);
+      k.delta[2 * row + parity] = c->mmx.delta[row].lane[parity];
+    }
+  for (int i = 0; i < 9; ++i) {
+    k.c_ycc[i] = c->mmx.c_ycc[i].lane[0];
+    k.c_rgb[i] = c->mmx.c_rgb[i].lane[0];
+  }
+  k.o_ycc = c->mmx.matrix_offset[0].lane[0];
+  k.o_rgb = c->mmx.matrix_offset[2].lane[0];
+  std::memcpy(k.gamma, c->rgb_gamma, 256);
+  return k;
+}
+
+size_t output_bytes(BayerOutput format, int out_width, int out_height) {
+  const size_t px = static_cast<size_t>(out_width) * out_height;
+  switch (format) {
+    case BayerOutput::kI420: return px * 3 / 2;
+    case BayerOutput::kYuyv:
+    case BayerOutput::kUyvy: return px * 2;
+    case BayerOutput::kRgb24: return px * 3;
+    case BayerOutput::kRgb32: return px * 4;
+  }
+  return 0;
+}
+
+void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t* dst,
+             uint32_t* marker) {
+  if (f.quality > 3 || f.quality < 0) {
+    raw(f, src, dst, marker);
+    return;
+  }
+  const int w = f.width / 8 * 8, h = f.height / 2 * 2;
+  if (w == 0 || h == 0) return;
+  condition(k, src, f.width, w, h);
+  const bool cells = f.quality == 3;
+  const Picture p = demosaic(src, f.width, w, h, cells);
+  // Chroma of the pixel pair starting at (x, y), x even: per pixel on the
+  // bilinear walk, per cell on the cell walk.
+  auto chroma_at = [&](int y, int x, int row) { return chroma(k, p.px[cells ? y & ~1 : y][x], row); };
+
+  const int d = f.decimation;
+  const bool rgb = f.format == BayerOutput::kRgb24 || f.format == BayerOutput::kRgb32;
+  const int bpp = f.format == BayerOutput::kRgb24 ? 3 : f.format == BayerOutput::kRgb32 ? 4
+                  : f.format == BayerOutput::kI420 ? 1 : 2;
+  const Layout main{dst, f.out_width, f.out_height, bpp, f.h_mirror, f.v_mirror != rgb};
+  const size_t out_px = static_cast<size_t>(f.out_width) * f.out_height;
+  const Layout u_plane{dst + out_px, f.out_width / 2, f.out_height / 2, 1, f.h_mirror, f.v_mirror};
+  const Layout v_plane{dst + out_px + out_px / 4, f.out_width / 2, f.out_height / 2, 1, f.h_mirror,
+                       f.v_mirror};
+
+  // The picture of the mode as planes: channel 0..2 = Y, U, V (I420: U and
+  // V at half size; 4:2:2: one U, V per pixel pair) or R, G, B.
+  Plane8 ch[3];
+  int pw, ph;   // main plane picture size
+  if (d >= 0) {
+    const int step = 1 << d;
+    pw = w >> d;
+    ph = h >> d;
+    for (auto& c : ch) c.clear();
+    for (int y = 0; y < ph; ++y) {
+      std::vector<uint8_t> a(pw), b(pw), c(pw);
+      for (int x = 0; x < pw; ++x) {
+        const Rgb& s = p.px[y * step][x * step];
+        if (rgb) a[x] = rgb_channel(k, s, 0), b[x] = rgb_channel(k, s, 1), c[x] = rgb_channel(k, s, 2);
+        else a[x] = luma(k, s);
+      }
+      ch[0].push_back(a);
+      if (rgb) ch[1].push_back(b), ch[2].push_back(c);
+    }
+    if (f.format == BayerOutput::kI420) {
+      // Chroma row kc from source row 2 * (kc * step + offset), where d = 0
+      // takes the pair's first row and the thinned modes the bilinear
+      // walk's odd row pairs.
+      const int offset = (d > 0 && !cells) ? 1 : 0;
+      const int cstep = d == 0 ? 1 : step;
+      for (int kc = 0; kc < ph / 2; ++kc) {
+        std::vector<uint8_t> u(pw / 2), v(pw / 2);
+        for (int l = 0; l < pw / 2; ++l) {
+          const int sy = 2 * (kc * cstep + offset), sx = 2 * l * (d == 0 ? 1 : step);
+          u[l] = chroma_at(sy, sx, 1);
+          v[l] = chroma_at(sy, sx, 2);
+        }
+        ch[1].push_back(u), ch[2].push_back(v);
+      }
+    } else if (!rgb) {
+      for (int y = 0; y < ph; ++y) {
+        std::vector<uint8_t> u(pw / 2), v(pw / 2);
+        for (int m = 0; m < pw / 2; ++m) {
+          u[m] = chroma_at(y * step, 2 * m * step, 1);
+          v[m] = chroma_at(y * step, 2 * m * step, 2);
+        }
+        ch[1].push_back(u), ch[2].push_back(v);
+      }
+    }
+  } else {
+    // 1:2: the full-size planes, each doubled.
+    pw = 2 * w;
+    ph = 2 * h;
+    Plane8 base[3];
+    for (int y = 0; y < h; ++y) {
+      std::vector<uint8_t> a(w), b(w), c(w);
+      for (int x = 0; x < w; ++x) {
+        const Rgb& s = p.px[y][x];
+        if (rgb) a[x] = rgb_channel(k, s, 0), b[x] = rgb_channel(k, s, 1), c[x] = rgb_channel(k, s, 2);
+        else a[x] = luma(k, s);
+      }
+      base[0].push_back(a);
+      if (rgb) base[1].push_back(b), base[2].push_back(c);
+    }
+    if (!rgb) {
+      const int rows = f.format == BayerOutput::kI420 ? h / 2 : h;
+      for (int i = 0; i < rows; ++i) {
+        std::vector<uint8_t> u(w / 2), v(w / 2);
+        const int sy = f.format == BayerOutput::kI420 ? 2 * i : i;
+        for (int m = 0; m < w / 2; ++m) u[m] = chroma_at(sy, 2 * m, 1), v[m] = chroma_at(sy, 2 * m, 2);
+        base[1].push_back(u), base[2].push_back(v);
+      }
+    }
+    const bool forward = f.format == BayerOutput::kRgb24 && f.h_mirror;
+    const bool shifted = f.format == BayerOutput::kRgb24 && cells;
+    for (int i = 0; i < 3; ++i)
+      if (!base[i].empty()) ch[i] = double_plane(base[i], i == 0 || rgb ? forward : false, shifted);
+  }
+
+  // Placement.
+  for (int y = 0; y < ph; ++y) {
+    if (f.format == BayerOutput::kI420) {
+      for (int x = 0; x < pw; ++x) *main.at(x, y) = ch[0][y][x];
+    } else if (rgb) {
+      for (int x = 0; x < pw; ++x) {
+        uint8_t* o = main.at(x, y);
+        o[0] = ch[2][y][x], o[1] = ch[1][y][x], o[2] = ch[0][y][x];
+        if (bpp == 4) o[3] = 0;
+      }
+    } else {
+      for (int m = 0; m < pw / 2; ++m) {
+        // The pixel of the pair at the lower address comes first.
+        const bool swap = f.h_mirror;
+        uint8_t* o = main.at(swap ? 2 * m + 1 : 2 * m, y);
+        const uint8_t y0 = ch[0][y][swap ? 2 * m + 1 : 2 * m], y1 = ch[0][y][swap ? 2 * m : 2 * m + 1];
+        if (f.format == BayerOutput::kYuyv) o[0] = y0, o[1] = ch[1][y][m], o[2] = y1, o[3] = ch[2][y][m];
+        else o[0] = ch[1][y][m], o[1] = y0, o[2] = ch[2][y][m], o[3] = y1;
+      }
+    }
+  }
+  if (f.format == BayerOutput::kI420) {
+    for (size_t y = 0; y < ch[1].size(); ++y)
+      for (size_t x = 0; x < ch[1][y].size(); ++x) {
+        *u_plane.at(static_cast<int>(x), static_cast<int>(y)) = ch[1][y][x];
+        *v_plane.at(static_cast<int>(x), static_cast<int>(y)) = ch[2][y][x];
+      }
+  }
+}
+
+}  // namespace pplcam::model

@@ -1,0 +1,46 @@
+// Scalar model of the Bayer conversions: every output byte computed per
+// pixel from the formulas (conditioning, bilinear or cell demosaic, colour
+// matrix, chroma limit, thinning, doubling, placement), with no column
+// groups, rings or stepping tables. The kernels of both paths must
+// reproduce it byte for byte.
+#pragma once
+
+#include <cstdint>
+
+#include "bayer/driver.h"
+#include "core/context.h"
+
+namespace pplcam::model {
+
+// The plain values the kernels read, taken from lane 0 (and lane 1 for the
+// alternating per-row gains and offsets) of the MMX constant block.
+struct BayerControls {
+  uint16_t gain[4];    // B, Gb, Gr, R
+  int16_t delta[4];
+  int16_t c_ycc[9];
+  int16_t c_rgb[9];
+  int16_t o_ycc, o_rgb;
+  uint8_t gamma[256];
+};
+BayerControls controls_of(const ppl_context* c);
+
+struct BayerFrame {
+  BayerOutput format;
+  int quality;
+  int decimation;
+  bool h_mirror, v_mirror;
+  int width, height;            // input size
+  int out_width, out_height;    // from the context's geometry
+  int marker_group;             // 8 or 16: the path's marker width rule
+};
+
+// Converts `src` (conditioned in place at qualities 0..3) into `dst`,
+// leaving every byte the conversion does not write as it was. `marker` is
+// the raw-mode marker counter of the path.
+void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t* dst,
+             uint32_t* marker);
+
+// Destination size of a format at the frame's output size.
+size_t output_bytes(BayerOutput format, int out_width, int out_height);
+
+}  // namespace pplcam::model

@@ -1,0 +1,118 @@
+#include "support/bayer_frames.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "core/geometry.h"
+#include "model/bayer_model.h"
+#include "support/bayer_controls.h"
+#include "support/buffers.h"
+#include "support/environment.h"
+
+namespace pplcam::test {
+namespace {
+
+const char* format_name(BayerOutput f) {
+  switch (f) {
+    case BayerOutput::kI420: return "I420";
+    case BayerOutput::kYuyv: return "YUYV";
+    case BayerOutput::kUyvy: return "UYVY";
+    case BayerOutput::kRgb24: return "RGB24";
+    case BayerOutput::kRgb32: return "RGB32";
+  }
+  return "?";
+}
+
+::testing::AssertionResult same_bytes(const char* what, const uint8_t* got, const uint8_t* want,
+                                      size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (got[i] != want[i])
+      return ::testing::AssertionFailure() << what << " differs at byte " << i << " of " << n
+                                           << ": got " << int(got[i]) << ", model " << int(want[i]);
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+std::string describe(const BayerCase& c) {
+  return std::string(format_name(c.format)) + " " + std::to_string(c.width) + "x" +
+         std::to_string(c.height) + " q" + std::to_string(c.quality) + " d" +
+         std::to_string(c.decimation) + (c.h_mirror ? " h-mirror" : "") +
+         (c.v_mirror ? " v-mirror" : "") + (c.random_controls ? " random controls" : "") +
+         " pattern " + std::to_string(static_cast<int>(c.pattern)) + " seed " + std::to_string(c.seed);
+}
+
+void fill_pattern(uint8_t* p, int width, int height, Pattern pattern, uint32_t seed) {
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      uint8_t& v = p[y * width + x];
+      switch (pattern) {
+        case Pattern::kRandom: break;
+        case Pattern::kFlat0: v = 0; break;
+        case Pattern::kFlat255: v = 255; break;
+        case Pattern::kStripes: v = (x / 3) % 2 ? 255 : 0; break;
+        case Pattern::kCheckers: v = ((x / 2 + y / 2) % 2) ? 251 : 3; break;
+        case Pattern::kRamp: v = static_cast<uint8_t>(x * 7 + y * 13); break;
+      }
+    }
+  if (pattern == Pattern::kRandom) fill_random(p, static_cast<size_t>(width) * height, seed);
+}
+
+BayerProcess process_of(BayerOutput format) {
+  switch (format) {
+    case BayerOutput::kI420: return ppl_process_blrtoi420;
+    case BayerOutput::kYuyv: return ppl_process_blrtoyuyv;
+    case BayerOutput::kUyvy: return ppl_process_blrtouyvy;
+    case BayerOutput::kRgb24: return ppl_process_blrtorgb24;
+    case BayerOutput::kRgb32: return ppl_process_blrtorgb32;
+  }
+  return nullptr;
+}
+
+void check_against_model(const BayerCase& c) {
+  ScopedContext ctx;
+  ASSERT_NE(ctx.get(), nullptr);
+  ASSERT_EQ(ppl_new_frame_size(ctx, c.width, c.height), 1);
+  ASSERT_EQ(ppl_set_decimation(ctx, c.decimation, 0, 0), 1);
+  ctx->h_mirror = c.h_mirror;
+  ctx->v_mirror = c.v_mirror;
+  rebuild_step_tables(ctx);
+  load_bayer_controls(ctx, c.random_controls ? random_bayer_controls(c.seed) : neutral_bayer_controls());
+  ctx->quality = c.quality;
+
+  const size_t in_bytes = static_cast<size_t>(c.width) * c.height;
+  const size_t out_bytes = model::output_bytes(c.format, ctx->out_width, ctx->out_height);
+  std::vector<uint8_t> raw(in_bytes), prefill(out_bytes);
+  fill_pattern(raw.data(), c.width, c.height, c.pattern, c.seed);
+  fill_random(prefill.data(), prefill.size(), c.seed ^ 0x5A5A);
+
+  for (bool sse2 : {false, true}) {
+    SCOPED_TRACE(sse2 ? "SSE2 path" : "MMX path");
+    const bool wide = sse2 && c.width % 16 == 0;
+    uint32_t& counter = wide ? ctx->sse2_walk.marker_cell : ctx->mmx_walk.marker_cell;
+
+    std::vector<uint8_t> want_src = raw, want_dst = prefill;
+    uint32_t want_marker = counter;
+    const model::BayerFrame frame{c.format,     c.quality,     c.decimation,    c.h_mirror,
+                                  c.v_mirror,   c.width,       c.height,        ctx->out_width,
+                                  ctx->out_height, wide ? 16 : 8};
+    model::convert(model::controls_of(ctx), frame, want_src.data(), want_dst.data(), &want_marker);
+
+    AlignedBuffer src(in_bytes, Align::k16), dst(out_bytes, Align::k16);
+    std::memcpy(src.data(), raw.data(), in_bytes);
+    std::memcpy(dst.data(), prefill.data(), out_bytes);
+    uint8_t result;
+    {
+      ScopedCpuFeatures features(sse2 ? 0 : kCpuSse2);
+      result = process_of(c.format)(ctx, src.data(), dst.data(), c.width, c.height);
+    }
+    EXPECT_EQ(result, c.quality <= 3 ? 1 : 0);
+    EXPECT_TRUE(same_bytes("destination", dst.data(), want_dst.data(), out_bytes));
+    EXPECT_TRUE(same_bytes("source", src.data(), want_src.data(), in_bytes));
+    EXPECT_EQ(counter, want_marker);
+  }
+}
+
+}  // namespace pplcam::test

@@ -1,0 +1,38 @@
+// One Bayer conversion case and its check against the scalar model on both
+// paths.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "bayer/driver.h"
+
+namespace pplcam::test {
+
+enum class Pattern { kRandom, kFlat0, kFlat255, kStripes, kCheckers, kRamp };
+
+struct BayerCase {
+  BayerOutput format;
+  int width, height;
+  int quality;
+  int decimation;
+  bool h_mirror, v_mirror;
+  uint32_t seed;
+  bool random_controls;
+  Pattern pattern = Pattern::kRandom;
+};
+
+std::string describe(const BayerCase& c);
+
+// Fills a width x height raw frame.
+void fill_pattern(uint8_t* p, int width, int height, Pattern pattern, uint32_t seed);
+
+// Runs the case on the MMX path and on the SSE2 path with fresh copies of
+// one source frame and one pre-filled destination, and expects both
+// destinations and both sources after the call to equal the model's.
+void check_against_model(const BayerCase& c);
+
+using BayerProcess = uint8_t (*)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);
+BayerProcess process_of(BayerOutput format);
+
+}  // namespace pplcam::test

@@ -478,6 +478,61 @@ PPLAPI uint8_t PPLCALL BaylorToRGB32MMX(ppl_context* ctx, uint8_t* src, uint8_t*
 PPLAPI uint8_t PPLCALL BaylorToRGB32MMX_deci_2_1(ppl_context* ctx, uint8_t* src, uint8_t* dst, int32_t width, int32_t height);
 PPLAPI uint8_t PPLCALL BaylorToRGB32MMX_intp_1_2(ppl_context* ctx, uint8_t* src, uint8_t* dst, int32_t width, int32_t height);
 
+/* What the Bayer conversions write (every Bayer converter and
+ * ppl_process_blr* operation).
+ *
+ * Pictures. The frame is walked in row pairs and in column groups of 16
+ * photosites (8 when the width is not a multiple of 16); the picture covers
+ * the whole groups and whole row pairs only. With a width that is not a
+ * multiple of 8 the last 1..7 columns, and with an odd height the last row,
+ * are neither conditioned nor converted, and the output pixels they would
+ * give are left as the caller's buffer had them. The output is the same on
+ * the 8-byte and the 16-byte kernels.
+ *
+ * Borders. Quality 2 reads a missing neighbour at its reflection (column
+ * -1 as column 1, row -1 as row 1, likewise at the right and bottom edges),
+ * for any number of groups and row pairs, one included. Qualities 0 and 1
+ * currently run the quality-2 walk (bilinear, no edge enhancement) and
+ * report the quality-2 statistics scale.
+ *
+ * Half size (_deci_2_1, decimation 1): output pixel (i, j) is source pixel
+ * (2i, 2j), which at quality 3 is the colour of cell (i, j). I420 chroma
+ * sample (k, l) is the chroma of source pixel (4k+2, 4l) at qualities 0..2
+ * and of cell (2k, 2l) at quality 3; YUYV/UYVY pixel pair m of row i takes
+ * the chroma of source pixel (2i, 4m).
+ *
+ * Quarter size (decimation 2, set with ppl_set_decimation): the half-size
+ * picture with every second row and column dropped: pixel (i, j) is source
+ * pixel (4i, 4j); I420 chroma sample (k, l) is half-size sample (2k, 2l);
+ * YUYV/UYVY pair m of row i is half-size pair 2m of row 2i. Everything lies
+ * inside the quarter-size destination.
+ *
+ * Double size (_intp_1_2, decimation -1): each full-size plane is doubled.
+ * A row p[0..n-1] becomes h[2k] = avg(p[k-1], p[k]) (p[-1] = p[0]),
+ * h[2k+1] = p[k]; doubled row r is picture row 2r, row 2r+1 is the byte
+ * average of rows 2r and 2r+2, and the last row repeats the one above.
+ * avg rounds halves up. This holds for the Y, U and V planes of I420, for
+ * the luma and the chroma pairs of YUYV and UYVY (each chroma pair of a
+ * doubled row serves two doubled pixels), and for B, G, R of RGB32 (alpha
+ * 0) and of RGB24 at qualities 0..2. RGB24 at quality 3 puts doubled row r
+ * at picture row 2r+1 instead, row 2r being the average of rows 2r-1 and
+ * 2r+1 and row 0 a copy of row 1. RGB24 with the horizontal mirror pairs
+ * each pixel with the next one instead, h[2k] = avg(p[k], p[k+1]) with
+ * p[n] = p[n-1], so that in the right-to-left row the interpolated pixel
+ * again follows the converted one; the other formats are the exact mirror
+ * image of their unmirrored output.
+ *
+ * Raw passthrough (quality 4 or 5): I420 copies the source into Y (half
+ * size: the even columns of the even rows) with U and V at 128 and draws a
+ * 255 block that moves over a 5 x 6 grid of the V plane one cell per frame
+ * when out_width / 10 is a multiple of 16 (8 on the 8-byte kernels); YUYV
+ * writes each sample as (s, 128), UYVY as (128, s) (half size: even resp.
+ * odd columns of even rows); RGB24 and RGB32 write grey pixels bottom-up
+ * (RGB32 half size: even columns of even rows; RGB24 half size nothing).
+ * Double and quarter size write nothing but the I420 marker. The source is
+ * left unchanged and the result is 0.
+ */
+
 /* Progressive converters: (ctx, src, dst, in_width, in_height, out_width,
  * out_height), sizes from the ppl_new_frame_sizes table. Fallback fill with
  * n = out_width x out_height: I420 outputs n bytes of src then n/2 bytes of

@@ -282,7 +282,7 @@ TEST_F(ControlsFrameStatistics, CentralMeansWeighTheCentreRingAndAllWindows) {
   ASSERT_EQ(ppl_set_quality(c, 0), 1);
   set_window_means(c, [](int row, int col, int ch) { return uint32_t((row * 8 + col) * 97 + ch * 5 + 1000); });
   struct Case {
-    const uint32_t* (*getter)(ppl_context*);
+    const uint32_t*(PPLCALL* getter)(ppl_context*);
     int k;
   };
   for (const Case& g : {Case{ppl_rgb_means_whole_frame_central4, 3}, Case{ppl_rgb_means_whole_frame_central8, 7},

@@ -32,7 +32,7 @@ void fill_pattern(uint8_t* p, int width, int height, Pattern pattern, uint32_t s
 // destinations and both sources after the call to equal the model's.
 void check_against_model(const BayerCase& c);
 
-using BayerProcess = uint8_t (*)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);
+using BayerProcess = uint8_t(PPLCALL*)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);
 BayerProcess process_of(BayerOutput format);
 
 }  // namespace pplcam::test

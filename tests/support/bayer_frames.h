@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bayer/driver.h"
+#include "pplcam/pplcam.h"
 
 namespace pplcam::test {
 

@@ -351,6 +351,24 @@ PPLAPI int32_t PPLCALL ppl_sensor_type(ppl_context* ctx);
  * sample level (8.8 fixed point). Every Bayer frame overwrites them; the
  * pointers below point into the context (or, for the weighted means, into
  * storage shared by all contexts) and each triple is r, g, b.
+ *
+ * What is sampled: in every second row pair, the second and fourth cell of
+ * every 8 photosite columns (one cell in four; the counts and whole-frame
+ * figures are scaled back to the whole frame). Qualities 0..2 leave out a
+ * border of 2 rows and, depending on the quality and the path, up to 32
+ * columns on each side; quality 3 samples the whole frame. Qualities 4 and
+ * 5, and mean collection off, gather nothing (all results 0).
+ * Sample levels: the qual test, the qual means and the histograms use the
+ * raw sensor values (so white balance sees the sensor's own colour,
+ * independent of the gains); the sub-window, whole-frame and qAE figures
+ * use the fully conditioned values (after gains, offsets and the RGB
+ * gamma table, as left in the source frame), so exposure is judged on the
+ * levels of the picture the caller receives.
+ * Histograms: each sample of 4 cells (8-byte path) or 8 cells (16-byte
+ * path) adds its cell count at the index of its mean per channel, with
+ * cells that fail the qual test counted as 0 (so bin 0 also collects
+ * samples without a qualifying cell); G gets two entries per sample, one
+ * for each green of the cells.
  * ====================================================================== */
 
 /* --- Qualification limits ------------------------------------------------
@@ -534,16 +552,80 @@ PPLAPI uint8_t PPLCALL BaylorToRGB32MMX_intp_1_2(ppl_context* ctx, uint8_t* src,
  */
 
 /* Progressive converters: (ctx, src, dst, in_width, in_height, out_width,
- * out_height), sizes from the ppl_new_frame_sizes table. Fallback fill with
- * n = out_width x out_height: I420 outputs n bytes of src then n/2 bytes of
- * 128; RGB24 outputs 3n bytes of 255; RGB24ToRGB32MMX 4n bytes of 255.
- * Bytes a copy would take from beyond the end of src are written as 128. */
+ * out_height), sizes from the ppl_new_frame_sizes table (a refused pair
+ * returns 0 and writes nothing). Lines follow each other without padding.
+ * Fallback fill with n = out_width x out_height: I420 outputs n bytes of
+ * src then n/2 bytes of 128; RGB24 outputs 3n bytes of 255;
+ * RGB24ToRGB32MMX 4n bytes of 255. Bytes a copy would take from beyond the
+ * end of src are written as 128.
+ *
+ * The YUV inputs pass through no picture control (gains, gamma, contrast,
+ * saturation, hue, edges): luma and chroma are only subsampled or turned
+ * into RGB. Every call counts one frame in the context's frame counter,
+ * including calls that write nothing. */
+
+/** YUYV (Y0 U Y1 V per pixel pair, 2 x in_width bytes a line) to planar
+ *  I420: Y plane of out_width x out_height bytes at dst, U plane of
+ *  (out_width/2) x (out_height/2) at dst + out_width x out_height, V plane
+ *  out_width x out_height / 4 bytes after U.
+ *  Luma is copied unchanged. Each U and V sample is the vertical mean of
+ *  lines 2k and 2k+1, rounded half up: (a + b + 1) >> 1 (byte for byte the
+ *  result of libyuv's YUY2ToI420); there is no horizontal filtering.
+ *  The horizontal mirror writes every row of the three planes right to
+ *  left, the vertical mirror puts source line r on output line
+ *  out_height-1-r (chroma line k on out_height/2-1-k); both may be set.
+ *  With black lines in the geometry (out_height > in_height) the picture
+ *  starts at the first output line (with the vertical mirror: ends at the
+ *  last) and the remaining lines keep the bytes the caller left there.
+ *  Returns 1. With a decimation mode other than 0 (the 2:1, 4:1 and 1:2
+ *  pairs of the size table) nothing is written and the result is still 1. */
 PPLAPI uint8_t PPLCALL YUYVToI420MMX(ppl_context* ctx, const uint8_t* src, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
+
+/** UYVY (U Y0 V Y1 per pixel pair) to I420; otherwise as YUYVToI420MMX
+ *  (equal to libyuv's UYVYToI420). */
 PPLAPI uint8_t PPLCALL UYVYToI420MMX(ppl_context* ctx, const uint8_t* src, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
+
+/** YUYV to RGB24: B, G, R bytes per pixel, rows of out_width x 3 bytes,
+ *  stored bottom-up (source line r in row out_height-1-r from the start of
+ *  dst, so the first source line is the last row in memory). For each
+ *  pixel, with u = U-128, v = V-128 and Y' = 74 x max(Y-16, 0):
+ *    R = (Y' + 102 v) >> 6,  G = (Y' - 25 u - 52 v) >> 6,
+ *    B = (Y' + 129 u) >> 6,
+ *  arithmetic shifts (no rounding term), each clamped to 0..255 (BT.601
+ *  studio range scaled by 64: Y 16 is black, Y 235 gives 253, 255 needs
+ *  Y >= 237). Out-of-range input (Y and U both near 255) can push the blue
+ *  sum past 16 bits; it then saturates and the pixel's blue is 255, as the
+ *  exact arithmetic gives, never a wrapped 0.
+ *  The mirror flags and the decimation mode are not consulted: in_height
+ *  rows of in_width pixels are written. With black lines (out_height >
+ *  in_height) rows 0 .. out_height-in_height-1 keep their bytes.
+ *  Returns 1; returns 0 and writes nothing when the output is narrower or
+ *  shorter than the input (the 2:1 and 4:1 pairs of the size table), since
+ *  the picture would not fit in the destination. */
 PPLAPI uint8_t PPLCALL YUYVToRGB24MMX(ppl_context* ctx, const uint8_t* src, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
+
+/** UYVY to RGB24; otherwise as YUYVToRGB24MMX. */
 PPLAPI uint8_t PPLCALL UYVYToRGB24MMX(ppl_context* ctx, const uint8_t* src, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
+
+/** Packed 4:2:0 with 12 bits per pixel (3 x in_width / 2 bytes a line) to
+ *  I420. Each 24-byte unit holds 16 pixels of one line:
+ *
+ *    byte  0  1  2  3  4  5  6  7  8  9 10 11 12 13 14 15 16 17  18 19  20..23
+ *          Y0 C0 Y1 C1 Y2 C2 Y3 C3 Y4 Y5 Y6 Y7 Y8 C4 Y9 C5 Y10 C6 Y11 C7 Y12..Y15
+ *
+ *  Ck is the chroma of pixel pair k of the unit (pixels 2k and 2k+1): U on
+ *  even lines, V on odd lines. A line pair thus carries exactly the U and V
+ *  planes of I420; they are copied without filtering (U row k from line 2k,
+ *  V row k from line 2k+1), luma is copied unchanged. Planes, mirrors,
+ *  black lines, decimation and result as YUYVToI420MMX.
+ *  YUYVYYYYToI420MMX and UYVYYYYYToI420MMX are the same conversion. */
 PPLAPI uint8_t PPLCALL YUYVYYYYToI420MMX(ppl_context* ctx, const uint8_t* src, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
+/** The same conversion as YUYVYYYYToI420MMX (same layout). */
 PPLAPI uint8_t PPLCALL UYVYYYYYToI420MMX(ppl_context* ctx, const uint8_t* src, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
+
+/** No conversion: returns 0 and writes nothing to dst when it gets past
+ *  the entry checks (the frame is still counted); the fallback fill
+ *  (4n bytes of 255) when it does not. */
 PPLAPI uint8_t PPLCALL RGB24ToRGB32MMX(ppl_context* ctx, const uint8_t* src, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
 
 /* Interlaced converters: (ctx, reference, first, second, dst, in_width,

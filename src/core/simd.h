@@ -42,6 +42,7 @@ struct Simd<8> {
   PPL_VEC_INLINE V zero() { return _mm_setzero_si64(); }
   PPL_VEC_INLINE V set1_16(int16_t x) { return _mm_set1_pi16(x); }
   PPL_VEC_INLINE V set1_8(int8_t x) { return _mm_set1_pi8(x); }
+  PPL_VEC_INLINE V set1_32(int32_t x) { return _mm_set1_pi32(x); }
   PPL_VEC_INLINE void end() { _mm_empty(); }
 
   // wrapping, saturating-signed and saturating-unsigned arithmetic
@@ -91,6 +92,14 @@ struct Simd<8> {
   PPL_VEC_INLINE V unpackhi16(V a, V b) { return _mm_unpackhi_pi16(a, b); }
   PPL_VEC_INLINE V unpacklo32(V a, V b) { return _mm_unpacklo_pi32(a, b); }
   PPL_VEC_INLINE V unpackhi32(V a, V b) { return _mm_unpackhi_pi32(a, b); }
+  // bit shifts of each 64-bit lane (here the whole register)
+  template <int N> PPL_VEC_INLINE V srl64(V a) { return _mm_srli_si64(a, N); }
+  template <int N> PPL_VEC_INLINE V sll64(V a) { return _mm_slli_si64(a, N); }
+  // 16-bit lanes of each 64-bit lane rearranged as PSHUFW does with Imm
+  template <int Imm> PPL_VEC_INLINE V shuffle16_in64(V a) { return _mm_shuffle_pi16(a, Imm); }
+  PPL_VEC_INLINE void prefetch(const void* p) {
+    _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
+  }
 
   // 16-bit lanes in reverse order (lane 0 becomes the last lane)
   PPL_VEC_INLINE V reverse16(V a) { return _mm_shuffle_pi16(a, 0x1B); }
@@ -113,6 +122,7 @@ struct Simd<16> {
   PPL_VEC_INLINE V zero() { return _mm_setzero_si128(); }
   PPL_VEC_INLINE V set1_16(int16_t x) { return _mm_set1_epi16(x); }
   PPL_VEC_INLINE V set1_8(int8_t x) { return _mm_set1_epi8(x); }
+  PPL_VEC_INLINE V set1_32(int32_t x) { return _mm_set1_epi32(x); }
   PPL_VEC_INLINE void end() {}
 
   PPL_VEC_INLINE V add8(V a, V b) { return _mm_add_epi8(a, b); }
@@ -159,6 +169,14 @@ struct Simd<16> {
   PPL_VEC_INLINE V unpackhi16(V a, V b) { return _mm_unpackhi_epi16(a, b); }
   PPL_VEC_INLINE V unpacklo32(V a, V b) { return _mm_unpacklo_epi32(a, b); }
   PPL_VEC_INLINE V unpackhi32(V a, V b) { return _mm_unpackhi_epi32(a, b); }
+  template <int N> PPL_VEC_INLINE V srl64(V a) { return _mm_srli_epi64(a, N); }
+  template <int N> PPL_VEC_INLINE V sll64(V a) { return _mm_slli_epi64(a, N); }
+  template <int Imm> PPL_VEC_INLINE V shuffle16_in64(V a) {
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, Imm), Imm);
+  }
+  PPL_VEC_INLINE void prefetch(const void* p) {
+    _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
+  }
 
   PPL_VEC_INLINE V reverse16(V a) {
     a = _mm_shufflelo_epi16(a, 0x1B);

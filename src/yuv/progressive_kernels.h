@@ -1,0 +1,83 @@
+// The frame walks of the progressive kernels, written once over Simd<S>:
+// line pairs from the top of the source, each handed to a row converter.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/simd.h"
+#include "yuv/i420_rows.h"
+#include "yuv/progressive_frames.h"
+#include "yuv/rgb24_rows.h"
+#include "yuv/yyyy_rows.h"
+
+namespace pplcam::yuv {
+
+// Calls convert(line0, line1, width, rows) for every line pair of f.
+template <class Convert>
+void walk_i420(const I420Frame& f, Convert convert) {
+  for (int32_t k = 0; k < f.line_pairs; ++k) {
+    const uint8_t* line0 = f.src + static_cast<ptrdiff_t>(2 * k) * f.line_bytes;
+    I420Rows rows;
+    rows.y0 = f.y + static_cast<ptrdiff_t>(2 * k) * f.y_row_stride;
+    rows.y1 = rows.y0 + f.y_row_stride;
+    rows.u = f.u + static_cast<ptrdiff_t>(k) * f.c_row_stride;
+    rows.v = f.v + static_cast<ptrdiff_t>(k) * f.c_row_stride;
+    convert(line0, line0 + f.line_bytes, f.width, rows);
+  }
+}
+
+template <class S, Order422 O>
+void packed422_to_i420_path(const I420Frame& f) {
+  if (f.h_mirror) {
+    walk_i420(f, i420_line_pair<S, O, true>);
+  } else {
+    walk_i420(f, i420_line_pair<S, O, false>);
+  }
+}
+
+template <int Bytes>
+void packed422_to_i420(const I420Frame& f, Order422 order) {
+  using S = Simd<Bytes>;
+  if (order == Order422::kYuyv) {
+    packed422_to_i420_path<S, Order422::kYuyv>(f);
+  } else {
+    packed422_to_i420_path<S, Order422::kUyvy>(f);
+  }
+  S::end();
+}
+
+template <int Bytes>
+void yyyy_to_i420(const I420Frame& f) {
+  using S = Simd<Bytes>;
+  if (f.h_mirror) {
+    walk_i420(f, yyyy_line_pair<S, true>);
+  } else {
+    walk_i420(f, yyyy_line_pair<S, false>);
+  }
+  S::end();
+}
+
+template <class S, Order422 O>
+void packed422_to_rgb24_path(const Rgb24Frame& f) {
+  const ptrdiff_t line_bytes = 2 * static_cast<ptrdiff_t>(f.width);
+  for (int32_t k = 0; k < f.line_pairs; ++k) {
+    const uint8_t* line0 = f.src + 2 * k * line_bytes;
+    uint8_t* row0 = f.row0 + static_cast<ptrdiff_t>(2 * k) * f.row_stride;
+    rgb24_line<S, O>(line0, f.width, row0);
+    rgb24_line<S, O>(line0 + line_bytes, f.width, row0 + f.row_stride);
+  }
+}
+
+template <int Bytes>
+void packed422_to_rgb24(const Rgb24Frame& f, Order422 order) {
+  using S = Simd<Bytes>;
+  if (order == Order422::kYuyv) {
+    packed422_to_rgb24_path<S, Order422::kYuyv>(f);
+  } else {
+    packed422_to_rgb24_path<S, Order422::kUyvy>(f);
+  }
+  S::end();
+}
+
+}  // namespace pplcam::yuv

@@ -1,0 +1,69 @@
+// The 12-bit packed 4:2:0 lines of the YUYVYYYY / UYVYYYYY inputs.
+//
+// A 24-byte unit holds 16 pixels (8 pixel pairs) of one line:
+//
+//   byte   0  1  2  3  4  5  6  7  8  9 10 11 12 13 14 15 16 17 18 19 20 21 22 23
+//          Y0 C0 Y1 C1 Y2 C2 Y3 C3 Y4 Y5 Y6 Y7 Y8 C4 Y9 C5 Y10 C6 Y11 C7 Y12 .. Y15
+//
+// Ck is the chroma of pixel pair k of the unit (pixels 2k, 2k + 1): U on
+// even lines, V on odd lines, so a line pair carries exactly the U and V
+// samples of I420 and the conversion copies them without filtering.
+#pragma once
+
+#include <cstdint>
+
+#include "core/simd.h"
+#include "yuv/i420_rows.h"
+#include "yuv/packed422.h"
+
+namespace pplcam::yuv {
+
+// Luma (two registers, 2 x kBytes pixels) and chroma (one register, kBytes
+// pixel pairs) of the 2 x kBytes pixels at p: one unit on the MMX path,
+// two on the SSE2 path (the register type picks the overload).
+PPL_VEC_INLINE void load_yyyy_step(const uint8_t* p, Mmx::V* luma, Mmx::V* chroma) {
+  using S = Mmx;
+  const S::V r0 = S::load(p), r1 = S::load(p + 8), r2 = S::load(p + 16);
+  // bytes 0-7 and 12-19: four luma/chroma pairs each
+  const S::V paired = S::or_(S::srl_bytes<4>(r1), S::sll_bytes<4>(r2));
+  const S::V y_paired = even_bytes<S>(r0, paired);              // Y0-3, Y8-11
+  const S::V y_runs = S::unpacklo32(r1, S::srl_bytes<4>(r2));   // Y4-7, Y12-15
+  luma[0] = S::unpacklo32(y_paired, y_runs);
+  luma[1] = S::unpackhi32(y_paired, y_runs);
+  *chroma = odd_bytes<S>(r0, paired);
+}
+
+PPL_VEC_INLINE void load_yyyy_step(const uint8_t* p, Sse2::V* luma, Sse2::V* chroma) {
+  using S = Sse2;
+  // Per unit: bytes 0-15 and 8-23.
+  const S::V lo0 = S::load(p), hi0 = S::load(p + 8);
+  const S::V lo1 = S::load(p + 24), hi1 = S::load(p + 32);
+  // bytes 0-7 and 12-19 of each unit: four luma/chroma pairs each
+  const S::V paired0 = _mm_unpacklo_epi64(lo0, S::srl_bytes<4>(hi0));
+  const S::V paired1 = _mm_unpacklo_epi64(lo1, S::srl_bytes<4>(hi1));
+  const S::V y_paired = even_bytes<S>(paired0, paired1);   // Y0-3, Y8-11 of both units
+  // Y4-7 and Y12-15 of both units: dword 2 of lo and dword 3 of hi.
+  const S::V t0 = S::unpackhi32(lo0, hi0), t1 = S::unpackhi32(lo1, hi1);
+  const S::V y_runs = _mm_castps_si128(
+      _mm_shuffle_ps(_mm_castsi128_ps(t0), _mm_castsi128_ps(t1), _MM_SHUFFLE(3, 0, 3, 0)));
+  luma[0] = S::unpacklo32(y_paired, y_runs);
+  luma[1] = S::unpackhi32(y_paired, y_runs);
+  *chroma = odd_bytes<S>(paired0, paired1);
+}
+
+// Converts lines line0 (U) and line1 (V) of `width` pixels.
+template <class S, bool Mirror>
+void yyyy_line_pair(const uint8_t* line0, const uint8_t* line1, int32_t width,
+                    const I420Rows& out) {
+  using V = typename S::V;
+  constexpr int32_t kStep = 2 * S::kBytes;
+  for (int32_t x0 = 0; x0 < width; x0 += kStep) {
+    const int32_t x = x0 + kStep <= width ? x0 : width - kStep;
+    V y0[2], y1[2], u, v;
+    load_yyyy_step(line0 + x / 2 * 3, y0, &u);
+    load_yyyy_step(line1 + x / 2 * 3, y1, &v);
+    store_i420_step<S, Mirror>(out, x, y0, y1, u, v);
+  }
+}
+
+}  // namespace pplcam::yuv

@@ -1,0 +1,89 @@
+// The RGB outputs of quality 0 go through full-range luma and chroma so
+// that the luma can be sharpened, then back to R, G, B:
+//
+//  - full_range_yuv: y = (k_YR R + k_YG G + k_YB B + o) >> 6 saturated to
+//    0..255 (no studio lift), u and v with the U and V rows and the
+//    rounding half 32, saturated to -128..127; every pixel keeps its own
+//    chroma. Products and sums wrap in 16 bits, as in every matrix
+//    conversion.
+//  - fixed_yuv_to_rgb: the library's own YUV-to-RGB matrix in units of
+//    1/128 (R = Y + 175/128 V, G = Y - 89/128 V - 43/128 U,
+//    B = Y + 222/128 U) with saturating 16-bit additions in exactly the
+//    order below and a rounding word of 32; when an intermediate sum
+//    saturates the order decides the result (Y 255, U 127, V -128 gives
+//    G 213, not 255).
+#pragma once
+
+#include <cstdint>
+
+#include "bayer/edge_demosaic.h"
+#include "core/simd.h"
+
+namespace pplcam::edge {
+
+// One 3 x 3 colour matrix of a path, coefficients in every lane.
+template <class S>
+struct Coefficients {
+  typename S::V k[9];
+  typename S::V offset;   // the luma row's offset word (rounding half included)
+};
+
+template <class S>
+PPL_VEC_INLINE typename S::V dot_row(const typename S::V* k, typename S::V r, typename S::V g,
+                                     typename S::V b, typename S::V add) {
+  return S::template sra16<6>(
+      S::add16(S::add16(S::mullo16(k[0], r), S::mullo16(k[1], g)), S::add16(S::mullo16(k[2], b), add)));
+}
+
+// Signed 16-bit lanes of even and odd photosites into signed bytes.
+template <class S>
+PPL_VEC_INLINE typename S::V merge_sites_signed(typename S::V even, typename S::V odd) {
+  const typename S::V p = S::packs16(even, odd);
+  return S::unpacklo8(p, S::template srl_bytes<S::kBytes / 2>(p));
+}
+
+// One row of R, G, B bytes to full-range y (unsigned) and u, v (signed).
+template <class S>
+PPL_VEC_INLINE void full_range_yuv(const Coefficients<S>& c, typename S::V r, typename S::V g,
+                                   typename S::V b, typename S::V* y, typename S::V* u,
+                                   typename S::V* v) {
+  using V = typename S::V;
+  const V re = even_sites<S>(r), ro = odd_sites<S>(r);
+  const V ge = even_sites<S>(g), go = odd_sites<S>(g);
+  const V be = even_sites<S>(b), bo = odd_sites<S>(b);
+  const V half = S::set1_16(32);
+  *y = merge_sites<S>(dot_row<S>(c.k, re, ge, be, c.offset), dot_row<S>(c.k, ro, go, bo, c.offset));
+  *u = merge_sites_signed<S>(dot_row<S>(c.k + 3, re, ge, be, half), dot_row<S>(c.k + 3, ro, go, bo, half));
+  *v = merge_sites_signed<S>(dot_row<S>(c.k + 6, re, ge, be, half), dot_row<S>(c.k + 6, ro, go, bo, half));
+}
+
+// The fixed step on 16-bit lanes: y zero-extended, u and v sign-extended.
+template <class S>
+PPL_VEC_INLINE void fixed_yuv_to_rgb_sites(typename S::V y, typename S::V u, typename S::V v,
+                                           typename S::V* r, typename S::V* g, typename S::V* b) {
+  using V = typename S::V;
+  const V y128 = S::template sll16<7>(y);
+  const V round = S::set1_16(32);
+  // R = ((128 Y + 0 U) + 175 V) + 32: adding 0 U changes nothing.
+  *r = S::template sra16<7>(S::adds16(S::adds16(y128, S::mullo16(v, S::set1_16(175))), round));
+  *g = S::template sra16<7>(S::adds16(
+      S::adds16(S::adds16(y128, S::mullo16(v, S::set1_16(-89))), S::mullo16(u, S::set1_16(-43))), round));
+  // B = ((128 Y + 222 U) + 0 V) + 32.
+  *b = S::template sra16<7>(S::adds16(S::adds16(y128, S::mullo16(u, S::set1_16(222))), round));
+}
+
+// One row: y unsigned bytes, u and v signed bytes, to R, G, B bytes.
+template <class S>
+PPL_VEC_INLINE void fixed_yuv_to_rgb(typename S::V y, typename S::V u, typename S::V v, typename S::V* r,
+                                     typename S::V* g, typename S::V* b) {
+  using V = typename S::V;
+  V re, ge, be, ro, go, bo;
+  fixed_yuv_to_rgb_sites<S>(even_sites<S>(y), S::template sra16<8>(S::template sll16<8>(u)),
+                            S::template sra16<8>(S::template sll16<8>(v)), &re, &ge, &be);
+  fixed_yuv_to_rgb_sites<S>(odd_sites<S>(y), S::template sra16<8>(u), S::template sra16<8>(v), &ro, &go, &bo);
+  *r = merge_sites<S>(re, ro);
+  *g = merge_sites<S>(ge, go);
+  *b = merge_sites<S>(be, bo);
+}
+
+}  // namespace pplcam::edge

@@ -1,0 +1,74 @@
+// Horizontal neighbours of one column group of a row, as byte vectors.
+//
+// The edge-directed demosaic and the luma sharpening read, for every
+// photosite of a group, the bytes one and two columns to either side. A
+// `RowTaps` holds the group's bytes shifted by -2 .. +2 columns: `at(-1)`
+// holds, in byte i, the byte of column x0 + i - 1. Three sources fill it:
+//  - a frame row in memory whose neighbours exist (unaligned loads);
+//  - a ring row, from the aligned loads of the group and of its two
+//    neighbour groups, so that a row that wraps round the ring end is read
+//    across the wrap (no load spans the ring end);
+//  - a staged copy of kBytes + 4 bytes, which the border routines fill with
+//    reflected columns.
+#pragma once
+
+#include <cstdint>
+
+#include "core/simd.h"
+
+namespace pplcam::edge {
+
+template <class S>
+struct RowTaps {
+  using V = typename S::V;
+  V tap[5];   // column offsets -2 .. +2
+  V at(int offset) const { return tap[offset + 2]; }
+};
+
+// Bytes -2 .. kBytes + 1 around `p` are read.
+template <class S>
+PPL_VEC_INLINE RowTaps<S> taps_from_memory(const uint8_t* p) {
+  return RowTaps<S>{{S::load(p - 2), S::load(p - 1), S::load(p), S::load(p + 1), S::load(p + 2)}};
+}
+
+// Bytes of `cur` moved N columns right (the first N from the end of
+// `prev`), or N columns left (the last N from the start of `next`).
+template <class S, int N>
+PPL_VEC_INLINE typename S::V from_left(typename S::V prev, typename S::V cur) {
+  return S::or_(S::template sll_bytes<N>(cur), S::template srl_bytes<S::kBytes - N>(prev));
+}
+template <class S, int N>
+PPL_VEC_INLINE typename S::V from_right(typename S::V cur, typename S::V next) {
+  return S::or_(S::template srl_bytes<N>(cur), S::template sll_bytes<S::kBytes - N>(next));
+}
+
+template <class S>
+PPL_VEC_INLINE RowTaps<S> taps_from_groups(typename S::V prev, typename S::V cur, typename S::V next) {
+  return RowTaps<S>{{from_left<S, 2>(prev, cur), from_left<S, 1>(prev, cur), cur,
+                     from_right<S, 1>(cur, next), from_right<S, 2>(cur, next)}};
+}
+
+// The group at byte `index` of a ring of mask + 1 bytes (index a multiple
+// of kBytes, so the group itself never straddles the ring end).
+template <class S>
+PPL_VEC_INLINE RowTaps<S> taps_from_ring(const uint8_t* ring, uint32_t mask, uint32_t index) {
+  constexpr uint32_t g = S::kBytes;
+  return taps_from_groups<S>(S::load(ring + ((index - g) & mask)), S::load(ring + (index & mask)),
+                             S::load(ring + ((index + g) & mask)));
+}
+
+// `staged` holds columns x0 - 2 .. x0 + kBytes + 1.
+template <class S>
+PPL_VEC_INLINE RowTaps<S> taps_from_staged(const uint8_t* staged) {
+  return taps_from_memory<S>(staged + 2);
+}
+
+// Column c of a row of `width` columns, reflected about the edge columns
+// without repeating them (-1 -> 1, width -> width - 2).
+inline int32_t reflect_index(int32_t c, int32_t width) {
+  if (c < 0) return -c;
+  if (c >= width) return 2 * (width - 1) - c;
+  return c;
+}
+
+}  // namespace pplcam::edge

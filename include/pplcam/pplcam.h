@@ -635,19 +635,83 @@ PPLAPI uint8_t PPLCALL RGB24ToRGB32MMX(ppl_context* ctx, const uint8_t* src, uin
  * packed outputs n bytes of the first field then n bytes of the second
  * field; I420 outputs n bytes of the first field then n/2 bytes of 128;
  * RGB24 outputs 3n bytes of 255. Bytes a copy would take from beyond the
- * end of a field (outputs with black lines) are written as 128. */
+ * end of a field (outputs with black lines) are written as 128.
+ *
+ * Deinterlacing (decimation 0). Output line 2k is first-field line k,
+ * output line 2k+1 second-field line k. The plain weave (_no_motion) stops
+ * there. The motion-adaptive converters test the chroma byte of every
+ * 16-bit word (U or V: byte 1 of a YUYV word, byte 0 of a UYVY word) of
+ * every second-field line but the last: with d[j] = second - reference on
+ * that byte of word j (0 for words outside the line) and
+ * s = d[i-1] + d[i] + d[i+1], word i moves when
+ *   |3 d[i-1] - s| + |3 d[i] - s| + |3 d[i+1] - s| > intl 3T threshold
+ * (ppl_set_intl_3T_threshold, 0..765, default 50). A moving word's chroma
+ * byte becomes (a + b + 1) >> 1 of the same byte in the first-field lines
+ * above and below; luma bytes are always the second field's. A uniform
+ * chroma change moves no word except, at small thresholds, the first and
+ * last word of a line (their outer neighbour counts as unchanged). The
+ * last second-field line is always woven. The mirror flags are not read.
+ *
+ * Outputs. YUYV / UYVY: the picture's bytes in the output's order. I420:
+ * the rule of YUYVToI420MMX on the deinterlaced picture (luma copied,
+ * chroma of picture lines 2k and 2k+1 averaged). RGB24: the arithmetic of
+ * YUYVToRGB24MMX, rows bottom-up.
+ *
+ * Black lines. The geometry's top black lines come before the picture and
+ * its bottom black lines after it, out_width pixels each: Y 16, U and V 128
+ * (bytes 0x10 0x80 in YUYV, 0x80 0x10 in UYVY, 16 in the Y plane and 128 in
+ * the chroma planes, 0 0 0 in RGB24). In I420 the chroma of picture line
+ * pair k is chroma row top/2 + k (top/2 rounded down: with an odd top the
+ * chroma sits half a chroma row above its luma); every other chroma byte of
+ * the two planes (out_width x out_height / 4 bytes each) is 128. Every
+ * byte of the destination is written.
+ *
+ * Decimation 1 and 2 (704 or 640 wide input to half or quarter width):
+ * built from the first field alone (second and reference fields are not
+ * read; the motion test does not run, so both flavours give the same
+ * bytes). Half size: picture line y is first-field line y, luma m =
+ * avg(Y[2m], Y[2m+1]), U and V of pair n = avg of those of pairs 2n and
+ * 2n+1, avg(a, b) = (a + b + 1) >> 1. Quarter size: picture line y is
+ * first-field line 2y and the two kernel paths sample differently:
+ *   MMX path:  luma m = avg(Y[4m], Y[4m+1]) for even m, avg(Y[4m+2],
+ *              Y[4m+3]) for odd m; U, V of pair n = avg(C[4n], C[4n+3])
+ *   SSE2 path: luma m = avg(Y[4m], Y[4m+1]); U, V = avg(C[4n], C[4n+2])
+ * (C[k]: U or V of input pair k). The SSE2 path runs when every buffer is
+ * 16-byte aligned (see the processing operations).
+ *
+ * Decimation -1 (640x480 to 1280x960): the deinterlaced 640x480 frame
+ * (motion-adaptive or woven) with every pixel repeated twice across and
+ * every line twice down; the I420 chroma of a repeated line pair is that
+ * line's chroma.
+ *
+ * Result: 1, with the frame counter advanced by one. 0 with nothing
+ * written when the size pair is refused by ppl_new_frame_sizes, or, with
+ * the counter advanced, when a geometry set outside that table (through
+ * ppl_new_frame_size / ppl_set_decimation) has a width that is not a
+ * multiple of 16 (32 at half size), an odd picture height, negative black
+ * lines or an output size other than picture plus black lines. */
+
+/** YUYV fields to YUYV, motion-adaptive / plain weave. */
 PPLAPI uint8_t PPLCALL IntlYUYVToYUYVMMX(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
 PPLAPI uint8_t PPLCALL IntlYUYVToYUYVMMX_no_motion(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
+/** UYVY fields to UYVY, motion-adaptive / plain weave. */
 PPLAPI uint8_t PPLCALL IntlUYVYToUYVYMMX(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
 PPLAPI uint8_t PPLCALL IntlUYVYToUYVYMMX_no_motion(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
+/** UYVY fields to YUYV, motion-adaptive / plain weave: the picture of
+ *  IntlUYVYToUYVYMMX with the two bytes of every word swapped (black lines
+ *  0x10 0x80). */
 PPLAPI uint8_t PPLCALL IntlUYVYToYUYVMMX(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
 PPLAPI uint8_t PPLCALL IntlUYVYToYUYVMMX_no_motion(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
+/** YUYV fields to I420, motion-adaptive / plain weave. */
 PPLAPI uint8_t PPLCALL IntlYUYVToI420MMX(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
 PPLAPI uint8_t PPLCALL IntlYUYVToI420MMX_no_motion(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
+/** UYVY fields to I420, motion-adaptive / plain weave. */
 PPLAPI uint8_t PPLCALL IntlUYVYToI420MMX(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
 PPLAPI uint8_t PPLCALL IntlUYVYToI420MMX_no_motion(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
+/** YUYV fields to bottom-up RGB24, motion-adaptive / plain weave. */
 PPLAPI uint8_t PPLCALL IntlYUYVToRGB24MMX(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
 PPLAPI uint8_t PPLCALL IntlYUYVToRGB24MMX_no_motion(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
+/** UYVY fields to bottom-up RGB24, motion-adaptive / plain weave. */
 PPLAPI uint8_t PPLCALL IntlUYVYToRGB24MMX(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
 PPLAPI uint8_t PPLCALL IntlUYVYToRGB24MMX_no_motion(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
 
@@ -677,6 +741,8 @@ PPLAPI uint8_t PPLCALL ppl_process_yuyvyyyytoi420(ppl_context* ctx, const uint8_
 PPLAPI uint8_t PPLCALL ppl_process_uyvyyyyytoi420(ppl_context* ctx, const uint8_t* src, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
 PPLAPI uint8_t PPLCALL ppl_process_rgb24torgb32(ppl_context* ctx, const uint8_t* src, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
 
+/** The interlaced operations of the converters of the same names (the
+ *  _no_motion twins and UYVY to YUYV have no exported operation). */
 PPLAPI uint8_t PPLCALL ppl_process_intlyuyvtoyuyv(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
 PPLAPI uint8_t PPLCALL ppl_process_intluyvytouyvy(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);
 PPLAPI uint8_t PPLCALL ppl_process_intlyuyvtoi420(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);

@@ -4,20 +4,19 @@
 #include "api/frame_sizes.h"
 #include "api/process_internal.h"
 #include "pplcam/pplcam.h"
+#include "yuv/interlaced.h"
 
 namespace pplcam {
 namespace {
 
-enum class IntlInput { kYuyv, kUyvy };
-enum class IntlOutput { kYuyv, kUyvy, kI420, kRgb24 };
+using IntlInput = yuv::Order422;
+using IntlOutput = yuv::IntlOutput;
 
 uint8_t process_interlaced(IntlInput in, IntlOutput out, bool motion, PPL_INTL_ARGS) {
   if (!update_frame_sizes(ctx, in_width, in_height, out_width, out_height)) return 0;
   const void* buffers[] = {ref, first, second, dst};
-  const bool sse2 = use_sse2_path(ctx, buffers, 4);
-  (void)sse2, (void)in, (void)out, (void)motion;
-  // The deinterlacing kernels are not part of this build yet.
-  return 0;
+  return run_interlaced_kernel(in, out, motion, use_sse2_path(ctx, buffers, 4), ctx, ref, first,
+                               second, dst);
 }
 
 }  // namespace

@@ -1,0 +1,313 @@
+// The interlaced kernels, written once over Simd<S>: the motion-adaptive
+// weave of one second-field line, the line builders of the decimation
+// modes, and the frame walks that hand picture lines to the packed, I420
+// (i420_line_pair) and RGB24 (rgb24_line) writers of the progressive
+// converters.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "core/simd.h"
+#include "yuv/i420_rows.h"
+#include "yuv/interlaced_frames.h"
+#include "yuv/packed422.h"
+#include "yuv/rgb24_rows.h"
+
+namespace pplcam::yuv {
+
+// ------------------------------------------------------------ line builders
+
+// A register of packed 4:2:2 words in order In, rewritten in order Out.
+template <class S, Order422 In, Order422 Out>
+PPL_VEC_INLINE typename S::V reorder422(typename S::V v) {
+  if constexpr (In == Out) return v;
+  else return S::or_(S::template sll16<8>(v), S::template srl16<8>(v));
+}
+
+// |a| of signed 16-bit lanes (none of the values here is -32768).
+template <class S>
+PPL_VEC_INLINE typename S::V abs16(typename S::V a) {
+  return S::max16(a, S::sub16(S::zero(), a));
+}
+
+// Chroma difference second - reference of the words of one register.
+template <class S, Order422 In>
+PPL_VEC_INLINE typename S::V chroma_diff(const uint8_t* second, const uint8_t* ref) {
+  using P = Packed422<S, In>;
+  return S::sub16(P::chroma16(S::load(second)), P::chroma16(S::load(ref)));
+}
+
+// Second-field line `second` with its motion test applied, in order Out.
+//
+// Per word i, with d = second - ref on the chroma byte (0 outside the line)
+// and s = d[i-1] + d[i] + d[i+1], the word moves when
+//   |3 d[i-1] - s| + |3 d[i] - s| + |3 d[i+1] - s| > threshold
+// (signed 16-bit lanes: every term stays within +-1020). A moving word's
+// chroma byte becomes the rounded mean of the first-field lines above and
+// below; its luma byte, like every byte of a still word, is the second
+// field's. The neighbours of a register's edge words come from the
+// registers beside it, so the result does not depend on the register width.
+template <class S, Order422 In, Order422 Out>
+void motion_line(const uint8_t* above, const uint8_t* below, const uint8_t* second,
+                 const uint8_t* ref, int32_t width, typename S::V threshold, uint8_t* out) {
+  using V = typename S::V;
+  constexpr int kB = S::kBytes;
+  const int32_t line_bytes = 2 * width;
+  const V chroma_bytes = S::set1_16(In == Order422::kYuyv ? static_cast<int16_t>(0xFF00) : 0x00FF);
+  V prev = S::zero();
+  V cur = chroma_diff<S, In>(second, ref);
+  for (int32_t at = 0; at < line_bytes; at += kB) {
+    const V next = at + kB < line_bytes ? chroma_diff<S, In>(second + at + kB, ref + at + kB)
+                                        : S::zero();
+    const V left = S::or_(S::template sll_bytes<2>(cur), S::template srl_bytes<kB - 2>(prev));
+    const V right = S::or_(S::template srl_bytes<2>(cur), S::template sll_bytes<kB - 2>(next));
+    const V sum = S::add16(S::add16(left, cur), right);
+    const V spread = S::add16(
+        S::add16(abs16<S>(S::sub16(S::add16(left, S::add16(left, left)), sum)),
+                 abs16<S>(S::sub16(S::add16(cur, S::add16(cur, cur)), sum))),
+        abs16<S>(S::sub16(S::add16(right, S::add16(right, right)), sum)));
+    const V moving = S::and_(S::cmpgt16(spread, threshold), chroma_bytes);
+    const V interpolated = S::avgu8(S::load(above + at), S::load(below + at));
+    const V woven = S::or_(S::andnot(moving, S::load(second + at)), S::and_(moving, interpolated));
+    S::store(out + at, reorder422<S, In, Out>(woven));
+    prev = cur;
+    cur = next;
+  }
+}
+
+// A line copied, in order Out.
+template <class S, Order422 In, Order422 Out>
+void copy_line(const uint8_t* in, int32_t width, uint8_t* out) {
+  if constexpr (In == Out) {
+    std::memcpy(out, in, static_cast<size_t>(2 * width));
+  } else {
+    for (int32_t at = 0; at < 2 * width; at += S::kBytes)
+      S::store(out + at, reorder422<S, In, Out>(S::load(in + at)));
+  }
+}
+
+// Luma and chroma registers (one byte per pixel, pixel 0 in byte 0, and U V
+// U V ... per pixel pair) stored as 2 x kBytes packed bytes in order Out.
+template <class S, Order422 Out>
+PPL_VEC_INLINE void store_packed(uint8_t* out, typename S::V luma, typename S::V chroma) {
+  if constexpr (Out == Order422::kYuyv) {
+    S::store(out, S::unpacklo8(luma, chroma));
+    S::store(out + S::kBytes, S::unpackhi8(luma, chroma));
+  } else {
+    S::store(out, S::unpacklo8(chroma, luma));
+    S::store(out + S::kBytes, S::unpackhi8(chroma, luma));
+  }
+}
+
+// Half-size line (decimation 1): luma m = avg(Y[2m], Y[2m+1]), U and V of
+// pair n = avg of those of input pairs 2n and 2n+1. `width` input pixels, a
+// multiple of 2 x kBytes.
+template <class S, Order422 In, Order422 Out>
+void half_line(const uint8_t* in, int32_t width, uint8_t* out) {
+  using V = typename S::V;
+  for (int32_t x = 0; x < width; x += 2 * S::kBytes) {
+    V luma[2], chroma[2];
+    split_step<S, In>(in + 2 * x, luma, chroma);
+    const V y = S::avgu8(even_bytes<S>(luma[0], luma[1]), odd_bytes<S>(luma[0], luma[1]));
+    const V u = even_bytes<S>(chroma[0], chroma[1]);
+    const V v = odd_bytes<S>(chroma[0], chroma[1]);
+    const V u2 = S::avgu8(even_bytes<S>(u, S::zero()), odd_bytes<S>(u, S::zero()));
+    const V v2 = S::avgu8(even_bytes<S>(v, S::zero()), odd_bytes<S>(v, S::zero()));
+    store_packed<S, Out>(out + x, y, S::unpacklo8(u2, v2));
+  }
+}
+
+// Quarter-size line (decimation 2). The two paths sample differently:
+//   MMX:  luma m = avg(Y[4m], Y[4m+1]) for even m, avg(Y[4m+2], Y[4m+3])
+//         for odd m; chroma of pair n = avg(C[4n], C[4n+3])
+//   SSE2: luma m = avg(Y[4m], Y[4m+1]); chroma = avg(C[4n], C[4n+2])
+// (C[k]: the U or the V of input pair k). The quarter picture is a
+// sixteenth of the input, so it is built byte by byte.
+template <class S, Order422 In, Order422 Out>
+void quarter_line(const uint8_t* in, int32_t width, uint8_t* out) {
+  constexpr int kLuma = In == Order422::kYuyv ? 0 : 1;
+  constexpr int kOutLuma = Out == Order422::kYuyv ? 0 : 1;
+  constexpr int kLastPair = S::kBytes == 8 ? 3 : 2;
+  auto avg = [](int a, int b) { return static_cast<uint8_t>((a + b + 1) >> 1); };
+  for (int32_t m = 0; m < width / 4; ++m) {
+    const int32_t y0 = S::kBytes == 8 && (m & 1) ? 4 * m + 2 : 4 * m;
+    out[2 * m + kOutLuma] = avg(in[2 * y0 + kLuma], in[2 * y0 + 2 + kLuma]);
+    // Pixel m carries U (even m) or V (odd m) of output pair m / 2.
+    const int32_t n = m / 2, component = 2 * (m & 1);
+    const uint8_t* c0 = in + 4 * (4 * n) + (1 - kLuma) + component;
+    out[2 * m + 1 - kOutLuma] = avg(c0[0], c0[4 * kLastPair]);
+  }
+}
+
+// Double-size line (decimation -1): every pixel repeated, so pair (Y0 U Y1
+// V) becomes (Y0 U Y0 V) (Y1 U Y1 V).
+template <class S, Order422 In, Order422 Out>
+void double_line(const uint8_t* in, int32_t width, uint8_t* out) {
+  using V = typename S::V;
+  using P = Packed422<S, In>;
+  for (int32_t at = 0; at < 2 * width; at += S::kBytes) {
+    const V v = S::load(in + at);
+    const V luma = P::luma16(v), chroma = P::chroma16(v);
+    for (int half = 0; half < 2; ++half) {
+      const V l = half ? S::unpackhi16(luma, luma) : S::unpacklo16(luma, luma);
+      const V c = half ? S::unpackhi32(chroma, chroma) : S::unpacklo32(chroma, chroma);
+      const V word = Out == Order422::kYuyv ? S::or_(l, S::template sll16<8>(c))
+                                            : S::or_(S::template sll16<8>(l), c);
+      S::store(out + 2 * at + half * S::kBytes, word);
+    }
+  }
+}
+
+// ------------------------------------------------------------- picture lines
+
+// Line w of the deinterlaced frame (0 .. 2 x field_lines - 1) in order Out:
+// a field line itself when it needs no work, else computed into `out`.
+template <class S, Order422 In, Order422 Out>
+const uint8_t* woven_line(const IntlFrame& f, int32_t w, uint8_t* out) {
+  const ptrdiff_t line_bytes = 2 * static_cast<ptrdiff_t>(f.width);
+  const int32_t k = w / 2;
+  const uint8_t* first = f.first + k * line_bytes;
+  if (w % 2 == 0) {
+    if constexpr (In == Out) return first;
+    copy_line<S, In, Out>(first, f.width, out);
+    return out;
+  }
+  const uint8_t* second = f.second + k * line_bytes;
+  // The last second-field line has no first-field line below: always woven.
+  if (f.motion && k + 1 < f.field_lines) {
+    motion_line<S, In, Out>(first, first + line_bytes, second, f.ref + k * line_bytes, f.width,
+                            S::load(f.threshold), out);
+    return out;
+  }
+  if constexpr (In == Out) return second;
+  copy_line<S, In, Out>(second, f.width, out);
+  return out;
+}
+
+// Picture line y in order Out, computed into `out` (2 x picture_width
+// bytes) unless it is a field line as it stands. `tmp` holds the woven line
+// that decimation -1 doubles.
+template <class S, Order422 In, Order422 Out>
+const uint8_t* picture_line(const IntlFrame& f, int32_t y, uint8_t* out, uint8_t* tmp) {
+  const ptrdiff_t line_bytes = 2 * static_cast<ptrdiff_t>(f.width);
+  switch (f.decimation) {
+    case 1:
+      half_line<S, In, Out>(f.first + y * line_bytes, f.width, out);
+      return out;
+    case 2:
+      quarter_line<S, In, Out>(f.first + 2 * y * line_bytes, f.width, out);
+      return out;
+    case -1:
+      double_line<S, In, Out>(woven_line<S, In, In>(f, y / 2, tmp), f.width, out);
+      return out;
+    default:
+      return woven_line<S, In, Out>(f, y, out);
+  }
+}
+
+// --------------------------------------------------------------- frame walks
+
+// Fills `bytes` bytes (a multiple of kBytes) with the 16-bit word `word`.
+template <class S>
+void fill_words(uint8_t* p, int32_t bytes, uint16_t word) {
+  const typename S::V v = S::set1_16(static_cast<int16_t>(word));
+  for (int32_t at = 0; at < bytes; at += S::kBytes) S::store(p + at, v);
+}
+
+template <class S, Order422 In, Order422 Out>
+void packed_frame(const IntlFrame& f) {
+  const int32_t row_bytes = 2 * f.out_width;
+  // Y 16, U and V 128: bytes 0x10 0x80 (YUYV) or 0x80 0x10 (UYVY).
+  const uint16_t black = Out == Order422::kYuyv ? 0x8010 : 0x1080;
+  uint8_t* row = f.dst;
+  for (int32_t i = 0; i < f.top; ++i, row += row_bytes) fill_words<S>(row, row_bytes, black);
+  for (int32_t y = 0; y < f.picture_height; ++y, row += row_bytes) {
+    if (f.decimation == -1 && y % 2 == 1) {
+      std::memcpy(row, row - row_bytes, static_cast<size_t>(row_bytes));
+      continue;
+    }
+    const uint8_t* line = picture_line<S, In, Out>(f, y, row, f.line_a);
+    if (line != row) std::memcpy(row, line, static_cast<size_t>(row_bytes));
+  }
+  for (int32_t i = 0; i < f.bottom; ++i, row += row_bytes) fill_words<S>(row, row_bytes, black);
+}
+
+// I420: picture lines 2k and 2k + 1 go through the progressive converters'
+// line-pair rule (luma copied, chroma their rounded mean). Luma line y sits
+// at output line top + y, chroma row k at chroma line top / 2 + k (with an
+// odd top the chroma sits half a chroma line higher than the luma: 4:2:0
+// has no line between).
+template <class S, Order422 In>
+void i420_frame(const IntlFrame& f) {
+  const int32_t w = f.out_width, cw = w / 2;
+  const int32_t pairs = f.picture_height / 2, chroma_top = f.top / 2;
+  // Each chroma plane is a quarter of the Y plane; with an odd output
+  // height that is half a chroma row more than out_height / 2 rows.
+  const ptrdiff_t plane_bytes = f.v_plane - f.u_plane;
+  const ptrdiff_t below_picture = static_cast<ptrdiff_t>(cw) * (chroma_top + pairs);
+  std::memset(f.dst, 16, static_cast<size_t>(w) * f.top);
+  uint8_t* below = f.dst + static_cast<ptrdiff_t>(w) * (f.top + f.picture_height);
+  std::memset(below, 16, static_cast<size_t>(w) * f.bottom);
+  for (uint8_t* plane = f.u_plane; plane != f.v_plane + plane_bytes; plane += plane_bytes) {
+    std::memset(plane, 128, static_cast<size_t>(cw) * chroma_top);
+    std::memset(plane + below_picture, 128, static_cast<size_t>(plane_bytes - below_picture));
+  }
+  const bool doubled = f.decimation == -1;
+  for (int32_t k = 0; k < pairs; ++k) {
+    I420Rows rows;
+    rows.y0 = f.dst + static_cast<ptrdiff_t>(w) * (f.top + 2 * k);
+    rows.y1 = rows.y0 + w;
+    rows.u = f.u_plane + static_cast<ptrdiff_t>(cw) * (chroma_top + k);
+    rows.v = f.v_plane + static_cast<ptrdiff_t>(cw) * (chroma_top + k);
+    uint8_t* out_a = doubled ? f.wide_line : f.line_a;
+    const uint8_t* a = picture_line<S, In, In>(f, 2 * k, out_a, f.line_b);
+    // Decimation -1 repeats every line: the pair is one doubled line twice.
+    const uint8_t* b = doubled ? a : picture_line<S, In, In>(f, 2 * k + 1, f.line_b, nullptr);
+    i420_line_pair<S, In, false>(a, b, f.picture_width, rows);
+  }
+}
+
+// RGB24: output line top + y holds picture line y; rows are stored
+// bottom-up. Black is 0 0 0.
+template <class S, Order422 In>
+void rgb24_frame(const IntlFrame& f) {
+  const ptrdiff_t row_bytes = 3 * static_cast<ptrdiff_t>(f.out_width);
+  auto row = [&](int32_t out_line) { return f.dst + (f.out_height - 1 - out_line) * row_bytes; };
+  // Bottom black lines are the first rows in memory, top ones the last.
+  std::memset(f.dst, 0, static_cast<size_t>(row_bytes * f.bottom));
+  std::memset(row(f.top - 1), 0, static_cast<size_t>(row_bytes * f.top));
+  uint8_t* out = f.decimation == -1 ? f.wide_line : f.line_b;
+  for (int32_t y = 0; y < f.picture_height; ++y) {
+    if (f.decimation == -1 && y % 2 == 1) {
+      std::memcpy(row(f.top + y), row(f.top + y - 1), static_cast<size_t>(row_bytes));
+      continue;
+    }
+    const uint8_t* line = picture_line<S, In, In>(f, y, out, f.line_a);
+    rgb24_line<S, In>(line, f.picture_width, row(f.top + y));
+  }
+}
+
+template <class S, Order422 In>
+void interlaced_frame_from(const IntlFrame& f, IntlOutput output) {
+  switch (output) {
+    case IntlOutput::kYuyv: packed_frame<S, In, Order422::kYuyv>(f); break;
+    case IntlOutput::kUyvy: packed_frame<S, In, Order422::kUyvy>(f); break;
+    case IntlOutput::kI420: i420_frame<S, In>(f); break;
+    case IntlOutput::kRgb24: rgb24_frame<S, In>(f); break;
+  }
+}
+
+template <int Bytes>
+void interlaced_frame(const IntlFrame& f, Order422 input, IntlOutput output) {
+  using S = Simd<Bytes>;
+  if (input == Order422::kYuyv) {
+    interlaced_frame_from<S, Order422::kYuyv>(f, output);
+  } else {
+    interlaced_frame_from<S, Order422::kUyvy>(f, output);
+  }
+  S::end();
+}
+
+}  // namespace pplcam::yuv

@@ -1,0 +1,246 @@
+// Worked cases of the interlaced converters on both kernel paths: when the
+// motion test must and must not fire, the edges of a line and of the
+// registers, the black lines of each output, the frame count and refusals.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "core/context.h"
+#include "support/buffers.h"
+#include "support/environment.h"
+#include "yuv_interlaced_support.h"
+
+namespace pplcam::test {
+namespace {
+
+using model::IntlOut;
+using model::YuvInput;
+
+constexpr IntlSizes k720{720, 480, 720, 480};
+constexpr int kLineBytes = 2 * 720, kFieldLines = 240;
+
+int chroma_at(YuvInput in, int word) { return 2 * word + (in == YuvInput::kYuyv ? 1 : 0); }
+
+// The packed motion-adaptive converters, each beside its plain twin.
+struct PackedPair {
+  const IntlCase& motion;
+  const IntlCase& weave;
+};
+const PackedPair kPackedPairs[] = {{kIntlCases[0], kIntlCases[1]}, {kIntlCases[2], kIntlCases[3]}};
+
+// The plain weave of the fields in their own order (720 x 480).
+std::vector<uint8_t> weave(const FieldSet& f) {
+  std::vector<uint8_t> out(2 * k720.field_bytes());
+  for (int k = 0; k < kFieldLines; ++k) {
+    std::memcpy(&out[(2 * k) * kLineBytes], &f.first[k * kLineBytes], kLineBytes);
+    std::memcpy(&out[(2 * k + 1) * kLineBytes], &f.second[k * kLineBytes], kLineBytes);
+  }
+  return out;
+}
+
+// `woven` with the chroma of word i of second-field line k interpolated.
+void interpolate(std::vector<uint8_t>& woven, const FieldSet& f, YuvInput in, int k, int i) {
+  const int at = chroma_at(in, i);
+  woven[(2 * k + 1) * kLineBytes + at] = static_cast<uint8_t>(
+      (f.first[k * kLineBytes + at] + f.first[(k + 1) * kLineBytes + at] + 1) >> 1);
+}
+
+std::vector<uint8_t> run(IntlPath p, const IntlCase& c, ppl_context* ctx, const FieldSet& f,
+                         const IntlSizes& s = k720) {
+  std::vector<uint8_t> dst(s.dst_bytes(c.output), 0xA5);
+  EXPECT_EQ(run_intl_on_path(p, c.convert, ctx, f, dst, s), 1) << c.name << " " << intl_path_name(p);
+  return dst;
+}
+
+TEST(InterlacedExamples, ReferenceEqualToSecondFieldGivesThePlainWeave) {
+  ScopedContext ctx;
+  FieldSet f = random_fields(k720, 1);
+  f.ref = f.second;
+  for (int c = 0; c < 14; c += 2) {
+    for (int t : {0, 50, 765}) {
+      ppl_set_intl_3T_threshold(ctx, t);
+      for (IntlPath p : kAllIntlPaths)
+        EXPECT_EQ(describe_difference(run(p, kIntlCases[c], ctx, f), run(p, kIntlCases[c + 1], ctx, f)), "")
+            << kIntlCases[c].name << " " << intl_path_name(p) << " threshold " << t;
+    }
+  }
+}
+
+TEST(InterlacedExamples, LumaOnlyChangesNeverMove) {
+  ScopedContext ctx;
+  ppl_set_intl_3T_threshold(ctx, 0);
+  for (const PackedPair& pair : kPackedPairs) {
+    FieldSet f = random_fields(k720, 2);
+    f.ref = f.second;
+    const int luma = 1 - chroma_at(pair.motion.input, 0);
+    for (size_t at = luma; at < f.ref.size(); at += 2) f.ref[at] = static_cast<uint8_t>(f.ref[at] * 7 + 3);
+    for (IntlPath p : kAllIntlPaths)
+      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), weave(f)), "")
+          << pair.motion.name << " " << intl_path_name(p);
+  }
+}
+
+// All differences equal: no word moves, except at threshold 0 the first and
+// last word of a line, whose outer neighbour counts as no change.
+TEST(InterlacedExamples, UniformChangeMovesOnlyTheLineEndsAtThresholdZero) {
+  ScopedContext ctx;
+  for (const PackedPair& pair : kPackedPairs) {
+    const YuvInput in = pair.motion.input;
+    FieldSet f = random_fields(k720, 3);
+    for (int k = 0; k < kFieldLines; ++k)
+      for (int i = 0; i < 720; ++i) {
+        uint8_t& r = f.ref[k * kLineBytes + chroma_at(in, i)];
+        r = std::min<uint8_t>(r, 200);
+        f.second[k * kLineBytes + chroma_at(in, i)] = static_cast<uint8_t>(r + 7);
+      }
+    ppl_set_intl_3T_threshold(ctx, 50);   // line ends: spread 28
+    for (IntlPath p : kAllIntlPaths)
+      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), weave(f)), "") << intl_path_name(p);
+
+    ppl_set_intl_3T_threshold(ctx, 0);
+    std::vector<uint8_t> want = weave(f);
+    for (int k = 0; k + 1 < kFieldLines; ++k) {
+      interpolate(want, f, in, k, 0);
+      interpolate(want, f, in, k, 719);
+    }
+    for (IntlPath p : kAllIntlPaths)
+      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "") << intl_path_name(p);
+  }
+}
+
+// One changed reference byte marks its word and the two beside it, also
+// across register edges (words 3/4 on the MMX path, 7/8 on SSE2) and at
+// the ends of the line.
+TEST(InterlacedExamples, OneChangedChromaByteMarksAtMostThreeWords) {
+  ScopedContext ctx;
+  ppl_set_intl_3T_threshold(ctx, 0);
+  for (const PackedPair& pair : kPackedPairs) {
+    const YuvInput in = pair.motion.input;
+    for (int word : {0, 3, 4, 7, 8, 15, 16, 355, 719}) {
+      FieldSet f = random_fields(k720, 4 + word);
+      f.ref = f.second;
+      const int k = 17;
+      f.ref[k * kLineBytes + chroma_at(in, word)] ^= 0x40;
+      std::vector<uint8_t> want = weave(f);
+      for (int i = std::max(0, word - 1); i <= std::min(719, word + 1); ++i) interpolate(want, f, in, k, i);
+      for (IntlPath p : kAllIntlPaths)
+        EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "")
+            << pair.motion.name << " word " << word << " " << intl_path_name(p);
+    }
+  }
+}
+
+// Differences 255, -255, 255 spread to 2040: motion even at 765.
+TEST(InterlacedExamples, LargestThresholdStillLetsMotionThrough) {
+  ScopedContext ctx;
+  ASSERT_EQ(ppl_set_intl_3T_threshold(ctx, 765), 1);
+  for (const PackedPair& pair : kPackedPairs) {
+    const YuvInput in = pair.motion.input;
+    FieldSet f = random_fields(k720, 5);
+    f.ref = f.second;
+    const int k = 100;
+    const int pattern[3][2] = {{0, 255}, {255, 0}, {0, 255}};   // {ref, second} of words 40..42
+    for (int j = 0; j < 3; ++j) {
+      f.ref[k * kLineBytes + chroma_at(in, 40 + j)] = static_cast<uint8_t>(pattern[j][0]);
+      f.second[k * kLineBytes + chroma_at(in, 40 + j)] = static_cast<uint8_t>(pattern[j][1]);
+    }
+    // Word 41 spreads 2040, words 40 and 42 1530, words 39 and 43 1020.
+    std::vector<uint8_t> want = weave(f);
+    for (int i = 39; i <= 43; ++i) interpolate(want, f, in, k, i);
+    for (IntlPath p : kAllIntlPaths)
+      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "") << intl_path_name(p);
+  }
+}
+
+TEST(InterlacedExamples, LastSecondFieldLineIsAlwaysWoven) {
+  ScopedContext ctx;
+  ppl_set_intl_3T_threshold(ctx, 0);
+  const FieldSet f = random_fields(k720, 6);
+  for (const PackedPair& pair : kPackedPairs)
+    for (IntlPath p : kAllIntlPaths) {
+      const std::vector<uint8_t> out = run(p, pair.motion, ctx, f);
+      EXPECT_TRUE(std::equal(out.end() - kLineBytes, out.end(), f.second.end() - kLineBytes))
+          << intl_path_name(p);
+      // ... while the line above it did move somewhere (random fields).
+      EXPECT_FALSE(std::equal(out.end() - 3 * kLineBytes, out.end() - 2 * kLineBytes,
+                              f.second.end() - 2 * kLineBytes));
+    }
+}
+
+TEST(InterlacedExamples, UyvyToYuyvIsTheUyvyPictureWithBytesSwapped) {
+  ScopedContext ctx;
+  const FieldSet f = moving_and_still_fields(k720, 7);
+  for (int twin = 0; twin < 2; ++twin)
+    for (IntlPath p : kAllIntlPaths) {
+      std::vector<uint8_t> uyvy = run(p, kIntlCases[2 + twin], ctx, f);
+      for (size_t i = 0; i < uyvy.size(); i += 2) std::swap(uyvy[i], uyvy[i + 1]);
+      EXPECT_EQ(describe_difference(run(p, kIntlCases[4 + twin], ctx, f), uyvy), "") << intl_path_name(p);
+    }
+}
+
+// 704 x 480 into 704 x 483: one black line above the picture, two below.
+TEST(InterlacedExamples, BlackLinesOfEveryOutput) {
+  ScopedContext ctx;
+  const IntlSizes s{704, 480, 704, 483};
+  const FieldSet f = random_fields(s, 8);
+  const size_t n = 704 * 483, row = 704;
+  for (IntlPath p : kAllIntlPaths) {
+    const std::vector<uint8_t> yuyv = run(p, kIntlCases[0], ctx, f, s);
+    const std::vector<uint8_t> uyvy = run(p, kIntlCases[2], ctx, f, s);
+    for (size_t line : {size_t{0}, size_t{481}, size_t{482}})
+      for (size_t x = 0; x < 2 * row; ++x) {
+        ASSERT_EQ(yuyv[line * 2 * row + x], x % 2 ? 0x80 : 0x10) << "line " << line;
+        ASSERT_EQ(uyvy[line * 2 * row + x], x % 2 ? 0x10 : 0x80) << "line " << line;
+      }
+    EXPECT_EQ(0, std::memcmp(&yuyv[2 * row], f.first.data(), 2 * row));   // picture line 0
+
+    const std::vector<uint8_t> i420 = run(p, kIntlCases[6], ctx, f, s);
+    const std::vector<uint8_t> rgb = run(p, kIntlCases[10], ctx, f, s);
+    for (size_t line : {size_t{0}, size_t{481}, size_t{482}}) {
+      for (size_t x = 0; x < row; ++x) ASSERT_EQ(i420[line * row + x], 16) << "line " << line;
+      // RGB24 is bottom-up: output line L is row 482 - L in memory.
+      for (size_t x = 0; x < 3 * row; ++x) ASSERT_EQ(rgb[(482 - line) * 3 * row + x], 0);
+    }
+    // Chroma rows: 241 rows of 352 (the last half row too) around 240 picture
+    // rows that start at row 0 (top / 2 = 0); the rest is 128.
+    for (size_t plane = 0; plane < 2; ++plane)
+      for (size_t at = n + plane * n / 4 + 240 * 352; at < n + (plane + 1) * n / 4; ++at)
+        ASSERT_EQ(i420[at], 128) << at;
+  }
+}
+
+TEST(InterlacedExamples, EveryCallCountsOneFrameAndRefusedSizesWriteNothing) {
+  ScopedContext ctx;
+  const FieldSet f = random_fields(k720, 9);
+  for (const IntlCase& c : kIntlCases) {
+    const uint32_t before = ppl_n_frame(ctx);
+    run(IntlPath::kSse2, c, ctx, f);
+    EXPECT_EQ(ppl_n_frame(ctx), before + 1) << c.name;
+    // 720 x 480 into 360 x 240 is not a size pair: refused before the kernel.
+    std::vector<uint8_t> dst(k720.dst_bytes(c.output), 0xA5);
+    EXPECT_EQ(run_intl_on_path(IntlPath::kSse2, c.convert, ctx, f, dst, {720, 480, 360, 240}), 0);
+    EXPECT_TRUE(std::all_of(dst.begin(), dst.end(), [](uint8_t b) { return b == 0xA5; })) << c.name;
+    EXPECT_EQ(ppl_n_frame(ctx), before + 1) << c.name;
+  }
+}
+
+// A geometry set outside the size table (here 136 x 50 through
+// ppl_new_frame_size) reaches the kernel, which writes nothing.
+TEST(InterlacedExamples, GeometryTheWalkCannotCoverIsRefused) {
+  ScopedContext ctx;
+  ASSERT_EQ(ppl_new_frame_size(ctx, 136, 50), 1);
+  const IntlSizes s{136, 50, 136, 50};
+  const FieldSet f = random_fields(s, 10);
+  for (const IntlCase& c : kIntlCases) {
+    std::vector<uint8_t> dst(s.dst_bytes(c.output), 0xA5);
+    const uint32_t before = ppl_n_frame(ctx);
+    EXPECT_EQ(run_intl_on_path(IntlPath::kSse2, c.convert, ctx, f, dst, s), 0) << c.name;
+    EXPECT_TRUE(std::all_of(dst.begin(), dst.end(), [](uint8_t b) { return b == 0xA5; })) << c.name;
+    EXPECT_EQ(ppl_n_frame(ctx), before + 1);
+  }
+}
+
+}  // namespace
+}  // namespace pplcam::test

@@ -1,0 +1,70 @@
+// Shared pieces of the interlaced converter tests: the fourteen converters
+// with what they compute, field sets with still and moving regions, and a
+// run of one converter on a chosen kernel path.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/interlaced_model.h"
+#include "pplcam/pplcam.h"
+
+namespace pplcam::test {
+
+// The kernel path a run takes.
+enum class IntlPath {
+  kSse2,        // 16-byte-aligned buffers on an SSE2 processor
+  kMmxNoSse2,   // 16-byte-aligned buffers, SSE2 hidden from the library
+  kMmxAlign8,   // buffers aligned to 8 but not to 16
+};
+constexpr IntlPath kAllIntlPaths[] = {IntlPath::kSse2, IntlPath::kMmxNoSse2, IntlPath::kMmxAlign8};
+const char* intl_path_name(IntlPath p);
+
+// "" when equal, else where and how the first differing byte differs.
+std::string describe_difference(const std::vector<uint8_t>& got, const std::vector<uint8_t>& want);
+
+using IntlConverter = uint8_t(PPLCALL*)(ppl_context*, const uint8_t*, const uint8_t*,
+                                        const uint8_t*, uint8_t*, int32_t, int32_t, int32_t,
+                                        int32_t);
+
+struct IntlCase {
+  const char* name;
+  IntlConverter convert;
+  model::YuvInput input;
+  model::IntlOut output;
+  bool motion;
+};
+extern const IntlCase kIntlCases[14];
+
+struct IntlSizes {
+  int in_width, in_height, out_width, out_height;
+  size_t field_bytes() const { return static_cast<size_t>(in_width) * in_height; }
+  size_t dst_bytes(model::IntlOut out) const;
+};
+std::string size_name(const IntlSizes& s);
+
+// Reference, first and second field.
+struct FieldSet {
+  std::vector<uint8_t> ref, first, second;
+  model::IntlFields view() const { return {ref.data(), first.data(), second.data()}; }
+};
+
+// Random first field and reference; the second field equals the reference
+// in still regions, differs by a few levels in slow regions and is random
+// in moving ones (rectangles of random size and place).
+FieldSet moving_and_still_fields(const IntlSizes& s, uint32_t seed);
+// All three fields random.
+FieldSet random_fields(const IntlSizes& s, uint32_t seed);
+
+// Runs conv on path p with the fields and dst copied into buffers of the
+// path's alignment; dst holds the destination before the call and after.
+uint8_t run_intl_on_path(IntlPath p, IntlConverter conv, ppl_context* ctx, const FieldSet& fields,
+                         std::vector<uint8_t>& dst, const IntlSizes& s);
+
+// The model's setup for case c with the context's current geometry and
+// threshold.
+model::IntlSetup model_setup(const IntlCase& c, ppl_context* ctx, bool sse2_sampling);
+
+}  // namespace pplcam::test

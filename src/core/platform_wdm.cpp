@@ -4,7 +4,9 @@
 // before the SIMD work and KeRestoreFloatingPointState after it, on the
 // caller's save area. A failed save (negative NTSTATUS) makes the caller skip
 // its SIMD work. The image's entry routine clears the context pool and
-// reports success; DllUnload (lifecycle.cpp) has nothing to undo.
+// reports success; DllUnload (lifecycle.cpp) has nothing to undo. On 32-bit
+// x86 it also supplies the compiler's 64-bit division helpers from the
+// kernel's own.
 //
 // Only the three kernel routines this file needs are declared here instead
 // of pulling in the whole DDK header set, so the core never sees a kernel
@@ -36,6 +38,24 @@ bool fp_save(FpSaveArea* area) { return KeSaveFloatingPointState(area->bytes) >=
 void fp_restore(FpSaveArea* area) { KeRestoreFloatingPointState(area->bytes); }
 
 }  // namespace pplcam
+
+#if defined(__i386__)
+// 32-bit x86 has no 64-bit divide instruction, so GCC calls __udivdi3 and its
+// siblings from libgcc, which a kernel image does not link. The kernel
+// exports the same operations under the Microsoft compiler's names
+// (stdcall, both operands on the stack, result in EDX:EAX).
+extern "C" {
+__declspec(dllimport) uint64_t PPLCALL _aulldiv(uint64_t dividend, uint64_t divisor);
+__declspec(dllimport) uint64_t PPLCALL _aullrem(uint64_t dividend, uint64_t divisor);
+__declspec(dllimport) int64_t PPLCALL _alldiv(int64_t dividend, int64_t divisor);
+__declspec(dllimport) int64_t PPLCALL _allrem(int64_t dividend, int64_t divisor);
+
+uint64_t __udivdi3(uint64_t a, uint64_t b) { return _aulldiv(a, b); }
+uint64_t __umoddi3(uint64_t a, uint64_t b) { return _aullrem(a, b); }
+int64_t __divdi3(int64_t a, int64_t b) { return _alldiv(a, b); }
+int64_t __moddi3(int64_t a, int64_t b) { return _allrem(a, b); }
+}
+#endif
 
 // Runs when the driver that imports the library is loaded. The two standard
 // arguments (driver object, registry path) are not used.

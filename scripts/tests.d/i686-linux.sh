@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# 32-bit x86 Linux: the whole test suite, where the 8-byte path runs real
+# MMX instructions (the EMMS and stdcall checks of tests/target_*.cpp mean
+# most here), then checks of the core's objects: each keeps to its path's
+# instruction set, and none carries static initialisation.
+# Needs g++-multilib (scripts/packages.d/target.txt).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+jobs="$(nproc 2>/dev/null || echo 2)"
+dir="${PPLCAM_BUILD_PREFIX:-build}-i686"   # PPLCAM_BUILD_PREFIX: where to build
+
+echo "=== build $dir (32-bit x86 Linux)"
+mkdir -p "$dir"
+cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/i686-linux-gnu.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DPPLCAM_BUILD_BENCH=OFF -DPPLCAM_BUILD_TOOLS=OFF \
+  > "$dir/configure.log" 2>&1 || { cat "$dir/configure.log"; exit 1; }
+cmake --build "$dir" -j "$jobs"
+
+echo "=== test $dir"
+ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+
+echo "=== check $dir core objects"
+mapfile -t objects < <(find "$dir/CMakeFiles/pplcam_objects.dir" -name '*.o' | sort)
+scripts/check-instruction-sets.sh objdump "${objects[@]}"
+scripts/check-no-static-init.sh objdump "${objects[@]}"

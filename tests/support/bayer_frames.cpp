@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "core/geometry.h"
@@ -100,17 +101,27 @@ void check_against_model(const BayerCase& c) {
                                   ctx->out_height, wide ? 16 : 8};
     model::convert(model::controls_of(ctx), frame, want_src.data(), want_dst.data(), &want_marker);
 
-    AlignedBuffer src(in_bytes, Align::k16), dst(out_bytes, Align::k16);
-    std::memcpy(src.data(), raw.data(), in_bytes);
-    std::memcpy(dst.data(), prefill.data(), out_bytes);
+    AlignedBuffer plain_src(in_bytes, Align::k16), plain_dst(out_bytes, Align::k16);
+    uint8_t* src = plain_src.data();
+    uint8_t* dst = plain_dst.data();
+    std::unique_ptr<GuardedBuffer> guarded_src, guarded_dst;
+    if (c.guards != BayerCase::Guards::kNone) {
+      const Guard side = c.guards == BayerCase::Guards::kAfter ? Guard::kAfter : Guard::kBefore;
+      guarded_src = std::make_unique<GuardedBuffer>(in_bytes, side);
+      guarded_dst = std::make_unique<GuardedBuffer>(out_bytes, side);
+      src = guarded_src->data();
+      dst = guarded_dst->data();
+    }
+    std::memcpy(src, raw.data(), in_bytes);
+    std::memcpy(dst, prefill.data(), out_bytes);
     uint8_t result;
     {
       ScopedCpuFeatures features(sse2 ? 0 : kCpuSse2);
-      result = process_of(c.format)(ctx, src.data(), dst.data(), c.width, c.height);
+      result = process_of(c.format)(ctx, src, dst, c.width, c.height);
     }
     EXPECT_EQ(result, c.quality <= 3 ? 1 : 0);
-    EXPECT_TRUE(same_bytes("destination", dst.data(), want_dst.data(), out_bytes));
-    EXPECT_TRUE(same_bytes("source", src.data(), want_src.data(), in_bytes));
+    EXPECT_TRUE(same_bytes("destination", dst, want_dst.data(), out_bytes));
+    EXPECT_TRUE(same_bytes("source", src, want_src.data(), in_bytes));
     EXPECT_EQ(counter, want_marker);
   }
 }

@@ -21,6 +21,9 @@ struct BayerCase {
   uint32_t seed;
   bool random_controls;
   Pattern pattern = Pattern::kRandom;
+  // Source and destination against inaccessible pages: none, both after
+  // the buffers' ends, or both right before their starts.
+  enum class Guards { kNone, kAfter, kBefore } guards = Guards::kNone;
 };
 
 std::string describe(const BayerCase& c);

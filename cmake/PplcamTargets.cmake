@@ -32,7 +32,14 @@ endif()
 # MMX nor SSE2, it gets both instruction sets; the library keeps its
 # per-file flags. x87 stays the floating-point unit of the tests
 # (-mfpmath is left at its 32-bit default), which the EMMS checks rely on.
+#
+# The 32-bit core also records each function's stack frame (-fstack-usage,
+# a .su file beside each object) for the kernel stack check of
+# scripts/tests.d/i686-linux.sh: a 32-bit Windows kernel thread has 12 KB.
 function(pplcam_finish_target_builds)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    target_compile_options(pplcam_objects PRIVATE -fstack-usage)
+  endif()
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     foreach(t pplcam_tests pplcam_bench)
       if(TARGET ${t})

@@ -23,3 +23,5 @@ echo "=== check $dir core objects"
 mapfile -t objects < <(find "$dir/CMakeFiles/pplcam_objects.dir" -name '*.o' | sort)
 scripts/check-instruction-sets.sh objdump "${objects[@]}"
 scripts/check-no-static-init.sh objdump "${objects[@]}"
+mapfile -t frames < <(find "$dir/CMakeFiles/pplcam_objects.dir" -name '*.su' | sort)
+scripts/check-stack-usage.sh 2048 "${frames[@]}"

@@ -32,18 +32,13 @@ PPL_VEC_INLINE typename S::V abs16(typename S::V a) {
   return S::max16(a, S::sub16(S::zero(), a));
 }
 
-// Chroma difference second - reference of the words of one register.
-template <class S, Order422 In>
-PPL_VEC_INLINE typename S::V chroma_diff(const uint8_t* second, const uint8_t* ref) {
-  using P = Packed422<S, In>;
-  return S::sub16(P::chroma16(S::load(second)), P::chroma16(S::load(ref)));
-}
-
 // Second-field line `second` with its motion test applied, in order Out.
 //
 // Per word i, with d = second - ref on the chroma byte (0 outside the line)
 // and s = d[i-1] + d[i] + d[i+1], the word moves when
-//   |3 d[i-1] - s| + |3 d[i] - s| + |3 d[i+1] - s| > threshold
+//   |3 d[i-1] - s| + |3 d[i] - s| + |3 d[i+1] - s| > threshold.
+// With x = d[i-1] - d[i], y = d[i] - d[i+1] and z = d[i+1] - d[i-1] the
+// three terms are |x - z|, |y - x| and |z - y|, which is how it is computed
 // (signed 16-bit lanes: every term stays within +-1020). A moving word's
 // chroma byte becomes the rounded mean of the first-field lines above and
 // below; its luma byte, like every byte of a still word, is the second
@@ -53,27 +48,31 @@ template <class S, Order422 In, Order422 Out>
 void motion_line(const uint8_t* above, const uint8_t* below, const uint8_t* second,
                  const uint8_t* ref, int32_t width, typename S::V threshold, uint8_t* out) {
   using V = typename S::V;
+  using P = Packed422<S, In>;
   constexpr int kB = S::kBytes;
   const int32_t line_bytes = 2 * width;
   const V chroma_bytes = S::set1_16(In == Order422::kYuyv ? static_cast<int16_t>(0xFF00) : 0x00FF);
   V prev = S::zero();
-  V cur = chroma_diff<S, In>(second, ref);
+  V cur_second = S::load(second);
+  V cur = S::sub16(P::chroma16(cur_second), P::chroma16(S::load(ref)));
   for (int32_t at = 0; at < line_bytes; at += kB) {
-    const V next = at + kB < line_bytes ? chroma_diff<S, In>(second + at + kB, ref + at + kB)
-                                        : S::zero();
+    V next_second = S::zero(), next = S::zero();
+    if (at + kB < line_bytes) {
+      next_second = S::load(second + at + kB);
+      next = S::sub16(P::chroma16(next_second), P::chroma16(S::load(ref + at + kB)));
+    }
     const V left = S::or_(S::template sll_bytes<2>(cur), S::template srl_bytes<kB - 2>(prev));
     const V right = S::or_(S::template srl_bytes<2>(cur), S::template sll_bytes<kB - 2>(next));
-    const V sum = S::add16(S::add16(left, cur), right);
-    const V spread = S::add16(
-        S::add16(abs16<S>(S::sub16(S::add16(left, S::add16(left, left)), sum)),
-                 abs16<S>(S::sub16(S::add16(cur, S::add16(cur, cur)), sum))),
-        abs16<S>(S::sub16(S::add16(right, S::add16(right, right)), sum)));
+    const V x = S::sub16(left, cur), y = S::sub16(cur, right), z = S::sub16(right, left);
+    const V spread = S::add16(S::add16(abs16<S>(S::sub16(x, z)), abs16<S>(S::sub16(y, x))),
+                              abs16<S>(S::sub16(z, y)));
     const V moving = S::and_(S::cmpgt16(spread, threshold), chroma_bytes);
     const V interpolated = S::avgu8(S::load(above + at), S::load(below + at));
-    const V woven = S::or_(S::andnot(moving, S::load(second + at)), S::and_(moving, interpolated));
+    const V woven = S::or_(S::andnot(moving, cur_second), S::and_(moving, interpolated));
     S::store(out + at, reorder422<S, In, Out>(woven));
     prev = cur;
     cur = next;
+    cur_second = next_second;
   }
 }
 

@@ -1,0 +1,96 @@
+// The interlaced converters on both kernel paths at 720 x 576, beside
+// memcpy of (input + output) / 2 bytes in the same run: the input is the
+// three fields for the motion-adaptive converters and the two fields for
+// the plain weave.
+//
+// Names: BM_Intl<conversion>/<path> and BM_IntlMemcpy/<bytes>. Figures are
+// per frame; compare within one run (docs/performance.md).
+#include <cstdint>
+
+#include "bench_support.h"
+#include "core/cpu_features.h"
+#include "pplcam/pplcam.h"
+#include "support/environment.h"
+
+namespace {
+
+using pplcam::bench::FrameBuffer;
+
+constexpr int32_t kW = 720, kH = 576;
+constexpr int64_t kField = int64_t{kW} * kH;   // kH / 2 lines of 2 x kW bytes
+
+// Destination bytes per frame of each output, in units of kField / 2.
+enum Output : int { kPacked = 4, kI420 = 3, kRgb24 = 6 };
+
+int64_t baseline_bytes(Output out, bool motion) {
+  const int64_t input = (motion ? 3 : 2) * kField;
+  return (input + out * kField / 2) / 2;
+}
+
+void BM_IntlMemcpy(benchmark::State& state) {
+  pplcam::bench::memcpy_baseline(state, static_cast<size_t>(state.range(0)));
+}
+BENCHMARK(BM_IntlMemcpy)
+    ->Arg(baseline_bytes(kPacked, true))
+    ->Arg(baseline_bytes(kPacked, false))
+    ->Arg(baseline_bytes(kI420, true))
+    ->Arg(baseline_bytes(kI420, false))
+    ->Arg(baseline_bytes(kRgb24, true))
+    ->Arg(baseline_bytes(kRgb24, false));
+
+enum class Path { kSse2, kMmx };
+
+using IntlConverter = uint8_t(PPLCALL*)(ppl_context*, const uint8_t*, const uint8_t*,
+                                        const uint8_t*, uint8_t*, int32_t, int32_t, int32_t,
+                                        int32_t);
+
+// Textured fields; the second field differs from the reference in a band of
+// lines, so both the still and the moving case of the motion test occur.
+void fill_fields(uint8_t* ref, uint8_t* first, uint8_t* second) {
+  for (int64_t i = 0; i < kField; ++i) {
+    first[i] = static_cast<uint8_t>(16 + (i * 37 + (i >> 11)) % 220);
+    ref[i] = static_cast<uint8_t>(16 + (i * 53 + (i >> 9)) % 220);
+    const bool moving = (i / (2 * kW)) % 64 < 24;
+    second[i] = moving ? static_cast<uint8_t>(ref[i] ^ (i * 29)) : ref[i];
+  }
+}
+
+void run_intl(benchmark::State& state, IntlConverter conv, Path path, Output out, bool motion) {
+  FrameBuffer ref(kField), first(kField), second(kField), dst(out * kField / 2);
+  fill_fields(ref.data(), first.data(), second.data());
+  ppl_context* ctx = ppl_init();
+  // Hiding SSE2 from the library sends 16-byte-aligned buffers to the MMX path.
+  pplcam::test::ScopedCpuFeatures features(path == Path::kMmx ? pplcam::kCpuSse2 : 0);
+  if (conv(ctx, ref.data(), first.data(), second.data(), dst.data(), kW, kH, kW, kH) != 1)
+    state.SkipWithError("conversion refused");
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        conv(ctx, ref.data(), first.data(), second.data(), dst.data(), kW, kH, kW, kH));
+    benchmark::ClobberMemory();
+  }
+  // Processed bytes: the baseline's per-frame count, so rates compare directly.
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * baseline_bytes(out, motion));
+  ppl_free(ctx);
+}
+
+#define PPL_INTL_BENCH(name, conv, out, motion)                                          \
+  void BM_##name(benchmark::State& s, Path p) { run_intl(s, conv, p, out, motion); }     \
+  BENCHMARK_CAPTURE(BM_##name, sse2, Path::kSse2)->Unit(benchmark::kMicrosecond);        \
+  BENCHMARK_CAPTURE(BM_##name, mmx, Path::kMmx)->Unit(benchmark::kMicrosecond);
+
+PPL_INTL_BENCH(IntlYUYVToYUYV, IntlYUYVToYUYVMMX, kPacked, true)
+PPL_INTL_BENCH(IntlYUYVToYUYV_no_motion, IntlYUYVToYUYVMMX_no_motion, kPacked, false)
+PPL_INTL_BENCH(IntlUYVYToUYVY, IntlUYVYToUYVYMMX, kPacked, true)
+PPL_INTL_BENCH(IntlUYVYToUYVY_no_motion, IntlUYVYToUYVYMMX_no_motion, kPacked, false)
+PPL_INTL_BENCH(IntlUYVYToYUYV, IntlUYVYToYUYVMMX, kPacked, true)
+PPL_INTL_BENCH(IntlUYVYToYUYV_no_motion, IntlUYVYToYUYVMMX_no_motion, kPacked, false)
+PPL_INTL_BENCH(IntlYUYVToI420, IntlYUYVToI420MMX, kI420, true)
+PPL_INTL_BENCH(IntlYUYVToI420_no_motion, IntlYUYVToI420MMX_no_motion, kI420, false)
+PPL_INTL_BENCH(IntlUYVYToI420, IntlUYVYToI420MMX, kI420, true)
+PPL_INTL_BENCH(IntlUYVYToI420_no_motion, IntlUYVYToI420MMX_no_motion, kI420, false)
+PPL_INTL_BENCH(IntlYUYVToRGB24, IntlYUYVToRGB24MMX, kRgb24, true)
+PPL_INTL_BENCH(IntlYUYVToRGB24_no_motion, IntlYUYVToRGB24MMX_no_motion, kRgb24, false)
+PPL_INTL_BENCH(IntlUYVYToRGB24, IntlUYVYToRGB24MMX, kRgb24, true)
+PPL_INTL_BENCH(IntlUYVYToRGB24_no_motion, IntlUYVYToRGB24MMX_no_motion, kRgb24, false)
+
+}  // namespace

@@ -12,32 +12,32 @@ namespace pplcam::test {
 
 template <int Bytes>
 std::vector<int> lanes(const Packed16<Bytes>& p) {
-  return std::vector<int>(p.lane, p.lane + Bytes / 2);
+  return std::vector<int>(std::begin(p.lane), std::end(p.lane));
 }
 template <int Bytes>
 std::vector<int> lanes(const Packed8<Bytes>& p) {
-  return std::vector<int>(p.byte, p.byte + Bytes);
+  return std::vector<int>(std::begin(p.byte), std::end(p.byte));
 }
 
-// `pattern` repeated over every lane of a register of `n` lanes.
-inline std::vector<int> repeated(std::vector<int> pattern, int n) {
+// `pattern` repeated over `n` lanes.
+inline std::vector<int> repeated(const std::vector<int>& pattern, size_t n) {
   std::vector<int> out;
-  while (static_cast<int>(out.size()) < n) out.insert(out.end(), pattern.begin(), pattern.end());
+  while (out.size() < n) out.insert(out.end(), pattern.begin(), pattern.end());
   out.resize(n);
   return out;
 }
 
-// Expects the constant that `pick` selects from a path's constant block to
-// hold `pattern` repeated, on the MMX and on the SSE2 path.
+// The constant `pick` selects holds `pattern` repeated, on both paths.
 template <class Pick>
-void expect_packed(const ppl_context* c, Pick pick, std::vector<int> pattern, const char* what) {
-  const auto& m = pick(c->mmx);
-  const auto& s = pick(c->sse2);
-  EXPECT_EQ(lanes(m), repeated(pattern, static_cast<int>(lanes(m).size()))) << what << " (MMX path)";
-  EXPECT_EQ(lanes(s), repeated(pattern, static_cast<int>(lanes(s).size()))) << what << " (SSE2 path)";
+void expect_packed(const ppl_context* c, Pick pick, const std::vector<int>& pattern, const std::string& what) {
+  const auto m = lanes(pick(c->mmx)), s = lanes(pick(c->sse2));
+  EXPECT_EQ(m, repeated(pattern, m.size())) << what << " (MMX path)";
+  EXPECT_EQ(s, repeated(pattern, s.size())) << what << " (SSE2 path)";
 }
 
-// Byte copies of both constant blocks, to show that a refused or skipped
+#define PPL_PICK(field) [&](const auto& k) -> const auto& { return k.field; }
+
+// Both constant blocks as they were, to show that a refused or skipped
 // build left them alone.
 struct ConstantsSnapshot {
   PathConstants<8> mmx;

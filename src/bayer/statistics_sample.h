@@ -1,0 +1,222 @@
+// Statistics sampling of the Bayer walk, written once over Simd<8> (MMX
+// path) and Simd<16> (SSE2 path).
+//
+// In an odd row pair the walk hands every column group's run-ahead block
+// (the block it is about to condition) to this stage:
+//   even group: the raw rows of the block are kept (save_raw);
+//   odd group:  the kept block and the current one form one sample (take).
+// Of each block only the odd cells are used (photosite columns 2-3, 6-7 of
+// every 8), so a sample holds S::kBytes / 2 cells: 4 on the MMX path, 8 on
+// the SSE2 path. Per sample:
+//   qual test on the raw cells (colour differences and channel ranges); the
+//     qualifying cells' Gb, R, B, Gr sums go to the qual sums and, as the
+//     mean over all cells of the sample (non-qualifying cells count 0), to
+//     the histograms with the weight of one cell per sample cell;
+//   qAE test on the conditioned cells (not all four samples below the
+//     minimum, not all four above the maximum); qualifying cells to the qAE
+//     sums;
+//   the conditioned R, Gb + Gr and B of every cell to the accumulator the
+//     walk selected for the group (x4 to the whole-frame sums at quality 3,
+//     which has no sub-windows).
+//
+// Every conditioned cell of a sample is taken fully conditioned (gain,
+// offset and RGB gamma table), both the kept block and the current one:
+// the sums then describe the picture the caller receives, in the same
+// levels as the conditioned bytes left in the source frame, and a sample
+// never mixes two tone curves. The kept block is read back from the source
+// frame, where the walk conditioned it one group earlier.
+//
+// Counts are exact: a cell that passes sets both bytes of its 16-bit mask
+// lane and adds 2 x 255 = 510 to the mask's byte sum; for n <= kCells such
+// cells, 510 n + kBytes lies in [512 n, 512 n + 511], so (sum + kBytes) >> 9
+// is n (the MMX path's (sum + 8) >> 9, the SSE2 path's (halves + 16) >> 9).
+#pragma once
+
+#include <cstdint>
+
+#include "core/context.h"
+#include "core/simd.h"
+
+// Member functions of the kernel classes: always inlined into the walk.
+#define PPL_MEMBER_INLINE inline __attribute__((always_inline))
+
+namespace pplcam {
+
+// Sum of all bytes of a register (psadbw against zero; the SSE2 form adds
+// the sums of its two halves).
+template <class S>
+PPL_VEC_INLINE uint32_t byte_sum(typename S::V v) {
+  if constexpr (S::kBytes == 8) {
+    return static_cast<uint32_t>(_mm_cvtsi64_si32(_mm_sad_pu8(v, _mm_setzero_si64())));
+  } else {
+    const __m128i halves = _mm_sad_epu8(v, _mm_setzero_si128());
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi32(halves, _mm_srli_si128(halves, 8))));
+  }
+}
+
+// The two rows of one block: a blue-green row (B at even bytes, Gb at odd)
+// and the green-red row below it (Gr, R).
+template <class S>
+struct BayerBlock {
+  typename S::V bg, gr;
+};
+
+template <class S>
+PPL_VEC_INLINE BayerBlock<S> load_block(const uint8_t* bg_row, const uint8_t* gr_row) {
+  return BayerBlock<S>{S::load(bg_row), S::load(gr_row)};
+}
+
+template <class S>
+class StatisticsSampler {
+  using V = typename S::V;
+
+ public:
+  static constexpr int kCells = S::kBytes / 2;         // cells per sample
+  static constexpr int kHistogramShift = S::kBytes == 8 ? 2 : 3;   // log2(kCells)
+
+  // Loads the limit vectors of path S. `whole_frame_shift` is the left shift
+  // of the accumulator sums: 0 into a sub-window triple, 2 into the whole-
+  // frame sums at quality 3 (one cell in four is sampled).
+  StatisticsSampler(ppl_context* c, int whole_frame_shift) : c_(c), acc_shift_(whole_frame_shift) {
+    const PathConstants<S::kBytes>& k = path_constants<S::kBytes>(c);
+    for (int i = 0; i < 4; ++i) {
+      below_[i] = load_const<S>(k.qual_diff[i][0]);
+      above_[i] = load_const<S>(k.qual_diff[i][1]);
+    }
+    gr_min_ = load_const<S>(k.qual_rgb[0]);
+    gr_span_ = load_const<S>(k.qual_rgb[1]);
+    bg_min_ = load_const<S>(k.qual_rgb[2]);
+    bg_span_ = load_const<S>(k.qual_rgb[3]);
+    qae_min_less_1_ = load_const<S>(k.qae[1]);
+    qae_max_plus_1_ = load_const<S>(k.qae[3]);
+    // A minimum of 0 (maximum of 255) excludes nothing; the packed
+    // min - 1 (max + 1) would wrap to 255 (0) and exclude every cell.
+    const V ones = S::cmpeq16(S::zero(), S::zero());
+    below_enable_ = k.qae[0].byte[0] != 0 ? ones : S::zero();
+    above_enable_ = k.qae[2].byte[0] != 255 ? ones : S::zero();
+    low_bytes_ = S::set1_16(0x00FF);
+    high_halves_ = S::set1_32(static_cast<int32_t>(0xFFFF0000u));
+  }
+
+  // Even column group: keeps the raw rows of the run-ahead block for the
+  // sample of the next group. Call before the block is conditioned.
+  PPL_MEMBER_INLINE void save_raw(PathWalkState<S::kBytes>* walk, const uint8_t* bg_row,
+                               const uint8_t* gr_row) const {
+    S::store(walk->saved_raw[0], S::load(bg_row));
+    S::store(walk->saved_raw[1], S::load(gr_row));
+  }
+
+  // The run-ahead block of a column group of a sampled row pair, whose
+  // rows start at bg_row and gr_row: `condition()` conditions it in place.
+  // An even group keeps the raw block; an odd group takes the sample.
+  template <class Condition>
+  PPL_MEMBER_INLINE void run_ahead(bool odd_group, RgbSum* acc, PathWalkState<S::kBytes>* walk,
+                                const uint8_t* bg_row, const uint8_t* gr_row, Condition&& condition) const {
+    if (!odd_group) {
+      save_raw(walk, bg_row, gr_row);
+      condition();
+      return;
+    }
+    const BayerBlock<S> raw = load_block<S>(bg_row, gr_row);
+    condition();
+    take(acc, walk, raw, bg_row, gr_row);
+  }
+
+  // Odd column group: one sample from the kept raw block of the previous
+  // group and `raw` (the current block as loaded before conditioning), with
+  // the conditioned bytes of both blocks read at bg_row - kBytes .. bg_row
+  // + kBytes - 1 (and the same of gr_row), after the current block has been
+  // conditioned. Sums go to `acc`.
+  PPL_MEMBER_INLINE void take(RgbSum* acc, const PathWalkState<S::kBytes>* walk, BayerBlock<S> raw,
+                           const uint8_t* bg_row, const uint8_t* gr_row) const {
+    const BayerBlock<S> raw_cells{odd_cells(S::load(walk->saved_raw[0]), raw.bg),
+                                  odd_cells(S::load(walk->saved_raw[1]), raw.gr)};
+    const BayerBlock<S> cells{odd_cells(S::load(bg_row - S::kBytes), S::load(bg_row)),
+                              odd_cells(S::load(gr_row - S::kBytes), S::load(gr_row))};
+    qualify(raw_cells);
+    expose(cells);
+    accumulate(acc, cells);
+  }
+
+ private:
+  // Cells 1, 3, ... of `prev` and of `cur` in one register: each 32-bit
+  // lane keeps cell 2i + 1 of `prev` in its high half and receives cell
+  // 2i + 1 of `cur` in its low half. Sums do not depend on the order.
+  PPL_MEMBER_INLINE V odd_cells(V prev, V cur) const {
+    return S::or_(S::and_(prev, high_halves_), S::template srl32<16>(cur));
+  }
+
+  PPL_VEC_INLINE uint32_t cell_count(uint32_t mask_byte_sum) {
+    return (mask_byte_sum + S::kBytes) >> 9;
+  }
+
+  // Mask lanes (0xFFFF) of the cells whose value d lies strictly between
+  // the packed min - 1 and max + 1 of difference set i.
+  PPL_MEMBER_INLINE V within(int i, V d) const {
+    return S::and_(S::cmpgt16(d, below_[i]), S::cmpgt16(above_[i], d));
+  }
+
+  // Both bytes of a lane within their channel ranges: (x - min) mod 256 <=
+  // max - min, tested as a zero saturating excess over the span.
+  PPL_VEC_INLINE V in_ranges(V row, V mins, V spans) {
+    return S::cmpeq16(S::subus8(S::sub8(row, mins), spans), S::zero());
+  }
+
+  PPL_MEMBER_INLINE void qualify(const BayerBlock<S>& raw) const {
+    const V b = S::and_(raw.bg, low_bytes_);
+    const V gb = S::template srl16<8>(raw.bg);
+    const V gr = S::and_(raw.gr, low_bytes_);
+    const V r = S::template srl16<8>(raw.gr);
+    const V b_gb = S::sub16(b, gb);
+    const V gr_r = S::sub16(gr, r);
+    V mask = S::and_(within(kQualBmGb, b_gb), within(kQualGrmR, gr_r));
+    mask = S::and_(mask, within(kQualBmGbPGrmR, S::add16(b_gb, gr_r)));
+    mask = S::and_(mask, within(kQualBmGbMGrmR, S::sub16(b_gb, gr_r)));
+    mask = S::and_(mask, in_ranges(raw.bg, bg_min_, bg_span_));
+    mask = S::and_(mask, in_ranges(raw.gr, gr_min_, gr_span_));
+
+    const V bg = S::and_(raw.bg, mask), grr = S::and_(raw.gr, mask);
+    // The four sums in the order Gb, R, B, Gr.
+    const uint32_t sums[4] = {byte_sum<S>(S::template srl16<8>(bg)), byte_sum<S>(S::template srl16<8>(grr)),
+                              byte_sum<S>(S::and_(bg, low_bytes_)), byte_sum<S>(S::and_(grr, low_bytes_))};
+    c_->qual_count += cell_count(byte_sum<S>(mask));
+    c_->qual_means.g += sums[0] + sums[3];
+    c_->qual_means.r += sums[1];
+    c_->qual_means.b += sums[2];
+    uint32_t(*h)[256] = c_->histogram;
+    h[1][sums[0] >> kHistogramShift] += kCells;
+    h[0][sums[1] >> kHistogramShift] += kCells;
+    h[2][sums[2] >> kHistogramShift] += kCells;
+    h[1][sums[3] >> kHistogramShift] += kCells;
+  }
+
+  PPL_MEMBER_INLINE void expose(const BayerBlock<S>& cells) const {
+    // All four samples at most min - 1: both rows' saturated excesses zero.
+    const V all_below = S::cmpeq16(
+        S::or_(S::subus8(cells.bg, qae_min_less_1_), S::subus8(cells.gr, qae_min_less_1_)), S::zero());
+    // All four at least max + 1.
+    const V all_above = S::cmpeq16(
+        S::or_(S::subus8(qae_max_plus_1_, cells.bg), S::subus8(qae_max_plus_1_, cells.gr)), S::zero());
+    const V excluded = S::or_(S::and_(all_below, below_enable_), S::and_(all_above, above_enable_));
+    const V bg = S::andnot(excluded, cells.bg), gr = S::andnot(excluded, cells.gr);
+    c_->qae_count += kCells - cell_count(byte_sum<S>(excluded));
+    c_->qae_means.r += byte_sum<S>(S::template srl16<8>(gr));
+    c_->qae_means.g += byte_sum<S>(S::or_(S::and_(gr, low_bytes_), S::andnot(low_bytes_, bg)));
+    c_->qae_means.b += byte_sum<S>(S::and_(bg, low_bytes_));
+  }
+
+  PPL_MEMBER_INLINE void accumulate(RgbSum* acc, const BayerBlock<S>& cells) const {
+    acc->r += byte_sum<S>(S::template srl16<8>(cells.gr)) << acc_shift_;
+    acc->g += byte_sum<S>(S::or_(S::and_(cells.gr, low_bytes_), S::andnot(low_bytes_, cells.bg))) << acc_shift_;
+    acc->b += byte_sum<S>(S::and_(cells.bg, low_bytes_)) << acc_shift_;
+  }
+
+  ppl_context* c_;
+  int acc_shift_;
+  V below_[4], above_[4];
+  V gr_min_, gr_span_, bg_min_, bg_span_;
+  V qae_min_less_1_, qae_max_plus_1_, below_enable_, above_enable_;
+  V low_bytes_, high_halves_;
+};
+
+}  // namespace pplcam

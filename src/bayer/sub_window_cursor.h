@@ -1,0 +1,69 @@
+// Selection of the statistics accumulator of each column group: one of the
+// 48 sub-window triples of the 8 x 6 grid, or triple 48 for everything
+// outside the grid.
+//
+// The walk visits row pairs top to bottom and groups left to right, so the
+// window row and column are kept by counting instead of dividing: the row
+// moves on by 8 triples every `wh` row pairs inside the grid, the column by
+// one triple every `ww` groups inside the grid row.
+#pragma once
+
+#include <cstdint>
+
+#include "core/context.h"
+
+namespace pplcam {
+
+class SubWindowCursor {
+ public:
+  SubWindowCursor(ppl_context* c, const PathGeometry& g)
+      : base_(c->sub_windows),
+        outside_(c->sub_windows + 48),
+        window_groups_(g.window_groups),
+        grid_groups_(g.grid_groups),
+        window_pairs_(g.window_pairs),
+        grid_pairs_(g.grid_pairs),
+        col0_(g.grid_col0),
+        row0_(g.grid_row0) {}
+
+  // Start of the next row pair (the first call is row pair 0).
+  void begin_row_pair() {
+    const int32_t dk = pair_++ - row0_;
+    group_ = 0;
+    if (dk < 0 || dk >= grid_pairs_) {
+      row_ = nullptr;
+    } else if (dk == 0) {
+      row_ = base_;
+      pairs_left_ = window_pairs_;
+    } else if (--pairs_left_ == 0) {
+      row_ += 8;
+      pairs_left_ = window_pairs_;
+    }
+  }
+
+  // Accumulator of the next column group of the row pair (the first call
+  // after begin_row_pair is group 0).
+  RgbSum* next_group() {
+    const int32_t dg = group_++ - col0_;
+    if (row_ == nullptr || dg < 0 || dg >= grid_groups_) return outside_;
+    if (dg == 0) {
+      window_ = row_;
+      groups_left_ = window_groups_;
+    } else if (--groups_left_ == 0) {
+      ++window_;
+      groups_left_ = window_groups_;
+    }
+    return window_;
+  }
+
+ private:
+  RgbSum* base_;
+  RgbSum* outside_;
+  int32_t window_groups_, grid_groups_, window_pairs_, grid_pairs_, col0_, row0_;
+  int32_t pair_ = 0, group_ = 0;
+  int32_t pairs_left_ = 0, groups_left_ = 0;
+  RgbSum* row_ = nullptr;      // first triple of the row pair's window row
+  RgbSum* window_ = nullptr;   // triple of the current group
+};
+
+}  // namespace pplcam

@@ -1,0 +1,140 @@
+#include "model/statistics_model.h"
+
+#include <cstring>
+
+namespace pplcam::model {
+
+StatisticsLimits statistics_limits_of(const ppl_context* c) {
+  StatisticsLimits l{};
+  for (int i = 0; i < 4; ++i) {
+    l.diff_min[i] = c->qual_limits[i].min;
+    l.diff_max[i] = c->qual_limits[i].max;
+  }
+  l.r_min = c->qual_limits[kQualR].min;
+  l.r_max = c->qual_limits[kQualR].max;
+  l.g_min = c->qual_limits[kQualG].min;
+  l.g_max = c->qual_limits[kQualG].max;
+  l.b_min = c->qual_limits[kQualB].min;
+  l.b_max = c->qual_limits[kQualB].max;
+  l.qae_min = c->qae_limits.min;
+  l.qae_max = c->qae_limits.max;
+  return l;
+}
+
+namespace {
+bool within(int v, int lo, int hi) { return lo <= v && v <= hi; }
+}  // namespace
+
+bool qual_passes(const StatisticsLimits& l, const Cell& x) {
+  const int d1 = x.b - x.gb, d2 = x.gr - x.r;
+  return within(d1, l.diff_min[0], l.diff_max[0]) && within(d2, l.diff_min[1], l.diff_max[1]) &&
+         within(d1 + d2, l.diff_min[2], l.diff_max[2]) && within(d1 - d2, l.diff_min[3], l.diff_max[3]) &&
+         within(x.r, l.r_min, l.r_max) && within(x.gb, l.g_min, l.g_max) && within(x.gr, l.g_min, l.g_max) &&
+         within(x.b, l.b_min, l.b_max);
+}
+
+bool qae_passes(const StatisticsLimits& l, const Cell& x) {
+  const int s[4] = {x.b, x.gb, x.gr, x.r};
+  bool all_below = l.qae_min > 0, all_above = l.qae_max < 255;
+  for (int v : s) {
+    all_below = all_below && v < l.qae_min;
+    all_above = all_above && v > l.qae_max;
+  }
+  return !all_below && !all_above;
+}
+
+StatisticsSums statistics_sums_of(const ppl_context* c) {
+  StatisticsSums s{};
+  std::memcpy(s.sub_windows, c->sub_windows, sizeof s.sub_windows);
+  s.whole_frame = c->whole_frame;
+  s.qae = c->qae_means;
+  s.qae_count = c->qae_count;
+  s.qual = c->qual_means;
+  s.qual_count = c->qual_count;
+  std::memcpy(s.histogram, c->histogram, sizeof s.histogram);
+  return s;
+}
+
+void add_sample(const StatisticsLimits& l, const Cell* raw, const Cell* cond, int n, RgbSum* acc,
+                uint32_t multiplier, StatisticsSums* out) {
+  uint32_t gb = 0, r = 0, b = 0, gr = 0;
+  for (int i = 0; i < n; ++i) {
+    if (qual_passes(l, raw[i])) {
+      ++out->qual_count;
+      gb += raw[i].gb;
+      r += raw[i].r;
+      b += raw[i].b;
+      gr += raw[i].gr;
+    }
+    if (qae_passes(l, cond[i])) {
+      ++out->qae_count;
+      out->qae.r += cond[i].r;
+      out->qae.g += cond[i].gb + cond[i].gr;
+      out->qae.b += cond[i].b;
+    }
+    acc->r += multiplier * cond[i].r;
+    acc->g += multiplier * (cond[i].gb + cond[i].gr);
+    acc->b += multiplier * cond[i].b;
+  }
+  out->qual.r += r;
+  out->qual.g += gb + gr;
+  out->qual.b += b;
+  // Each histogram entry is the mean over all n cells (failing cells as 0),
+  // weighted n.
+  out->histogram[1][gb / n] += n;
+  out->histogram[0][r / n] += n;
+  out->histogram[2][b / n] += n;
+  out->histogram[1][gr / n] += n;
+}
+
+int sub_window_of(int width, int height, int group, int k, int j) {
+  const int ww = (width / group) >> 3, wh = (height / 2) / 6;
+  if (k >= 6 * wh || j >= 8 * ww) return 48;
+  return 8 * (k / wh) + j / ww;
+}
+
+namespace {
+
+Cell cell_at(const uint8_t* frame, int width, int k, int column) {
+  const uint8_t* top = frame + static_cast<size_t>(2 * k) * width + column;
+  const uint8_t* bottom = top + width;
+  return Cell{top[0], top[1], bottom[0], bottom[1]};
+}
+
+}  // namespace
+
+void frame_statistics(const uint8_t* raw, const uint8_t* conditioned, int width, int height, int quality,
+                      int group, const StatisticsLimits& l, StatisticsSums* out) {
+  const int n = height / 2, groups = width / group;
+  // Row pairs and groups whose sample is taken, and where the run-ahead
+  // block of group j lies: `ahead_groups` to the right, `ahead_pairs` below.
+  int last_pair, last_group, ahead_groups, ahead_pairs;
+  switch (quality) {
+    case 0: last_pair = n - 3; last_group = groups - 4; ahead_groups = 2; ahead_pairs = 2; break;
+    case 1: last_pair = n - 3; last_group = groups - 3; ahead_groups = 1; ahead_pairs = 2; break;
+    case 2: last_pair = n - 2; last_group = groups - 2; ahead_groups = 1; ahead_pairs = 1; break;
+    case 3: last_pair = n - 1; last_group = groups - 1; ahead_groups = 0; ahead_pairs = 0; break;
+    default: return;
+  }
+  const int first_pair = quality == 3 ? 0 : 1;
+  const int block_cells = group / 2;
+  for (int k = first_pair; k <= last_pair; ++k) {
+    if (k % 2 == 0) continue;
+    for (int j = 1; j <= last_group; j += 2) {
+      Cell r[8], c[8];
+      int m = 0;
+      // Odd cells of the previous group's run-ahead block, then of this one.
+      for (int block = j - 1; block <= j; ++block) {
+        for (int cell = 1; cell < block_cells; cell += 2, ++m) {
+          const int column = (block + ahead_groups) * group + 2 * cell;
+          r[m] = cell_at(raw, width, k + ahead_pairs, column);
+          c[m] = cell_at(conditioned, width, k + ahead_pairs, column);
+        }
+      }
+      RgbSum* acc = quality == 3 ? &out->whole_frame : &out->sub_windows[sub_window_of(width, height, group, k, j)];
+      add_sample(l, r, c, m, acc, quality == 3 ? 4 : 1, out);
+    }
+  }
+}
+
+}  // namespace pplcam::model

@@ -1,0 +1,60 @@
+// Scalar model of the in-frame statistics: which cells of a Bayer frame are
+// sampled, which accumulator each sample feeds, and what a sample adds to
+// the sums, counts and histograms, written per cell from the sampling rule
+// (no registers, masks or byte sums). The kernels of both paths must give
+// the same raw sums before post-processing.
+#pragma once
+
+#include <cstdint>
+
+#include "core/context.h"
+
+namespace pplcam::model {
+
+// The limits as the caller set them (plain values, inclusive ranges).
+struct StatisticsLimits {
+  int32_t diff_min[4], diff_max[4];   // B - Gb, Gr - R, their sum, their difference
+  int32_t r_min, r_max, g_min, g_max, b_min, b_max;
+  int32_t qae_min, qae_max;
+};
+StatisticsLimits statistics_limits_of(const ppl_context* c);
+
+// One 2x2 cell: B, Gb (top row), Gr, R (bottom row).
+struct Cell {
+  int b, gb, gr, r;
+};
+
+bool qual_passes(const StatisticsLimits& l, const Cell& raw);
+bool qae_passes(const StatisticsLimits& l, const Cell& conditioned);
+
+// The raw sums a frame leaves before post-processing.
+struct StatisticsSums {
+  RgbSum sub_windows[49];
+  RgbSum whole_frame;
+  RgbSum qae;
+  uint32_t qae_count;
+  RgbSum qual;
+  uint32_t qual_count;
+  uint32_t histogram[3][256];   // r, g, b
+};
+
+// Reads the kernel's raw sums out of a context.
+StatisticsSums statistics_sums_of(const ppl_context* c);
+
+// One sample of n cells (4 on the MMX path, 8 on SSE2): raw cells for the
+// qual test and histograms, conditioned cells for the qAE test and the
+// sums; the plain sums times `multiplier` go to `acc`.
+void add_sample(const StatisticsLimits& l, const Cell* raw, const Cell* conditioned, int n, RgbSum* acc,
+                uint32_t multiplier, StatisticsSums* out);
+
+// The sampling of a whole frame at `quality` with column groups of `group`
+// photosites (8 or 16): `raw` is the frame before the call, `conditioned`
+// the same frame after conditioning, both width x height bytes.
+void frame_statistics(const uint8_t* raw, const uint8_t* conditioned, int width, int height, int quality,
+                      int group, const StatisticsLimits& l, StatisticsSums* out);
+
+// The triple of the 8 x 6 grid (or 48 outside it) of row pair k and column
+// group j, from the frame size and the group width.
+int sub_window_of(int width, int height, int group, int k, int j);
+
+}  // namespace pplcam::model

@@ -299,9 +299,14 @@ PPL_VEC_INLINE void bgr0_pixels(typename S::V r, typename S::V g, typename S::V 
 inline void compact_bgr24(const uint32_t* px, uint8_t* out) {
   const uint64_t p0 = px[0], p1 = px[1], p2 = px[2], p3 = px[3];
   const uint64_t p4 = px[4], p5 = px[5], p6 = px[6], p7 = px[7];
-  const uint64_t w[3] = {p0 | p1 << 24 | p2 << 48, p2 >> 16 | p3 << 8 | p4 << 32 | p5 << 56,
-                         p5 >> 8 | p6 << 16 | p7 << 40};
-  std::memcpy(out, w, 24);
+  // Three separate 8-byte stores: staging them in one array and copying
+  // it out would reload across store boundaries and stall the forwarding.
+  const uint64_t w0 = p0 | p1 << 24 | p2 << 48;
+  const uint64_t w1 = p2 >> 16 | p3 << 8 | p4 << 32 | p5 << 56;
+  const uint64_t w2 = p5 >> 8 | p6 << 16 | p7 << 40;
+  std::memcpy(out, &w0, 8);
+  std::memcpy(out + 8, &w1, 8);
+  std::memcpy(out + 16, &w2, 8);
 }
 
 // RGB24 (`bytes_per_pixel` 3) or RGB32 (4), both rows.

@@ -136,13 +136,16 @@ class BayerWalk {
 
   // ------------------------------------------------------- quality 3
   // One kind of row pair, no border routines: a cell reads nothing outside
-  // itself, so the run-ahead block is the current group.
+  // itself. The run-ahead block is still the next group of the row pair,
+  // not the current one: reading a block right after its bytes were
+  // rewritten one by one would stall on store forwarding.
   void walk_cells() {
     uint32_t index = 0;
     for (int32_t k = 0; k < pairs_; ++k) {
       const uint32_t row_index = index;
+      condition_block(k, 0);
       for (int32_t j = 0; j < groups_; ++j, index += kGroup) {
-        condition_block(k, j);
+        if (j + 1 < groups_) condition_block(k, j + 1);
         const Cells<S> cells = load_cells<S>(row(2 * k) + j * kGroup, row(2 * k + 1) + j * kGroup, lanes_);
         Converted out;
         if constexpr (kRgb) cells_to_rgb<S>(matrix_, cells, &out);

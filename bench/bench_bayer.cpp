@@ -1,0 +1,144 @@
+// The Bayer conversions (every format at qualities 2 and 3 on both kernel
+// paths) beside memcpy of (input + output) / 2 bytes, i.e. a copy that
+// reads and writes as many bytes as the conversion, and beside the peer
+// route to the same picture in the same run: OpenCV's bilinear
+// cvtColor(COLOR_BayerRG2BGR) on one thread (blue at row 0, column 0), and
+// that followed by libyuv's RGB24ToI420 (the fastest peer route to I420).
+//
+// Names: BM_Bayer<format>/<path>/q<quality>/<width>/<height>. Each pplcam
+// figure also carries `x_memcpy`, its time divided by the time of the
+// memcpy baseline measured inside the same benchmark.
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+
+#include "bench_support.h"
+#include "core/context.h"
+#include "core/cpu_features.h"
+#include "pplcam/pplcam.h"
+#include "support/environment.h"
+
+#ifdef PPLCAM_BENCH_LIBYUV
+#include <libyuv/convert.h>
+#endif
+#ifdef PPLCAM_BENCH_OPENCV
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#endif
+
+namespace {
+
+using pplcam::bench::FrameBuffer;
+using Clock = std::chrono::steady_clock;
+
+void sizes(benchmark::internal::Benchmark* b) { b->Args({640, 480})->Args({1280, 1024}); }
+
+// A textured raw frame, so no stage meets a trivial case.
+void fill_raw(uint8_t* p, int64_t bytes) {
+  for (int64_t i = 0; i < bytes; ++i) p[i] = static_cast<uint8_t>(16 + (i * 37 + (i >> 11)) % 220);
+}
+
+// Seconds per memcpy of `bytes` bytes, measured over at least 50 ms.
+double memcpy_seconds(size_t bytes) {
+  FrameBuffer a(bytes, 1), b(bytes);
+  int64_t n = 0;
+  const auto start = Clock::now();
+  std::chrono::duration<double> spent{};
+  do {
+    for (int i = 0; i < 16; ++i, ++n) {
+      std::memcpy(b.data(), a.data(), bytes);
+      benchmark::DoNotOptimize(b.data());
+      benchmark::ClobberMemory();
+    }
+    spent = Clock::now() - start;
+  } while (spent.count() < 0.05);
+  return spent.count() / static_cast<double>(n);
+}
+
+enum Format { kI420, kYuyv, kUyvy, kRgb24, kRgb32 };
+using Converter = uint8_t(PPLCALL*)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);
+const Converter kConverters[] = {BaylorToI420MMX, BaylorToYUYVMMX, BaylorToUYVYMMX, BaylorToRGB24MMX,
+                                 BaylorToRGB32MMX};
+// Output bytes per 2 pixels.
+const int kOutPer2[] = {3, 4, 4, 6, 8};
+
+void BM_Bayer(benchmark::State& state, Format format, bool sse2, int quality) {
+  const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+  const int64_t in_bytes = int64_t{w} * h, out_bytes = in_bytes * kOutPer2[format] / 2;
+  ppl_context* ctx = ppl_init();
+  ctx->quality = quality;
+  FrameBuffer src(in_bytes), dst(out_bytes);
+  fill_raw(src.data(), in_bytes);
+  pplcam::test::ScopedCpuFeatures features(sse2 ? 0 : pplcam::kCpuSse2);
+  const auto start = Clock::now();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kConverters[format](ctx, src.data(), dst.data(), w, h));
+    benchmark::ClobberMemory();
+  }
+  const std::chrono::duration<double> spent = Clock::now() - start;
+  const double per_frame = spent.count() / static_cast<double>(state.iterations());
+  state.counters["x_memcpy"] = per_frame / memcpy_seconds(static_cast<size_t>((in_bytes + out_bytes) / 2));
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * in_bytes);
+  ppl_free(ctx);
+}
+
+#define PPL_BAYER_BENCH(fmt)                                                              \
+  BENCHMARK_CAPTURE(BM_Bayer, fmt##_sse2_q3, fmt, true, 3)->Apply(sizes);                \
+  BENCHMARK_CAPTURE(BM_Bayer, fmt##_sse2_q2, fmt, true, 2)->Apply(sizes);                \
+  BENCHMARK_CAPTURE(BM_Bayer, fmt##_mmx_q3, fmt, false, 3)->Apply(sizes);                \
+  BENCHMARK_CAPTURE(BM_Bayer, fmt##_mmx_q2, fmt, false, 2)->Apply(sizes);
+
+PPL_BAYER_BENCH(kI420)
+PPL_BAYER_BENCH(kYuyv)
+PPL_BAYER_BENCH(kUyvy)
+PPL_BAYER_BENCH(kRgb24)
+PPL_BAYER_BENCH(kRgb32)
+
+// memcpy of (input + output) / 2 bytes for I420 (1.25 bytes per pixel) and
+// RGB24 (2 bytes per pixel), as separate figures.
+void BM_BayerMemcpyBaseline(benchmark::State& state, int out_per_2) {
+  const int64_t px = state.range(0) * state.range(1);
+  pplcam::bench::memcpy_baseline(state, static_cast<size_t>((px + px * out_per_2 / 2) / 2));
+}
+BENCHMARK_CAPTURE(BM_BayerMemcpyBaseline, I420, 3)->Apply(sizes);
+BENCHMARK_CAPTURE(BM_BayerMemcpyBaseline, RGB24, 6)->Apply(sizes);
+
+#ifdef PPLCAM_BENCH_OPENCV
+// OpenCV's bilinear demosaic to BGR24, one thread.
+void BM_OpenCV_BayerRG2BGR(benchmark::State& state) {
+  cv::setNumThreads(1);
+  const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+  cv::Mat raw(h, w, CV_8UC1), bgr(h, w, CV_8UC3);
+  fill_raw(raw.data, int64_t{w} * h);
+  for (auto _ : state) {
+    cv::cvtColor(raw, bgr, cv::COLOR_BayerRG2BGR);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * w * h);
+}
+BENCHMARK(BM_OpenCV_BayerRG2BGR)->Apply(sizes);
+
+#ifdef PPLCAM_BENCH_LIBYUV
+// The peer route to I420: OpenCV's demosaic, then libyuv's RGB24ToI420
+// (libyuv's "RGB24" is B, G, R in memory, as OpenCV writes it).
+void BM_OpenCV_libyuv_BayerToI420(benchmark::State& state) {
+  cv::setNumThreads(1);
+  const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+  cv::Mat raw(h, w, CV_8UC1), bgr(h, w, CV_8UC3);
+  fill_raw(raw.data, int64_t{w} * h);
+  FrameBuffer i420(static_cast<size_t>(w) * h * 3 / 2);
+  uint8_t* y = i420.data();
+  uint8_t* u = y + w * h;
+  uint8_t* v = u + w * h / 4;
+  for (auto _ : state) {
+    cv::cvtColor(raw, bgr, cv::COLOR_BayerRG2BGR);
+    libyuv::RGB24ToI420(bgr.data, w * 3, y, w, u, w / 2, v, w / 2, w, h);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * w * h);
+}
+BENCHMARK(BM_OpenCV_libyuv_BayerToI420)->Apply(sizes);
+#endif
+#endif
+
+}  // namespace

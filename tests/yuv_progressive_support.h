@@ -1,13 +1,15 @@
 // Shared pieces of the progressive converter tests: running a converter on
-// a chosen kernel path, mirror settings and frame sizes.
+// a chosen kernel path, frame sizes, and mirror settings.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/geometry.h"
 #include "pplcam/pplcam.h"
+#include "support/buffers.h"
+#include "support/environment.h"
 
 namespace pplcam::test {
 
@@ -17,29 +19,49 @@ enum class YuvPath {
   kMmxAlign8,   // buffers aligned to 8 but not to 16
 };
 constexpr YuvPath kAllYuvPaths[] = {YuvPath::kSse2, YuvPath::kMmxNoSse2, YuvPath::kMmxAlign8};
-const char* path_name(YuvPath p);
+inline const char* path_name(YuvPath p) {
+  return p == YuvPath::kSse2 ? "SSE2" : p == YuvPath::kMmxNoSse2 ? "MMX(no SSE2)" : "MMX(8-aligned)";
+}
 
 using YuvConverter = uint8_t(PPLCALL*)(ppl_context*, const uint8_t*, uint8_t*, int32_t, int32_t,
                                        int32_t, int32_t);
 
 struct YuvSizes {
   int in_width, in_height, out_width, out_height;
-  size_t packed422_bytes() const { return static_cast<size_t>(in_width) * in_height * 2; }
-  size_t yyyy_bytes() const { return static_cast<size_t>(in_width) * in_height * 3 / 2; }
-  size_t i420_bytes() const { return static_cast<size_t>(out_width) * out_height * 3 / 2; }
-  size_t rgb24_bytes() const { return static_cast<size_t>(out_width) * out_height * 3; }
+  size_t pixels_in() const { return static_cast<size_t>(in_width) * in_height; }
+  size_t pixels_out() const { return static_cast<size_t>(out_width) * out_height; }
+  std::string name() const {
+    return std::to_string(in_width) + "x" + std::to_string(in_height) + "to" +
+           std::to_string(out_width) + "x" + std::to_string(out_height);
+  }
 };
-std::string size_name(const YuvSizes& s);
 
-// Runs conv on path p: src and dst are copied into buffers of the path's
-// alignment, dst holds the destination before the call and after it.
-uint8_t run_on_path(YuvPath p, YuvConverter conv, ppl_context* ctx, const std::vector<uint8_t>& src,
-                    std::vector<uint8_t>& dst, const YuvSizes& s);
+// Runs conv on path p with src and dst copied into buffers of the path's
+// alignment; dst holds the destination before the call and after it.
+inline uint8_t run_on_path(YuvPath p, YuvConverter conv, ppl_context* ctx,
+                           const std::vector<uint8_t>& src, std::vector<uint8_t>& dst,
+                           const YuvSizes& s) {
+  const Align align = p == YuvPath::kMmxAlign8 ? Align::k8Not16 : Align::k16;
+  AlignedBuffer in(src.size(), align), out(dst.size(), align);
+  std::memcpy(in.data(), src.data(), src.size());
+  std::memcpy(out.data(), dst.data(), dst.size());
+  ScopedCpuFeatures features(p == YuvPath::kMmxNoSse2 ? kCpuSse2 : 0);
+  const uint8_t r = conv(ctx, in.data(), out.data(), s.in_width, s.in_height, s.out_width, s.out_height);
+  std::memcpy(dst.data(), out.data(), dst.size());
+  return r;
+}
 
-// Sets both mirror flags and rebuilds the output steps.
-void set_mirrors(ppl_context* ctx, bool h, bool v);
+inline void set_mirrors(ppl_context* ctx, bool h, bool v) {
+  ctx->h_mirror = h;
+  ctx->v_mirror = v;
+  rebuild_step_tables(ctx);
+}
 
-// "" when equal, else where and how the first differing byte differs.
-std::string first_difference(const std::vector<uint8_t>& got, const std::vector<uint8_t>& want);
+// Index of the first byte where a and b differ, -1 when equal.
+inline long first_difference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+    if (a[i] != b[i]) return static_cast<long>(i);
+  return a.size() == b.size() ? -1 : static_cast<long>(std::min(a.size(), b.size()));
+}
 
 }  // namespace pplcam::test

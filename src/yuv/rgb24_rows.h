@@ -127,7 +127,9 @@ PPL_VEC_INLINE void store_bgr24_spill2(uint8_t* dst, typename S::V b, typename S
       S::store(dst + 6 * i, q[i]);
     } else {
       _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 12 * i), q[i]);
-      _mm_storeh_pd(reinterpret_cast<double*>(dst + 12 * i + 6), _mm_castsi128_pd(q[i]));
+      // The high half through an unaligned 8-byte store (dst + 6 is only
+      // 2-byte aligned; a double* store there is undefined).
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 12 * i + 6), _mm_unpackhi_epi64(q[i], q[i]));
     }
   }
 }

@@ -295,18 +295,32 @@ PPL_VEC_INLINE void bgr0_pixels(typename S::V r, typename S::V g, typename S::V 
   px[3] = S::unpackhi16(bg_hi, r_hi);
 }
 
-// Packs eight B, G, R, 0 words into 24 bytes of B, G, R.
-inline void compact_bgr24(const uint32_t* px, uint8_t* out) {
-  const uint64_t p0 = px[0], p1 = px[1], p2 = px[2], p3 = px[3];
-  const uint64_t p4 = px[4], p5 = px[5], p6 = px[6], p7 = px[7];
-  // Three separate 8-byte stores: staging them in one array and copying
-  // it out would reload across store boundaries and stall the forwarding.
-  const uint64_t w0 = p0 | p1 << 24 | p2 << 48;
-  const uint64_t w1 = p2 >> 16 | p3 << 8 | p4 << 32 | p5 << 56;
-  const uint64_t w2 = p5 >> 8 | p6 << 16 | p7 << 40;
-  std::memcpy(out, &w0, 8);
-  std::memcpy(out + 8, &w1, 8);
-  std::memcpy(out + 16, &w2, 8);
+// Packs the 4 registers of B, G, R, 0 pixels of bgr0_pixels into
+// 3 x kBytes bytes of B, G, R: first each 64-bit lane drops its two zero
+// bytes (2 pixels -> 6 bytes), then the pieces are shifted together.
+template <class S>
+PPL_VEC_INLINE void store_bgr24(uint8_t* out, const typename S::V px[4]) {
+  using V = typename S::V;
+  const V ones = S::cmpeq8(S::zero(), S::zero());
+  const V first = S::template srl64<40>(ones);             // bytes 0..2 of each 64-bit lane
+  const V second = S::template sll64<24>(first);           // bytes 3..5 after the shift
+  V y[4];
+  for (int i = 0; i < 4; ++i)
+    y[i] = S::or_(S::and_(px[i], first), S::and_(S::template srl64<8>(px[i]), second));
+  if constexpr (S::kBytes == 8) {
+    S::store(out, S::or_(y[0], S::template sll_bytes<6>(y[1])));
+    S::store(out + 8, S::or_(S::template srl_bytes<2>(y[1]), S::template sll_bytes<4>(y[2])));
+    S::store(out + 16, S::or_(S::template srl_bytes<4>(y[2]), S::template sll_bytes<2>(y[3])));
+  } else {
+    // Each register: 6 bytes in each half -> 12 contiguous bytes.
+    const V low_half = S::template srl_bytes<8>(ones);
+    V z[4];
+    for (int i = 0; i < 4; ++i)
+      z[i] = S::or_(S::and_(y[i], low_half), S::template srl_bytes<2>(S::andnot(low_half, y[i])));
+    S::store(out, S::or_(z[0], S::template sll_bytes<12>(z[1])));
+    S::store(out + 16, S::or_(S::template srl_bytes<4>(z[1]), S::template sll_bytes<8>(z[2])));
+    S::store(out + 32, S::or_(S::template srl_bytes<8>(z[2]), S::template sll_bytes<4>(z[3])));
+  }
 }
 
 // RGB24 (`bytes_per_pixel` 3) or RGB32 (4), both rows.
@@ -322,9 +336,7 @@ PPL_VEC_INLINE void pack_rgb(const RgbRows<S>& in, const Plane& plane, int32_t x
     if (bytes_per_pixel == 4) {
       for (int i = 0; i < 4; ++i) S::store(at + i * S::kBytes, px[i]);
     } else {
-      alignas(16) uint32_t words[S::kBytes];
-      for (int i = 0; i < 4; ++i) S::store(words + i * (S::kBytes / 4), px[i]);
-      for (int i = 0; i < S::kBytes; i += 8) compact_bgr24(words + i, at + 3 * i);
+      store_bgr24<S>(at, px);
     }
   }
 }

@@ -5,17 +5,11 @@
 
 namespace pplcam {
 
-template <int Bytes>
-PathWalkState<Bytes>& walk_state_of(ppl_context* c) {
-  if constexpr (Bytes == 8) return c->mmx_walk;
-  else return c->sse2_walk;
-}
-
 template <class S>
 void sample_run_ahead_block(ppl_context* c, RgbSum* acc, int acc_shift, bool odd_group, uint8_t* bg_row,
                             uint8_t* gr_row, const uint8_t (*table)[256]) {
   const StatisticsSampler<S> sampler(c, acc_shift);
-  sampler.run_ahead(odd_group, acc, &walk_state_of<S::kBytes>(c), bg_row, gr_row, [&] {
+  sampler.run_ahead(odd_group, acc, walk_state_of<S::kBytes>(c), bg_row, gr_row, [&] {
     for (int i = 0; i < S::kBytes; i += 2) {
       bg_row[i] = table[0][bg_row[i]];
       bg_row[i + 1] = table[1][bg_row[i + 1]];

@@ -26,6 +26,15 @@ class SubWindowCursor {
         col0_(g.grid_col0),
         row0_(g.grid_row0) {}
 
+  // Accumulator of column group j of row pair k. Calls come in walk order
+  // (k never decreases, j increases within a row pair); the cursor steps
+  // through the row pairs and groups in between.
+  RgbSum* at(int32_t k, int32_t j) {
+    while (pair_ <= k) begin_row_pair();
+    while (group_ <= j) current_ = next_group();
+    return current_;
+  }
+
   // Start of the next row pair (the first call is row pair 0).
   void begin_row_pair() {
     const int32_t dk = pair_++ - row0_;
@@ -63,7 +72,8 @@ class SubWindowCursor {
   int32_t pair_ = 0, group_ = 0;
   int32_t pairs_left_ = 0, groups_left_ = 0;
   RgbSum* row_ = nullptr;      // first triple of the row pair's window row
-  RgbSum* window_ = nullptr;   // triple of the current group
+  RgbSum* window_ = nullptr;   // triple of the last group inside the grid
+  RgbSum* current_ = nullptr;  // triple of the last group stepped over
 };
 
 }  // namespace pplcam

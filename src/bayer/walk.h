@@ -24,6 +24,7 @@
 #include "bayer/raw_passthrough.h"
 #include "bayer/scaled_pack.h"
 #include "bayer/stages.h"
+#include "bayer/walk_statistics.h"
 #include "core/context.h"
 #include "core/simd.h"
 
@@ -53,7 +54,8 @@ class BayerWalk {
         groups_(c->in_width / kGroup),
         pairs_(c->in_height / 2),
         width_(groups_ * kGroup),
-        decimation_(c->decimation) {}
+        decimation_(c->decimation),
+        stats_(c, c->quality) {}
 
   uint8_t run() {
     const int32_t quality = c_->quality;
@@ -98,9 +100,12 @@ class BayerWalk {
   uint8_t* row(int32_t r) { return src_ + static_cast<ptrdiff_t>(r) * pitch_; }
 
   // Raw conditioning of column group j of row pair k.
+  // Statistics sampling sees every conditioned block, raw and conditioned.
   void condition_block(int32_t k, int32_t j) {
-    condition_row_pair(walk_->condition_table, row(2 * k) + j * kGroup, row(2 * k + 1) + j * kGroup,
-                       kGroup);
+    uint8_t* bg_row = row(2 * k) + j * kGroup;
+    uint8_t* gr_row = row(2 * k + 1) + j * kGroup;
+    stats_.condition(k, j, bg_row, gr_row,
+                     [&] { condition_row_pair(walk_->condition_table, bg_row, gr_row, kGroup); });
   }
 
   // Output of one converted group of row pair k.
@@ -235,6 +240,7 @@ class BayerWalk {
   int32_t pairs_;
   int32_t width_;       // walked width: whole column groups
   int32_t decimation_;
+  WalkStatistics<S> stats_;
   Plane main_{}, chroma_{};
   int32_t quarter_ = 0;
   Matrix3<S> matrix_{};

@@ -1,0 +1,75 @@
+// Statistics sampling as the Bayer walks drive it: every block the walk
+// conditions passes through condition(), which decides from the block's
+// place alone whether it is the run-ahead block of a sampled column group.
+//
+// The run-ahead block of column group g in row pair k lies `ahead_groups`
+// groups to the right and `ahead_pairs` row pairs below:
+//   quality 0: (k + 2, g + 2)   quality 1: (k + 2, g + 1)
+//   quality 2: (k + 1, g + 1)   quality 3: the group itself
+// Samples come from the inner loop of the middle row pairs only (row pairs
+// 1 .. n - 3 at qualities 0 and 1, 1 .. n - 2 at quality 2, all at quality
+// 3) and from odd row pairs; an even group keeps its raw block, an odd
+// group below the trailing groups (G - 4, G - 3, G - 2 and G - 1 at
+// qualities 0 to 3) samples it together with the kept one. Group 0 is an
+// even group: its run-ahead block is kept by the first-group routine.
+// Blocks the walk conditions for any other reason (the first row pairs,
+// the left border, the trailing groups) map to no sampled group and are
+// only conditioned.
+//
+// Quality 3 counts blocks, not the group that conditions them: the sampled
+// cells are those of block pairs (0, 1), (2, 3), ... of the row pair
+// whether the walk conditions a block in its own group or one group ahead.
+#pragma once
+
+#include <cstdint>
+
+#include "bayer/statistics_sample.h"
+#include "bayer/sub_window_cursor.h"
+#include "core/context.h"
+
+namespace pplcam {
+
+template <class S>
+class WalkStatistics {
+ public:
+  WalkStatistics(ppl_context* c, int32_t quality)
+      : sampler_(c, quality == 3 ? 2 : 0),
+        cursor_(c, path_geometry<S::kBytes>(c)),
+        walk_(walk_state_of<S::kBytes>(c)),
+        whole_frame_(quality == 3 ? &c->whole_frame : nullptr) {
+    const int32_t n = c->in_height / 2, groups = c->in_width / S::kBytes;
+    on_ = c->mean_collection != 0 && quality >= 0 && quality <= 3;
+    switch (quality) {
+      case 0: ahead_groups_ = 2, ahead_pairs_ = 2, last_pair_ = n - 3, last_group_ = groups - 4; break;
+      case 1: ahead_groups_ = 1, ahead_pairs_ = 2, last_pair_ = n - 3, last_group_ = groups - 3; break;
+      case 2: ahead_groups_ = 1, ahead_pairs_ = 1, last_pair_ = n - 2, last_group_ = groups - 2; break;
+      default: ahead_groups_ = 0, ahead_pairs_ = 0, last_pair_ = n - 1, last_group_ = groups - 1; break;
+    }
+  }
+
+  // Conditions block `block_group` of row pair `block_pair`, whose rows
+  // start at bg_row and gr_row, by calling `condition()`; keeps or samples
+  // the block around it when it is the run-ahead block of a sampled group.
+  template <class Condition>
+  PPL_MEMBER_INLINE void condition(int32_t block_pair, int32_t block_group, const uint8_t* bg_row,
+                                   const uint8_t* gr_row, Condition&& condition) {
+    const int32_t k = block_pair - ahead_pairs_, g = block_group - ahead_groups_;
+    if (!on_ || k <= 0 || (k & 1) == 0 || k > last_pair_ || g < 0 || g > last_group_) {
+      condition();
+      return;
+    }
+    // Only odd groups take a sample, so only they need the accumulator.
+    RgbSum* acc = (g & 1) == 0 ? nullptr : whole_frame_ != nullptr ? whole_frame_ : cursor_.at(k, g);
+    sampler_.run_ahead((g & 1) != 0, acc, walk_, bg_row, gr_row, condition);
+  }
+
+ private:
+  StatisticsSampler<S> sampler_;
+  SubWindowCursor cursor_;
+  PathWalkState<S::kBytes>* walk_;
+  RgbSum* whole_frame_;   // quality 3: the sums go to the whole frame, x4
+  bool on_;
+  int32_t ahead_groups_, ahead_pairs_, last_pair_, last_group_;
+};
+
+}  // namespace pplcam

@@ -97,7 +97,8 @@ bool is_pgm(const ConvertOptions& o) {
 class FrameSink {
  public:
   FrameSink(const ConvertOptions& o, OutputFormat format, Size size, size_t expected_frames)
-      : o_(o), format_(format), size_(size), sequence_(expected_frames != 1) {
+      : o_(o), format_(format), size_(size),
+        sequence_(expected_frames != 1 || o.output.find('%') != std::string::npos) {
     if (format.kind == FileKind::kY4m) y4m_ = std::make_unique<Y4mWriter>(o.output, size, format.pixels, o.fps);
     else if (format.kind == FileKind::kRaw) raw_ = std::make_unique<OutputFile>(o.output);
     else check_writable(sequence_ ? numbered_name(o.output, 1) : o.output);

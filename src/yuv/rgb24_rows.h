@@ -127,9 +127,9 @@ PPL_VEC_INLINE void store_bgr24_spill2(uint8_t* dst, typename S::V b, typename S
       S::store(dst + 6 * i, q[i]);
     } else {
       _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 12 * i), q[i]);
-      // The high half through an unaligned 8-byte store (dst + 6 is only
-      // 2-byte aligned; a double* store there is undefined).
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 12 * i + 6), _mm_unpackhi_epi64(q[i], q[i]));
+      // MOVHPS: the high half as an unaligned 8-byte store (dst + 6 is only
+      // 2-byte aligned, so no double* store).
+      _mm_storeh_pi(reinterpret_cast<__m64*>(dst + 12 * i + 6), _mm_castsi128_ps(q[i]));
     }
   }
 }

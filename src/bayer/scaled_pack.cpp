@@ -211,6 +211,10 @@ void pack_scaled_row_pair(const ScaledFrame& f, int32_t k, uint32_t index) {
   pack_doubled_row(f, 2 * k + 1, index + static_cast<uint32_t>(f.width));
 }
 
+void pack_scaled_row(const ScaledFrame& f, int32_t r, uint32_t index) {
+  if (f.decimation < 0) pack_doubled_row(f, r, index);
+}
+
 void finish_scaled_frame(const ScaledFrame& f) {
   if (f.decimation >= 0 || f.height < 2) return;
   const int32_t out_w = 2 * f.width, last = 2 * f.height - 1;

@@ -30,6 +30,11 @@ struct ScaledFrame {
 // in the rings (the second row `width` bytes later).
 void pack_scaled_row_pair(const ScaledFrame& f, int32_t k, uint32_t index);
 
+// Packs the single row r of a 1:2 picture, for walks that finish their
+// rows one at a time; calling it for rows 0, 1, 2, ... gives the same
+// picture as pack_scaled_row_pair for each row pair.
+void pack_scaled_row(const ScaledFrame& f, int32_t r, uint32_t index);
+
 // Completes the picture after the last row pair (mode -1: the last
 // interpolated rows, which have no row below them).
 void finish_scaled_frame(const ScaledFrame& f);

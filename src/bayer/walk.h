@@ -20,6 +20,7 @@
 
 #include "bayer/condition.h"
 #include "bayer/driver.h"
+#include "bayer/edge_walk.h"
 #include "bayer/placement.h"
 #include "bayer/raw_passthrough.h"
 #include "bayer/scaled_pack.h"
@@ -65,12 +66,16 @@ class BayerWalk {
     } else {
       if (groups_ > 0 && pairs_ > 0) {
         setup();
-        if (quality == 3) walk_cells();
-        else walk_bilinear();
-        if (decimation_ != 0) finish_scaled_frame(scaled_);
+        if (quality <= 1) {
+          edge_walk<S, F>(c_, src_, dst_, [this](int32_t k, int32_t j) { condition_block(k, j); });
+        } else {
+          if (quality == 3) walk_cells();
+          else walk_bilinear();
+          if (decimation_ != 0) finish_scaled_frame(scaled_);
+        }
       }
-      // Qualities 0 and 1 run the bilinear walk, so they take its scale.
-      c_->stats_scale = path_geometry<S::kBytes>(c_).stats_scale[quality == 3 ? 3 : 2];
+      // The scale of each quality matches the coverage of its sampling.
+      c_->stats_scale = path_geometry<S::kBytes>(c_).stats_scale[quality];
       result = 1;
     }
     ++c_->n_frame;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "model/edge_model.h"
+
 namespace pplcam::model {
 namespace {
 
@@ -65,6 +67,18 @@ Picture demosaic(const uint8_t* src, int pitch, int w, int h, bool cells) {
       else if ((y & 1) == 0) o = {v, m, hor};                               // Gb
       else if ((x & 1) == 0) o = {hor, m, v};                               // Gr
       else o = {m, avg(hor, v), v_lr};                                      // R
+    }
+  return p;
+}
+
+// The edge-directed demosaic of qualities 0 and 1.
+Picture edge_picture(const uint8_t* src, int pitch, int w, int h) {
+  const std::vector<Rgb8> rgb = edge_demosaic(Mosaic{src, pitch, w, h});
+  Picture p{w, h, std::vector<std::vector<Rgb>>(h, std::vector<Rgb>(w))};
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const Rgb8& c = rgb[y * w + x];
+      p.px[y][x] = {c.r, c.g, c.b};
     }
   return p;
 }
@@ -197,6 +211,10 @@ BayerControls controls_of(const ppl_context* c) {
     k.c_ycc[i] = c->mmx.c_ycc[i].lane[0];
     k.c_rgb[i] = c->mmx.c_rgb[i].lane[0];
   }
+  for (int i = 0; i < 9; ++i) k.c_yuv[i] = c->mmx.c_yuv[i].lane[0];
+  k.o_yuv = c->mmx.matrix_offset[1].lane[0];
+  k.edge_threshold = c->mmx.edge_threshold.lane[0];
+  k.edge_factor = c->mmx.edge_factor.lane[0];
   k.o_ycc = c->mmx.matrix_offset[0].lane[0];
   k.o_rgb = c->mmx.matrix_offset[2].lane[0];
   std::memcpy(k.gamma, c->rgb_gamma, 256);
@@ -225,7 +243,39 @@ void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t*
   if (w == 0 || h == 0) return;
   condition(k, src, f.width, w, h);
   const bool cells = f.quality == 3;
-  const Picture p = demosaic(src, f.width, w, h, cells);
+  const Picture p = f.quality <= 1 ? edge_picture(src, f.width, w, h) : demosaic(src, f.width, w, h, cells);
+  const bool rgb_out = f.format == BayerOutput::kRgb24 || f.format == BayerOutput::kRgb32;
+  // Quality 0 sharpens the luma of the whole picture: the studio luma of
+  // the YUV outputs, or the full-range luma of the RGB outputs, which then
+  // goes back to R, G, B through the fixed YUV-to-RGB step.
+  std::vector<uint8_t> sharp_luma;
+  std::vector<Rgb8> sharp_rgb;
+  if (f.quality == 0) {
+    std::vector<uint8_t> y_plane(static_cast<size_t>(w) * h);
+    std::vector<FullYuv> full(y_plane.size());
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const Rgb& s = p.px[y][x];
+        if (rgb_out) {
+          full[y * w + x] = full_range_yuv(k.c_yuv, k.o_yuv, s.r, s.g, s.b);
+          y_plane[y * w + x] = full[y * w + x].y;
+        } else {
+          y_plane[y * w + x] = luma(k, s);
+        }
+      }
+    sharp_luma = sharpen_luma(y_plane, w, h, k.edge_threshold, k.edge_factor);
+    if (rgb_out) {
+      sharp_rgb.resize(y_plane.size());
+      for (size_t i = 0; i < y_plane.size(); ++i)
+        sharp_rgb[i] = fixed_yuv_to_rgb(sharp_luma[i], full[i].u, full[i].v);
+    }
+  }
+  auto luma_at = [&](int y, int x) { return f.quality == 0 ? sharp_luma[y * w + x] : luma(k, p.px[y][x]); };
+  auto rgb_at = [&](int y, int x, int ch) {
+    if (f.quality != 0) return rgb_channel(k, p.px[y][x], ch);
+    const Rgb8& c = sharp_rgb[y * w + x];
+    return ch == 0 ? c.r : ch == 1 ? c.g : c.b;
+  };
   // Chroma of the pixel pair starting at (x, y), x even: per pixel on the
   // bilinear walk, per cell on the cell walk.
   auto chroma_at = [&](int y, int x, int row) { return chroma(k, p.px[cells ? y & ~1 : y][x], row); };
@@ -252,9 +302,9 @@ void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t*
     for (int y = 0; y < ph; ++y) {
       std::vector<uint8_t> a(pw), b(pw), c(pw);
       for (int x = 0; x < pw; ++x) {
-        const Rgb& s = p.px[y * step][x * step];
-        if (rgb) a[x] = rgb_channel(k, s, 0), b[x] = rgb_channel(k, s, 1), c[x] = rgb_channel(k, s, 2);
-        else a[x] = luma(k, s);
+        const int sy = y * step, sx = x * step;
+        if (rgb) a[x] = rgb_at(sy, sx, 0), b[x] = rgb_at(sy, sx, 1), c[x] = rgb_at(sy, sx, 2);
+        else a[x] = luma_at(sy, sx);
       }
       ch[0].push_back(a);
       if (rgb) ch[1].push_back(b), ch[2].push_back(c);
@@ -292,9 +342,8 @@ void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t*
     for (int y = 0; y < h; ++y) {
       std::vector<uint8_t> a(w), b(w), c(w);
       for (int x = 0; x < w; ++x) {
-        const Rgb& s = p.px[y][x];
-        if (rgb) a[x] = rgb_channel(k, s, 0), b[x] = rgb_channel(k, s, 1), c[x] = rgb_channel(k, s, 2);
-        else a[x] = luma(k, s);
+        if (rgb) a[x] = rgb_at(y, x, 0), b[x] = rgb_at(y, x, 1), c[x] = rgb_at(y, x, 2);
+        else a[x] = luma_at(y, x);
       }
       base[0].push_back(a);
       if (rgb) base[1].push_back(b), base[2].push_back(c);

@@ -21,6 +21,11 @@ struct BayerControls {
   int16_t c_rgb[9];
   int16_t o_ycc, o_rgb;
   uint8_t gamma[256];
+  // Quality 0: C_yuv with its luma offset word, the sharpening threshold
+  // and factor >> 2.
+  int16_t c_yuv[9];
+  int16_t o_yuv;
+  int16_t edge_threshold, edge_factor;
 };
 BayerControls controls_of(const ppl_context* c);
 

@@ -7,7 +7,12 @@
 namespace pplcam::model {
 namespace {
 
-int reflect(int c, int n) { return c < 0 ? -c : c >= n ? 2 * (n - 1) - c : c; }
+// Reflection about the edge row or column without repeating it; on frames
+// too small for that the nearest edge stands in.
+int reflect(int c, int n) {
+  const int r = c < 0 ? -c : c >= n ? 2 * (n - 1) - c : c;
+  return r < 0 ? 0 : r >= n ? n - 1 : r;
+}
 bool is_green(int y, int x) { return ((y ^ x) & 1) != 0; }
 
 }  // namespace

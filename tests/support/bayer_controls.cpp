@@ -17,6 +17,10 @@ void load_path(PathConstants<Bytes>& p, const model::BayerControls& k) {
       p.c_ycc[i].lane[lane] = k.c_ycc[i];
       p.c_rgb[i].lane[lane] = k.c_rgb[i];
     }
+    for (int i = 0; i < 9; ++i) p.c_yuv[i].lane[lane] = k.c_yuv[i];
+    p.matrix_offset[1].lane[lane] = k.o_yuv;
+    p.edge_threshold.lane[lane] = k.edge_threshold;
+    p.edge_factor.lane[lane] = k.edge_factor;
     p.matrix_offset[0].lane[lane] = k.o_ycc;
     p.matrix_offset[2].lane[lane] = k.o_rgb;
   }
@@ -33,6 +37,11 @@ model::BayerControls neutral_bayer_controls() {
   std::memcpy(k.c_rgb, rgb, sizeof rgb);
   k.o_ycc = 16 * 64 + 32;
   k.o_rgb = 32;
+  const int16_t yuv[9] = {19, 38, 7, -11, -21, 32, 32, -27, -5};
+  std::memcpy(k.c_yuv, yuv, sizeof yuv);
+  k.o_yuv = 32;
+  k.edge_threshold = 100;
+  k.edge_factor = 8;
   for (int i = 0; i < 256; ++i) k.gamma[i] = static_cast<uint8_t>(i);
   return k;
 }
@@ -52,6 +61,12 @@ model::BayerControls random_bayer_controls(uint32_t seed) {
   }
   k.o_ycc = static_cast<int16_t>(in(-32768, 32767));
   k.o_rgb = static_cast<int16_t>(in(-4096, 4096));
+  for (int i = 0; i < 9; ++i) k.c_yuv[i] = static_cast<int16_t>(in(-256, 255));
+  k.o_yuv = static_cast<int16_t>(in(-4096, 4096));
+  // Thresholds across the range (0 sharpens every gradient, 1530 none) and
+  // factors up to 1.0, whose 16-bit product wraps.
+  k.edge_threshold = static_cast<int16_t>(in(0, 3) == 0 ? in(0, 1) * 1530 : in(0, 400));
+  k.edge_factor = static_cast<int16_t>(in(0, 3) == 0 ? 64 : in(0, 64));
   for (int i = 0; i < 256; ++i) k.gamma[i] = static_cast<uint8_t>(in(0, 255));
   return k;
 }

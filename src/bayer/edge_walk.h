@@ -1,0 +1,416 @@
+// The frame walk of qualities 0 and 1: edge-directed demosaic, colour
+// conversion and (quality 0) luma sharpening, written once over the path
+// (Simd<8> or Simd<16>) and the output format.
+//
+// Each unit of work reads a neighbourhood that the units before it must
+// have finished, so the walk runs them at fixed distances. In pass p
+// (row pair p) at column group j:
+//   - run-ahead conditioning of group j + 2 (quality 0) or j + 1
+//     (quality 1) of row pair p + 2, in place in the source;
+//   - green (step 1) of group j + 1 of row pair p + 1, into the green ring:
+//     it reads conditioned rows 2p .. 2p + 5 and two columns either side;
+//   - R and B (step 2) of group j of row pair p, from the green ring rows
+//     2p - 1 .. 2p + 2, then the colour conversion of the group;
+//   - quality 0: sharpening of rows 2p - 1 and 2p at group j - 1, which
+//     needs the luma of rows 2p - 2 .. 2p + 1 and of the groups either
+//     side, then the output of row pair p - 1 at group j - 1.
+// Quality 0 therefore walks one pass and one step more than there are row
+// pairs and groups, to finish the last row and group. Rows and columns
+// outside the frame are read as their reflection about the edge row or
+// column (column -1 as 1, row -1 as 1, row H as H - 2; on frames of fewer
+// than four rows a reflection that would still fall outside is clamped to
+// the nearest row); the first and last groups of a row stage their
+// neighbourhood with reflected columns, the passes choose reflected row
+// pointers, and the groups in between run without any of this.
+//
+// The rings hold rows `width` bytes apart (the walked width, whole groups):
+// the green ring the rows 2p - 1 .. 2p + 3, the luma ring rows 2p - 2 ..
+// 2p + 1, plane ring 1 the sharpened rows 2p - 2 .. 2p, plane rings 2 and 3
+// the chroma of rows 2p - 2 .. 2p + 1. With widths up to 1280 a row that
+// is written lands at least 256 bytes left of any byte of the row three
+// (4096-byte rings) or four (green ring) rows above that is still to be
+// read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+#include "bayer/driver.h"
+#include "bayer/edge_demosaic.h"
+#include "bayer/edge_enhance.h"
+#include "bayer/full_range.h"
+#include "bayer/placement.h"
+#include "bayer/row_taps.h"
+#include "bayer/scaled_pack.h"
+#include "bayer/stages.h"
+#include "core/context.h"
+#include "core/simd.h"
+
+namespace pplcam {
+
+// `Conditioner` is called as conditioner(k, j) to condition group j of row
+// pair k in place (and to sample statistics around it); the walk calls it
+// exactly once per block, groups of a row pair left to right.
+template <class S, BayerOutput F, class Conditioner>
+class EdgeWalk {
+  using V = typename S::V;
+  static constexpr int kGroup = S::kBytes;
+  static constexpr bool kRgb = F == BayerOutput::kRgb24 || F == BayerOutput::kRgb32;
+  static constexpr uint32_t kGreenMask = kGreenRingBytes - 1;
+  static constexpr uint32_t kRingMask = kRingBytes - 1;
+  using Converted = std::conditional_t<kRgb, RgbRows<S>, YuvRows<S>>;
+
+ public:
+  EdgeWalk(ppl_context* c, uint8_t* src, uint8_t* dst, Conditioner& conditioner)
+      : c_(c),
+        conditioner_(conditioner),
+        k_(path_constants<S::kBytes>(c)),
+        src_(src),
+        pitch_(c->in_width),
+        groups_(c->in_width / kGroup),
+        pairs_(c->in_height / 2),
+        width_(groups_ * kGroup),
+        height_(2 * pairs_),
+        decimation_(c->decimation),
+        sharpen_(c->quality == 0),
+        green_ring_(c->ring[kGreenRing]),
+        luma_ring_(c->ring[kLumaRing]),
+        plane_ring_{c->ring[kPlaneRing1], c->ring[kPlaneRing2], c->ring[kPlaneRing3]} {
+    const StepTable& t = path_geometry<S::kBytes>(c).steps;
+    const PlaneSteps& main_steps = F == BayerOutput::kI420    ? t.i420_y
+                                   : F == BayerOutput::kRgb24 ? t.rgb24
+                                   : F == BayerOutput::kRgb32 ? t.rgb32
+                                                              : t.yuv422;
+    main_ = Plane{dst, main_steps};
+    chroma_ = Plane{dst + c->out_counts[1], t.i420_c};
+    quarter_ = static_cast<int32_t>(c->out_counts[2]);
+    matrix_ = kRgb ? load_matrix<S>(k_.c_rgb, k_.matrix_offset[2]) : load_matrix<S>(k_.c_ycc, k_.matrix_offset[0]);
+    for (int i = 0; i < 9; ++i) full_range_.k[i] = load_const<S>(k_.c_yuv[i]);
+    full_range_.offset = load_const<S>(k_.matrix_offset[1]);
+    sharpen_params_ = {load_const<S>(k_.edge_threshold), load_const<S>(k_.edge_factor)};
+    // Sharpened luma takes the place of the luma ring in the scaled packs.
+    const uint8_t* luma_for_packs = sharpen_ && !kRgb ? c->ring[kPlaneRing1] : c->ring[kLumaRing];
+    scaled_ = ScaledFrame{F,     false,  decimation_, width_,   height_, main_, chroma_, quarter_,
+                          {c->ring[0], luma_for_packs, c->ring[2], c->ring[3], c->ring[4]}};
+  }
+
+  void run() {
+    if (groups_ == 0 || pairs_ == 0) return;
+    // The first two row pairs are conditioned before any green is made;
+    // every later one runs ahead of the walk.
+    for (int32_t k = 0; k < pairs_ && k < 2; ++k)
+      for (int32_t j = 0; j < groups_; ++j) conditioner_(k, j);
+    set_green_rows(0);
+    for (int32_t j = 0; j < groups_; ++j) green_any(j);
+    const int32_t passes = sharpen_ ? pairs_ + 1 : pairs_;
+    for (int32_t p = 0; p < passes; ++p) walk_pass(p);
+    if (decimation_ != 0) finish_scaled_frame(scaled_);
+  }
+
+ private:
+  // ------------------------------------------------------------ rows
+  int32_t reflect_row(int32_t y) const {
+    int32_t r = edge::reflect_index(y, height_);
+    return r < 0 ? 0 : r >= height_ ? height_ - 1 : r;
+  }
+  uint8_t* row(int32_t y) const { return src_ + static_cast<ptrdiff_t>(y) * pitch_; }
+  uint32_t ring_row(int32_t y) const { return static_cast<uint32_t>(y) * static_cast<uint32_t>(width_); }
+
+  // Rows of the green of row pair k (rows r = 2k and r + 1): NN, N, M, S,
+  // SS of each. Above the R photosites of row 1 the reflection of row -1
+  // would be row 1 itself; row 3 stands in instead.
+  void set_green_rows(int32_t k) {
+    const int32_t r = 2 * k;
+    for (int i = 0; i < 5; ++i) {
+      green_src_[0][i] = row(reflect_row(r - 2 + i));
+      green_src_[1][i] = row(reflect_row(r - 1 + i));
+    }
+    if (r == 0) green_src_[1][0] = row(reflect_row(3));
+    green_dst_[0] = ring_row(r);
+    green_dst_[1] = ring_row(r + 1);
+  }
+
+  // Rows r - 1 .. r + 2 of the colour step of row pair k, in the source
+  // and in the green ring.
+  void set_colour_rows(int32_t k) {
+    for (int i = 0; i < 4; ++i) {
+      const int32_t y = reflect_row(2 * k - 1 + i);
+      colour_src_[i] = row(y);
+      colour_green_[i] = ring_row(y);
+    }
+    out_index_ = ring_row(2 * k);
+  }
+
+  // ------------------------------------------------------------ green
+  template <bool kBorder>
+  void green(int32_t j) {
+    const int32_t x0 = j * kGroup;
+    V g[2];
+    for (int parity = 0; parity < 2; ++parity) {
+      const uint8_t* const* rows = green_src_[parity];
+      edge::RowTaps<S> m;
+      if (kBorder) {
+        uint8_t staged[kGroup + 4];
+        for (int i = 0; i < kGroup + 4; ++i) staged[i] = rows[2][edge::reflect_index(x0 + i - 2, width_)];
+        m = edge::taps_from_staged<S>(staged);
+      } else {
+        m = edge::taps_from_memory<S>(rows[2] + x0);
+      }
+      const V nn = S::load(rows[0] + x0), n = S::load(rows[1] + x0);
+      const V s = S::load(rows[3] + x0), ss = S::load(rows[4] + x0);
+      g[parity] = parity == 0 ? edge::green_row<S, 0>(m, nn, n, s, ss) : edge::green_row<S, 1>(m, nn, n, s, ss);
+    }
+    S::store(green_ring_ + ((green_dst_[0] + x0) & kGreenMask), g[0]);
+    S::store(green_ring_ + ((green_dst_[1] + x0) & kGreenMask), g[1]);
+  }
+  void green_any(int32_t j) {
+    if (j == 0 || j == groups_ - 1) green<true>(j);
+    else green<false>(j);
+  }
+
+  // ------------------------------------------------------ red and blue
+  template <bool kBorder>
+  RgbRows<S> colour(int32_t j) {
+    const int32_t x0 = j * kGroup;
+    edge::ColourTaps<S> rows[4];
+    for (int i = 0; i < 4; ++i) {
+      const int shift = (i & 1) ? 2 : -2;   // blue-green rows look right, green-red rows left
+      if (kBorder) {
+        uint8_t sample[kGroup + 4], green[kGroup + 4];
+        for (int b = 0; b < kGroup + 4; ++b) {
+          const int32_t x = edge::reflect_index(x0 + b - 2, width_);
+          sample[b] = colour_src_[i][x];
+          green[b] = green_ring_[(colour_green_[i] + static_cast<uint32_t>(x)) & kGreenMask];
+        }
+        rows[i] = {S::load(sample + 2), S::load(sample + 2 + shift), S::load(green + 2),
+                   S::load(green + 2 + shift)};
+      } else {
+        const edge::RowTaps<S> g = edge::taps_from_ring<S>(green_ring_, kGreenMask, colour_green_[i] + x0);
+        rows[i] = {S::load(colour_src_[i] + x0), S::load(colour_src_[i] + x0 + shift), g.at(0), g.at(shift)};
+      }
+    }
+    RgbRows<S> rgb;
+    edge::colour_pair<S>(rows, rgb.r, rgb.g, rgb.b);
+    return rgb;
+  }
+
+  // Colour conversion of group j of the current row pair `k`.
+  template <bool kBorder>
+  void colour_and_convert(int32_t k, int32_t j) {
+    const RgbRows<S> rgb = colour<kBorder>(j);
+    const uint32_t i0 = (out_index_ + j * kGroup) & kRingMask;
+    const uint32_t i1 = (out_index_ + width_ + j * kGroup) & kRingMask;
+    if (!sharpen_) {
+      Converted out;
+      if constexpr (kRgb) rgb_to_rgb<S>(matrix_, rgb, lanes_, &out);
+      else rgb_to_yuv<S, F != BayerOutput::kI420>(matrix_, rgb, lanes_, &out);
+      emit(out, k, j, i0, i1);
+      return;
+    }
+    // Quality 0: luma into the luma ring for the sharpening, chroma into
+    // plane ring 2 (pairs) or plane rings 2 and 3 (u, v per pixel).
+    if constexpr (kRgb) {
+      V y, u, v;
+      const uint32_t at[2] = {i0, i1};
+      for (int r = 0; r < 2; ++r) {
+        edge::full_range_yuv<S>(full_range_, rgb.r[r], rgb.g[r], rgb.b[r], &y, &u, &v);
+        S::store(luma_ring_ + at[r], y);
+        S::store(plane_ring_[1] + at[r], u);
+        S::store(plane_ring_[2] + at[r], v);
+      }
+    } else {
+      YuvRows<S> out;
+      rgb_to_yuv<S, F != BayerOutput::kI420>(matrix_, rgb, lanes_, &out);
+      S::store(luma_ring_ + i0, out.y[0]);
+      S::store(luma_ring_ + i1, out.y[1]);
+      S::store(plane_ring_[1] + i0, out.c[0]);
+      if (F != BayerOutput::kI420) S::store(plane_ring_[1] + i1, out.c[1]);
+    }
+  }
+
+  // Quality 1: packed straight into the destination at full size, or left
+  // in the rings for the per-row-pair packs of the scaled modes.
+  void emit(const Converted& out, int32_t k, int32_t j, uint32_t i0, uint32_t i1) {
+    if (decimation_ == 0) {
+      pack(out, k, j);
+      return;
+    }
+    if constexpr (kRgb) {
+      for (int i = 0; i < 3; ++i) {
+        const V* ch = i == 0 ? out.r : i == 1 ? out.g : out.b;
+        S::store(plane_ring_[i] + i0, ch[0]);
+        S::store(plane_ring_[i] + i1, ch[1]);
+      }
+    } else {
+      S::store(luma_ring_ + i0, out.y[0]);
+      S::store(luma_ring_ + i1, out.y[1]);
+      S::store(plane_ring_[1] + i0, out.c[0]);
+      S::store(plane_ring_[1] + i1, out.c[1]);
+    }
+  }
+
+  void pack(const Converted& out, int32_t k, int32_t j) {
+    const int32_t x0 = j * kGroup, y = 2 * k;
+    if constexpr (F == BayerOutput::kI420) pack_i420<S>(out, main_, chroma_, quarter_, x0, y, lanes_);
+    else if constexpr (F == BayerOutput::kYuyv) pack_422<S, false>(out, main_, x0, y);
+    else if constexpr (F == BayerOutput::kUyvy) pack_422<S, true>(out, main_, x0, y);
+    else pack_rgb<S, F == BayerOutput::kRgb24 ? 3 : 4>(out, main_, x0, y);
+  }
+
+  // ------------------------------------------------------- sharpening
+  // Row y of group j from the luma ring into plane ring 1.
+  template <bool kBorder>
+  void sharpen_row(int32_t y, int32_t j) {
+    const int32_t x0 = j * kGroup;
+    const uint32_t base[3] = {ring_row(reflect_row(y - 1)), ring_row(y), ring_row(reflect_row(y + 1))};
+    edge::RowTaps<S> t[3];
+    for (int i = 0; i < 3; ++i) {
+      if (kBorder) {
+        uint8_t staged[kGroup + 4];
+        for (int b = 0; b < kGroup + 4; ++b)
+          staged[b] = luma_ring_[(base[i] + edge::reflect_index(x0 + b - 2, width_)) & kRingMask];
+        t[i] = edge::taps_from_staged<S>(staged);
+      } else {
+        t[i] = edge::taps_from_ring<S>(luma_ring_, kRingMask, base[i] + x0);
+      }
+    }
+    S::store(plane_ring_[0] + ((base[1] + x0) & kRingMask), edge::sharpen_row<S>(t[0], t[1], t[2], sharpen_params_));
+  }
+
+  // The RGB outputs of quality 0 in the scaled modes: row y of group j of
+  // the rings turned from (sharpened y, u, v) into R, G, B in place.
+  void rgb_in_place(int32_t y, int32_t j) {
+    const uint32_t i = (ring_row(y) + j * kGroup) & kRingMask;
+    V r, g, b;
+    edge::fixed_yuv_to_rgb<S>(S::load(plane_ring_[0] + i), S::load(plane_ring_[1] + i),
+                              S::load(plane_ring_[2] + i), &r, &g, &b);
+    S::store(plane_ring_[0] + i, r);
+    S::store(plane_ring_[1] + i, g);
+    S::store(plane_ring_[2] + i, b);
+  }
+
+  // Output of group j of row pair k at quality 0 and full size, from the
+  // sharpened luma and the chroma in the rings.
+  void pack_sharpened(int32_t k, int32_t j) {
+    const uint32_t i0 = (ring_row(2 * k) + j * kGroup) & kRingMask;
+    const uint32_t i1 = (ring_row(2 * k + 1) + j * kGroup) & kRingMask;
+    Converted out;
+    if constexpr (kRgb) {
+      const uint32_t at[2] = {i0, i1};
+      for (int r = 0; r < 2; ++r)
+        edge::fixed_yuv_to_rgb<S>(S::load(plane_ring_[0] + at[r]), S::load(plane_ring_[1] + at[r]),
+                                  S::load(plane_ring_[2] + at[r]), &out.r[r], &out.g[r], &out.b[r]);
+    } else {
+      out.y[0] = S::load(plane_ring_[0] + i0);
+      out.y[1] = S::load(plane_ring_[0] + i1);
+      out.c[0] = S::load(plane_ring_[1] + i0);
+      out.c[1] = F == BayerOutput::kI420 ? out.c[0] : S::load(plane_ring_[1] + i1);
+    }
+    pack(out, k, j);
+  }
+
+  // Rows 2p - 1 and 2p of group j sharpened, then what follows from them.
+  template <bool kBorder>
+  void sharpen_and_output(int32_t p, int32_t j) {
+    if (p >= 1) sharpen_row<kBorder>(2 * p - 1, j);
+    if (p < pairs_) sharpen_row<kBorder>(2 * p, j);
+    if (decimation_ == 0) {
+      if (p >= 1) pack_sharpened(p - 1, j);
+    } else if (kRgb) {
+      if (p >= 1) rgb_in_place(2 * p - 1, j);
+      if (p < pairs_) rgb_in_place(2 * p, j);
+    }
+  }
+
+  // ------------------------------------------------------------ passes
+  void walk_pass(int32_t p) {
+    const bool colour_here = p < pairs_;
+    const bool green_ahead = p + 1 < pairs_;
+    const bool condition_ahead = p + 2 < pairs_;
+    const int32_t ahead = sharpen_ ? 2 : 1;   // run-ahead distance in groups
+    if (colour_here) set_colour_rows(p);
+    if (green_ahead) set_green_rows(p + 1);
+
+    // First-group routine: the run-ahead blocks up to the distance, and the
+    // first green of the next row pair.
+    if (condition_ahead)
+      for (int32_t j = 0; j <= ahead && j < groups_; ++j) conditioner_(p + 2, j);
+    if (green_ahead) green<true>(0);
+
+    const int32_t steps = sharpen_ ? groups_ + 1 : groups_;
+    for (int32_t j = 0; j < steps; ++j) {
+      // Groups whose every unit is away from the left and right columns
+      // take the plain step.
+      const bool inner = j >= 2 && j + 3 <= groups_;
+      if (condition_ahead && j >= 1 && j + ahead < groups_) conditioner_(p + 2, j + ahead);
+      if (inner) {
+        if (green_ahead) green<false>(j + 1);
+        if (colour_here) colour_and_convert<false>(p, j);
+        if (sharpen_) sharpen_and_output<false>(p, j - 1);
+        continue;
+      }
+      if (green_ahead && j + 1 < groups_) green_any(j + 1);
+      if (colour_here && j < groups_) {
+        if (j == 0 || j == groups_ - 1) colour_and_convert<true>(p, j);
+        else colour_and_convert<false>(p, j);
+      }
+      if (sharpen_ && j >= 1) {
+        if (j - 1 == 0 || j - 1 == groups_ - 1) sharpen_and_output<true>(p, j - 1);
+        else sharpen_and_output<false>(p, j - 1);
+      }
+    }
+    if (decimation_ != 0) end_pass(p);
+  }
+
+  // The scaled packs of the rows that are complete after pass p: row pair
+  // p at quality 1; rows 2p - 1 and 2p at quality 0.
+  void end_pass(int32_t p) {
+    if (!sharpen_) {
+      pack_scaled_row_pair(scaled_, p, ring_row(2 * p));
+      return;
+    }
+    if (decimation_ > 0) {
+      // The thinned packs read only the first row of the pair.
+      if (p < pairs_) pack_scaled_row_pair(scaled_, p, ring_row(2 * p));
+      return;
+    }
+    if (p >= 1) pack_scaled_row(scaled_, 2 * p - 1, ring_row(2 * p - 1));
+    if (p < pairs_) pack_scaled_row(scaled_, 2 * p, ring_row(2 * p));
+  }
+
+  ppl_context* c_;
+  Conditioner& conditioner_;
+  const PathConstants<S::kBytes>& k_;
+  uint8_t* src_;
+  int32_t pitch_;
+  int32_t groups_;
+  int32_t pairs_;
+  int32_t width_;    // walked width: whole column groups
+  int32_t height_;   // walked height: whole row pairs
+  int32_t decimation_;
+  bool sharpen_;
+  uint8_t* green_ring_;
+  uint8_t* luma_ring_;
+  uint8_t* plane_ring_[3];
+  Plane main_{}, chroma_{};
+  int32_t quarter_ = 0;
+  Matrix3<S> matrix_{};
+  edge::Coefficients<S> full_range_{};
+  edge::SharpenParams<S> sharpen_params_{};
+  Lanes<S> lanes_;
+  ScaledFrame scaled_{};
+  const uint8_t* green_src_[2][5] = {};
+  uint32_t green_dst_[2] = {};
+  const uint8_t* colour_src_[4] = {};
+  uint32_t colour_green_[4] = {};
+  uint32_t out_index_ = 0;
+};
+
+// One frame at quality 0 or 1 through the walk of path S and format F.
+template <class S, BayerOutput F, class Conditioner>
+void edge_walk(ppl_context* c, uint8_t* src, uint8_t* dst, Conditioner&& conditioner) {
+  EdgeWalk<S, F, std::remove_reference_t<Conditioner>>(c, src, dst, conditioner).run();
+}
+
+}  // namespace pplcam

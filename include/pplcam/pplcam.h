@@ -510,8 +510,17 @@ PPLAPI uint8_t PPLCALL BaylorToRGB32MMX_intp_1_2(ppl_context* ctx, uint8_t* src,
  * Borders. Quality 2 reads a missing neighbour at its reflection (column
  * -1 as column 1, row -1 as row 1, likewise at the right and bottom edges),
  * for any number of groups and row pairs, one included. Qualities 0 and 1
- * currently run the quality-2 walk (bilinear, no edge enhancement) and
- * report the quality-2 statistics scale.
+ * (edge-directed demosaic) and the quality-0 luma sharpening read missing
+ * neighbours the same way, with one exception: above the R photosites of
+ * row 1 the green estimate reads row 3 where the reflection would give row
+ * 1 itself. On frames of fewer than four rows a reflection that still
+ * falls outside the frame takes the nearest edge row instead.
+ *
+ * Quality 0 sharpens the luma (edge threshold and enhance factor) of every
+ * output, the whole picture before any thinning or doubling; the RGB
+ * outputs go through full-range YUV for this and come back to R, G, B
+ * through the library's fixed YUV-to-RGB matrix. Sharpened luma of the
+ * YUV outputs may leave 16..235.
  *
  * Half size (_deci_2_1, decimation 1): output pixel (i, j) is source pixel
  * (2i, 2j), which at quality 3 is the colour of cell (i, j). I420 chroma

@@ -96,17 +96,19 @@ std::string stats_table(const FrameStats& s, size_t n) {
       total += h[i];
       weighted += uint64_t(h[i]) * i;
     }
-    const int peak = int(std::max_element(h.begin(), h.end()) - h.begin());
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "  %s histogram          total %llu, mean bin %.1f, peak at %d\n", kNames[c],
-                  (unsigned long long)total, total ? double(weighted) / total : 0.0, peak);
+    // Samples without a qualifying cell all land in bin 0: the peak is
+    // looked for above it.
+    const int peak = int(std::max_element(h.begin() + 1, h.end()) - h.begin());
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "  %s histogram          total %llu, bin 0 %u, mean bin %.1f, peak above 0 at %d\n",
+                  kNames[c], (unsigned long long)total, h[0], total ? double(weighted) / total : 0.0, peak);
     t += buf;
   }
   // The qual cells are the near-grey ones, measured on the raw samples: the
   // gains that make them grey are G/R and G/B.
   if (s.qual_count && s.qual[0] && s.qual[2]) {
     char buf[128];
-    std::snprintf(buf, sizeof buf, "  grey-world gains     --gain %.3f,1,%.3f  (G/R and G/B of the qual means)\n",
+    std::snprintf(buf, sizeof buf, "  white-balance gains  --gain %.3f,1,%.3f  (G/R and G/B of the qual means)\n",
                   double(s.qual[1]) / s.qual[0], double(s.qual[1]) / s.qual[2]);
     t += buf;
   }
@@ -164,14 +166,16 @@ void write_stats_picture(const std::string& path, const FrameStats& s) {
     const Rgb& c = *swatches[i];
     fill(16 + i * 80, 272, 78, 48, to_byte(c[0]), to_byte(c[1]), to_byte(c[2]));
   }
-  // Histograms, each scaled to its own highest bin, 96 px tall.
+  // Histograms, 96 px tall, each scaled to its highest bin other than bin 0:
+  // every sample without a qualifying cell lands in bin 0, which would
+  // otherwise flatten the rest (its bar is clipped at the top).
   for (int c = 0; c < 3; ++c) {
     const auto& h = s.histogram[c];
-    const uint32_t peak = std::max<uint32_t>(1, *std::max_element(h.begin(), h.end()));
+    const uint32_t peak = std::max<uint32_t>(1, *std::max_element(h.begin() + 1, h.end()));
     const int x0 = 368, y0 = 16 + c * 104, height = 96;
     fill(x0, y0, 256, height, 16, 16, 16);
     for (int i = 0; i < 256; ++i) {
-      const int bar = int(uint64_t(h[i]) * height / peak);
+      const int bar = int(std::min<uint64_t>(uint64_t(h[i]) * height / peak, height));
       fill(x0 + i, y0 + height - bar, 1, bar, c == 0 ? 230 : 40, c == 1 ? 210 : 40, c == 2 ? 240 : 40);
     }
   }

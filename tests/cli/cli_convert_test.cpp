@@ -91,9 +91,8 @@ TEST(CliConvert, RawOutputsAreTheLibraryBytesFrameAfterFrame) {
 
 TEST(CliConvert, PgmInputGivesTheSamePictureAsRawInput) {
   TempDir dir;
-  std::vector<uint8_t> pgm = {'P', '5', '\n', '#', ' ', 'B', 'G', 'G', 'R', '\n'};
-  const std::string dims = "640 480\n255\n";
-  pgm.insert(pgm.end(), dims.begin(), dims.end());
+  const std::string header = "P5\n# BGGR\n640 480\n255\n";
+  std::vector<uint8_t> pgm(header.begin(), header.end());
   const std::vector<uint8_t> raw = sample();
   pgm.insert(pgm.end(), raw.begin(), raw.end());
   write_bytes(dir.file("in.pgm"), pgm);

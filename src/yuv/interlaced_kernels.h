@@ -26,23 +26,17 @@ PPL_VEC_INLINE typename S::V reorder422(typename S::V v) {
   else return S::or_(S::template sll16<8>(v), S::template srl16<8>(v));
 }
 
-// |a| of signed 16-bit lanes (none of the values here is -32768).
-template <class S>
-PPL_VEC_INLINE typename S::V abs16(typename S::V a) {
-  return S::max16(a, S::sub16(S::zero(), a));
-}
-
 // Second-field line `second` with its motion test applied, in order Out.
 //
 // Per word i, with d = second - ref on the chroma byte (0 outside the line)
 // and s = d[i-1] + d[i] + d[i+1], the word moves when
 //   |3 d[i-1] - s| + |3 d[i] - s| + |3 d[i+1] - s| > threshold.
-// With x = d[i-1] - d[i], y = d[i] - d[i+1] and z = d[i+1] - d[i-1] the
-// three terms are |x - z|, |y - x| and |z - y|, which is how it is computed
-// (signed 16-bit lanes: every term stays within +-1020). A moving word's
-// chroma byte becomes the rounded mean of the first-field lines above and
-// below; its luma byte, like every byte of a still word, is the second
-// field's. The neighbours of a register's edge words come from the
+// The three terms 3 d[j] - s add up to 0, so the sum of their magnitudes
+// is twice the largest magnitude, max(3 max(d) - s, s - 3 min(d)), which
+// is how it is computed (signed 16-bit lanes: no term leaves +-1020, the
+// spread stays within 2040). A moving word's chroma byte becomes the
+// rounded mean of the first-field lines above and below; its luma byte,
+// like every byte of a still word, is the second field's. The neighbours of a register's edge words come from the
 // registers beside it, so the result does not depend on the register width.
 template <class S, Order422 In, Order422 Out>
 void motion_line(const uint8_t* above, const uint8_t* below, const uint8_t* second,
@@ -63,9 +57,13 @@ void motion_line(const uint8_t* above, const uint8_t* below, const uint8_t* seco
     }
     const V left = S::or_(S::template sll_bytes<2>(cur), S::template srl_bytes<kB - 2>(prev));
     const V right = S::or_(S::template srl_bytes<2>(cur), S::template sll_bytes<kB - 2>(next));
-    const V x = S::sub16(left, cur), y = S::sub16(cur, right), z = S::sub16(right, left);
-    const V spread = S::add16(S::add16(abs16<S>(S::sub16(x, z)), abs16<S>(S::sub16(y, x))),
-                              abs16<S>(S::sub16(z, y)));
+    const V sum = S::add16(S::add16(left, cur), right);
+    const V high = S::max16(S::max16(left, cur), right);
+    const V low = S::min16(S::min16(left, cur), right);
+    const V above_mean = S::sub16(S::add16(high, S::add16(high, high)), sum);
+    const V below_mean = S::sub16(sum, S::add16(low, S::add16(low, low)));
+    const V largest = S::max16(above_mean, below_mean);
+    const V spread = S::add16(largest, largest);
     const V moving = S::and_(S::cmpgt16(spread, threshold), chroma_bytes);
     const V interpolated = S::avgu8(S::load(above + at), S::load(below + at));
     const V woven = S::or_(S::andnot(moving, cur_second), S::and_(moving, interpolated));

@@ -141,8 +141,7 @@ class StatisticsSampler {
     const BayerBlock<S> cells{odd_cells(S::load(bg_row - S::kBytes), S::load(bg_row)),
                               odd_cells(S::load(gr_row - S::kBytes), S::load(gr_row))};
     qualify(raw_cells);
-    expose(cells);
-    accumulate(acc, cells);
+    expose_and_accumulate(acc, cells);
   }
 
  private:
@@ -182,11 +181,18 @@ class StatisticsSampler {
     mask = S::and_(mask, in_ranges(raw.bg, bg_min_, bg_span_));
     mask = S::and_(mask, in_ranges(raw.gr, gr_min_, gr_span_));
 
-    const V bg = S::and_(raw.bg, mask), grr = S::and_(raw.gr, mask);
-    // The four sums in the order Gb, R, B, Gr.
-    const uint32_t sums[4] = {byte_sum<S>(S::template srl16<8>(bg)), byte_sum<S>(S::template srl16<8>(grr)),
-                              byte_sum<S>(S::and_(bg, low_bytes_)), byte_sum<S>(S::and_(grr, low_bytes_))};
-    c_->qual_count += cell_count(byte_sum<S>(mask));
+    // The four sums in the order Gb, R, B, Gr; all 0 when no cell passes,
+    // the common case in a coloured scene, which skips the byte sums.
+    uint32_t sums[4] = {0, 0, 0, 0};
+    const uint32_t mask_sum = byte_sum<S>(mask);
+    if (mask_sum != 0) {
+      const V bg = S::and_(raw.bg, mask), grr = S::and_(raw.gr, mask);
+      sums[0] = byte_sum<S>(S::template srl16<8>(bg));
+      sums[1] = byte_sum<S>(S::template srl16<8>(grr));
+      sums[2] = byte_sum<S>(S::and_(bg, low_bytes_));
+      sums[3] = byte_sum<S>(S::and_(grr, low_bytes_));
+    }
+    c_->qual_count += cell_count(mask_sum);
     c_->qual_means.g += sums[0] + sums[3];
     c_->qual_means.r += sums[1];
     c_->qual_means.b += sums[2];
@@ -197,7 +203,17 @@ class StatisticsSampler {
     h[1][sums[3] >> kHistogramShift] += kCells;
   }
 
-  PPL_MEMBER_INLINE void expose(const BayerBlock<S>& cells) const {
+  // Sums of R, Gb + Gr and B over the cells of a block pair.
+  PPL_MEMBER_INLINE void channel_sums(const BayerBlock<S>& cells, uint32_t out[3]) const {
+    out[0] = byte_sum<S>(S::template srl16<8>(cells.gr));
+    out[1] = byte_sum<S>(S::or_(S::and_(cells.gr, low_bytes_), S::andnot(low_bytes_, cells.bg)));
+    out[2] = byte_sum<S>(S::and_(cells.bg, low_bytes_));
+  }
+
+  // qAE test, and the sums of all cells to the accumulator. The qAE sums
+  // are the same sums unless a cell is excluded, which most samples of a
+  // well exposed frame never see.
+  PPL_MEMBER_INLINE void expose_and_accumulate(RgbSum* acc, const BayerBlock<S>& cells) const {
     // All four samples at most min - 1: both rows' saturated excesses zero.
     const V all_below = S::cmpeq16(
         S::or_(S::subus8(cells.bg, qae_min_less_1_), S::subus8(cells.gr, qae_min_less_1_)), S::zero());
@@ -205,17 +221,20 @@ class StatisticsSampler {
     const V all_above = S::cmpeq16(
         S::or_(S::subus8(qae_max_plus_1_, cells.bg), S::subus8(qae_max_plus_1_, cells.gr)), S::zero());
     const V excluded = S::or_(S::and_(all_below, below_enable_), S::and_(all_above, above_enable_));
-    const V bg = S::andnot(excluded, cells.bg), gr = S::andnot(excluded, cells.gr);
-    c_->qae_count += kCells - cell_count(byte_sum<S>(excluded));
-    c_->qae_means.r += byte_sum<S>(S::template srl16<8>(gr));
-    c_->qae_means.g += byte_sum<S>(S::or_(S::and_(gr, low_bytes_), S::andnot(low_bytes_, bg)));
-    c_->qae_means.b += byte_sum<S>(S::and_(bg, low_bytes_));
-  }
+    const uint32_t excluded_sum = byte_sum<S>(excluded);
 
-  PPL_MEMBER_INLINE void accumulate(RgbSum* acc, const BayerBlock<S>& cells) const {
-    acc->r += byte_sum<S>(S::template srl16<8>(cells.gr)) << acc_shift_;
-    acc->g += byte_sum<S>(S::or_(S::and_(cells.gr, low_bytes_), S::andnot(low_bytes_, cells.bg))) << acc_shift_;
-    acc->b += byte_sum<S>(S::and_(cells.bg, low_bytes_)) << acc_shift_;
+    uint32_t all[3];
+    channel_sums(cells, all);
+    acc->r += all[0] << acc_shift_;
+    acc->g += all[1] << acc_shift_;
+    acc->b += all[2] << acc_shift_;
+
+    uint32_t kept[3] = {all[0], all[1], all[2]};
+    if (excluded_sum != 0) channel_sums({S::andnot(excluded, cells.bg), S::andnot(excluded, cells.gr)}, kept);
+    c_->qae_count += kCells - cell_count(excluded_sum);
+    c_->qae_means.r += kept[0];
+    c_->qae_means.g += kept[1];
+    c_->qae_means.b += kept[2];
   }
 
   ppl_context* c_;

@@ -169,17 +169,6 @@ TEST(InterlacedExamples, LastSecondFieldLineIsAlwaysWoven) {
     }
 }
 
-TEST(InterlacedExamples, UyvyToYuyvIsTheUyvyPictureWithBytesSwapped) {
-  ScopedContext ctx;
-  const FieldSet f = moving_and_still_fields(k720, 7);
-  for (int twin = 0; twin < 2; ++twin)
-    for (IntlPath p : kAllIntlPaths) {
-      std::vector<uint8_t> uyvy = run(p, kIntlCases[2 + twin], ctx, f);
-      for (size_t i = 0; i < uyvy.size(); i += 2) std::swap(uyvy[i], uyvy[i + 1]);
-      EXPECT_EQ(describe_difference(run(p, kIntlCases[4 + twin], ctx, f), uyvy), "") << intl_path_name(p);
-    }
-}
-
 // 704 x 480 into 704 x 483: one black line above the picture, two below.
 TEST(InterlacedExamples, BlackLinesOfEveryOutput) {
   ScopedContext ctx;

@@ -94,14 +94,16 @@ PPL_BAYER_BENCH(kUyvy)
 PPL_BAYER_BENCH(kRgb24)
 PPL_BAYER_BENCH(kRgb32)
 
-// memcpy of (input + output) / 2 bytes for I420 (1.25 bytes per pixel) and
-// RGB24 (2 bytes per pixel), as separate figures.
+// memcpy of (input + output) / 2 bytes per format (I420 1.25 bytes per
+// pixel, YUYV and UYVY 1.5, RGB24 2, RGB32 2.5), as separate figures.
 void BM_BayerMemcpyBaseline(benchmark::State& state, int out_per_2) {
   const int64_t px = state.range(0) * state.range(1);
   pplcam::bench::memcpy_baseline(state, static_cast<size_t>((px + px * out_per_2 / 2) / 2));
 }
 BENCHMARK_CAPTURE(BM_BayerMemcpyBaseline, I420, 3)->Apply(sizes);
+BENCHMARK_CAPTURE(BM_BayerMemcpyBaseline, YUYV_UYVY, 4)->Apply(sizes);
 BENCHMARK_CAPTURE(BM_BayerMemcpyBaseline, RGB24, 6)->Apply(sizes);
+BENCHMARK_CAPTURE(BM_BayerMemcpyBaseline, RGB32, 8)->Apply(sizes);
 
 #ifdef PPLCAM_BENCH_OPENCV
 // OpenCV's bilinear demosaic to BGR24, one thread.

@@ -46,6 +46,7 @@ void motion_line(const uint8_t* above, const uint8_t* below, const uint8_t* seco
   constexpr int kB = S::kBytes;
   const int32_t line_bytes = 2 * width;
   const V chroma_bytes = S::set1_16(In == Order422::kYuyv ? static_cast<int16_t>(0xFF00) : 0x00FF);
+  const V half_threshold = S::template sra16<1>(threshold);
   V prev = S::zero();
   V cur_second = S::load(second);
   V cur = S::sub16(P::chroma16(cur_second), P::chroma16(S::load(ref)));
@@ -62,9 +63,9 @@ void motion_line(const uint8_t* above, const uint8_t* below, const uint8_t* seco
     const V low = S::min16(S::min16(left, cur), right);
     const V above_mean = S::sub16(S::add16(high, S::add16(high, high)), sum);
     const V below_mean = S::sub16(sum, S::add16(low, S::add16(low, low)));
+    // 2 m > threshold exactly when m > threshold >> 1 (an integer m).
     const V largest = S::max16(above_mean, below_mean);
-    const V spread = S::add16(largest, largest);
-    const V moving = S::and_(S::cmpgt16(spread, threshold), chroma_bytes);
+    const V moving = S::and_(S::cmpgt16(largest, half_threshold), chroma_bytes);
     const V interpolated = S::avgu8(S::load(above + at), S::load(below + at));
     const V woven = S::or_(S::andnot(moving, cur_second), S::and_(moving, interpolated));
     S::store(out + at, reorder422<S, In, Out>(woven));

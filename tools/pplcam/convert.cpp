@@ -1,6 +1,7 @@
 #include "convert.h"
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cstdio>
 #include <memory>
 

@@ -164,7 +164,7 @@ int run_demo(const DemoOptions& o) {
   const PixelFormat kFormats[] = {PixelFormat::kRgb24, PixelFormat::kRgb32, PixelFormat::kI420, PixelFormat::kYuyv,
                                   PixelFormat::kUyvy};
   static const char* kQualityNames[] = {"edge-directed + sharpening", "edge-directed", "bilinear",
-                                        "2x2 replication", "raw passthrough", "raw passthrough"};
+                                        "2x2 replication", "the mosaic as grey", "the mosaic as grey"};
   std::printf("The photograph at every quality and output format:\n");
   for (int q = 0; q <= 5; ++q) {
     for (PixelFormat f : kFormats) {

@@ -48,6 +48,18 @@ function(pplcam_finish_target_builds)
     endforeach()
   endif()
 endfunction()
+
+# On ELF targets the shared library must export the header's functions and
+# nothing else (the core is built with hidden visibility). Windows images
+# are checked the same way at link time (targets/windows/).
+function(pplcam_add_export_test)
+  if(PPLCAM_BUILD_TESTS AND NOT WIN32 AND CMAKE_NM)
+    add_test(NAME exports_match_header
+             COMMAND ${PROJECT_SOURCE_DIR}/scripts/pplcam-exports.sh check-elf $<TARGET_FILE:pplcam>
+                     ${CMAKE_NM} ${PROJECT_SOURCE_DIR}/include/pplcam/pplcam.h)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL pplcam_add_export_test)
 # Runs once every subdirectory has added its targets.
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL pplcam_finish_target_builds)
 

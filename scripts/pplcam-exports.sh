@@ -10,6 +10,10 @@
 #                                             --kill-at and for dlltool -k
 #   pplcam-exports.sh refs HEADER             C source that takes the address
 #                                             of every export (a link check)
+#   pplcam-exports.sh check-elf LIBRARY NM HEADER
+#                                             compares the dynamic symbols a
+#                                             shared library defines with the
+#                                             header
 #   pplcam-exports.sh check-pe IMAGE OBJDUMP HEADER [DLL...]
 #                                             compares the export table of a PE
 #                                             image with the header, and its
@@ -61,6 +65,15 @@ case "$cmd" in
     declarations "$2" | awk -F'\t' '{ printf "  (ppl_any_fn)%s,\n", $1 }'
     echo "};"
     echo "int main(void) { return (int)(sizeof kExports / sizeof kExports[0]) == 0; }"
+    ;;
+  check-elf)
+    lib="$2" nm="$3" header="$4"
+    if ! diff -u --label header <(declarations "$header" | cut -f1) --label "$(basename "$lib")" \
+        <("$nm" -D --defined-only "$lib" | awk '{ print $NF }' | LC_ALL=C sort); then
+      echo "FAIL: $(basename "$lib") does not export exactly the public header's functions" >&2
+      exit 1
+    fi
+    echo "ok: $(basename "$lib") exports the $(declarations "$header" | wc -l) functions of the header"
     ;;
   check-pe)
     image="$2" objdump="$3" header="$4"

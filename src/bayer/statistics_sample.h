@@ -108,7 +108,7 @@ class StatisticsSampler {
   // Even column group: keeps the raw rows of the run-ahead block for the
   // sample of the next group. Call before the block is conditioned.
   PPL_MEMBER_INLINE void save_raw(PathWalkState<S::kBytes>* walk, const uint8_t* bg_row,
-                               const uint8_t* gr_row) const {
+                                  const uint8_t* gr_row) const {
     S::store(walk->saved_raw[0], S::load(bg_row));
     S::store(walk->saved_raw[1], S::load(gr_row));
   }
@@ -118,7 +118,7 @@ class StatisticsSampler {
   // An even group keeps the raw block; an odd group takes the sample.
   template <class Condition>
   PPL_MEMBER_INLINE void run_ahead(bool odd_group, RgbSum* acc, PathWalkState<S::kBytes>* walk,
-                                const uint8_t* bg_row, const uint8_t* gr_row, Condition&& condition) const {
+                                   const uint8_t* bg_row, const uint8_t* gr_row, Condition&& condition) const {
     if (!odd_group) {
       save_raw(walk, bg_row, gr_row);
       condition();
@@ -135,7 +135,7 @@ class StatisticsSampler {
   // + kBytes - 1 (and the same of gr_row), after the current block has been
   // conditioned. Sums go to `acc`.
   PPL_MEMBER_INLINE void take(RgbSum* acc, const PathWalkState<S::kBytes>* walk, BayerBlock<S> raw,
-                           const uint8_t* bg_row, const uint8_t* gr_row) const {
+                              const uint8_t* bg_row, const uint8_t* gr_row) const {
     const BayerBlock<S> raw_cells{odd_cells(S::load(walk->saved_raw[0]), raw.bg),
                                   odd_cells(S::load(walk->saved_raw[1]), raw.gr)};
     const BayerBlock<S> cells{odd_cells(S::load(bg_row - S::kBytes), S::load(bg_row)),

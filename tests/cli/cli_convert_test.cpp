@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <nlohmann/json.hpp>
 
 #include "cli_support.h"
@@ -18,6 +19,8 @@ struct PngCase {
   int width, height, quality;
   bool h_mirror, v_mirror;
 };
+
+void PrintTo(const PngCase& c, std::ostream* os) { *os << c.name; }
 
 class PngMatchesLibrary : public ::testing::TestWithParam<PngCase> {};
 

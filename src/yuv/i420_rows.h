@@ -39,16 +39,17 @@ PPL_VEC_INLINE void store_run(uint8_t* row, int32_t x, typename S::V v) {
 }
 
 // Writes one step at pixel x: luma of both rows, and U and V of the pixel
-// pairs x / 2 .. x / 2 + kBytes - 1.
+// pairs x / 2 .. x / 2 + kBytes - 1. The rows come by value so that the
+// compiler keeps them in registers (byte stores may alias any struct).
 template <class S, bool Mirror>
-PPL_VEC_INLINE void store_i420_step(const I420Rows& out, int32_t x, const typename S::V* y0,
+PPL_VEC_INLINE void store_i420_step(I420Rows out, int32_t x, const typename S::V* y0,
                                     const typename S::V* y1, typename S::V u, typename S::V v) {
   store_run<S, Mirror>(out.y0, x, y0[0]);
   store_run<S, Mirror>(out.y0, x + S::kBytes, y0[1]);
   store_run<S, Mirror>(out.y1, x, y1[0]);
   store_run<S, Mirror>(out.y1, x + S::kBytes, y1[1]);
-  store_run<S, Mirror>(out.u, x / 2, u);
-  store_run<S, Mirror>(out.v, x / 2, v);
+  store_run<S, Mirror>(out.u, x >> 1, u);
+  store_run<S, Mirror>(out.v, x >> 1, v);
 }
 
 // The chroma of two lines combined: (a + b + 1) >> 1 per byte.
@@ -72,8 +73,7 @@ PPL_VEC_INLINE void split_step(const uint8_t* p, typename S::V* luma, typename S
 
 // Converts lines line0 and line1 (packed 4:2:2, `width` pixels each).
 template <class S, Order422 O, bool Mirror>
-void i420_line_pair(const uint8_t* line0, const uint8_t* line1, int32_t width,
-                    const I420Rows& out) {
+void i420_line_pair(const uint8_t* line0, const uint8_t* line1, int32_t width, I420Rows out) {
   using V = typename S::V;
   constexpr int32_t kStep = 2 * S::kBytes;
   for (int32_t x0 = 0; x0 < width; x0 += kStep) {

@@ -53,15 +53,14 @@ PPL_VEC_INLINE void load_yyyy_step(const uint8_t* p, Sse2::V* luma, Sse2::V* chr
 
 // Converts lines line0 (U) and line1 (V) of `width` pixels.
 template <class S, bool Mirror>
-void yyyy_line_pair(const uint8_t* line0, const uint8_t* line1, int32_t width,
-                    const I420Rows& out) {
+void yyyy_line_pair(const uint8_t* line0, const uint8_t* line1, int32_t width, I420Rows out) {
   using V = typename S::V;
   constexpr int32_t kStep = 2 * S::kBytes;
   for (int32_t x0 = 0; x0 < width; x0 += kStep) {
     const int32_t x = x0 + kStep <= width ? x0 : width - kStep;
     V y0[2], y1[2], u, v;
-    load_yyyy_step(line0 + x / 2 * 3, y0, &u);
-    load_yyyy_step(line1 + x / 2 * 3, y1, &v);
+    load_yyyy_step(line0 + (x >> 1) * 3, y0, &u);
+    load_yyyy_step(line1 + (x >> 1) * 3, y1, &v);
     store_i420_step<S, Mirror>(out, x, y0, y1, u, v);
   }
 }

@@ -180,32 +180,6 @@ TEST(StatisticsSample, LimitEdgesOfTheQualAndQaeTests) {
     if (has_path(path)) expect_sample_matches(c, path, pair, 0);
 }
 
-// On the MMX path a sample of four cells none of which qualifies still adds
-// 4 to bin 0 of R and B and twice 4 to bin 0 of G; four grey cells of 100
-// add the same weights at bin 100. SSE2 samples eight cells, weight 8.
-TEST(StatisticsSample, HistogramsWeighEverySampleAlike) {
-  ScopedContext c;
-  for (const Path& path : kPaths) {
-    if (!has_path(path)) continue;
-    SCOPED_TRACE(path.name);
-    const uint32_t weight = static_cast<uint32_t>(path.bytes / 2);
-    for (int grey : {0, 1}) {
-      BlockPair pair;
-      identity_tables(&pair);
-      for (int i = 0; i < 16; ++i) pair.set_cell(i, grey ? Cell{100, 100, 100, 100} : Cell{200, 100, 100, 100});
-      std::memset(c->histogram, 0, sizeof c->histogram);
-      c->qual_count = 0;
-      path.sample(c, &c->sub_windows[0], 0, false, pair.bg, pair.gr, pair.table);
-      path.sample(c, &c->sub_windows[0], 0, true, pair.bg + path.bytes, pair.gr + path.bytes, pair.table);
-      const int bin = grey ? 100 : 0;
-      EXPECT_EQ(c->histogram[0][bin], weight);
-      EXPECT_EQ(c->histogram[1][bin], 2 * weight);
-      EXPECT_EQ(c->histogram[2][bin], weight);
-      EXPECT_EQ(c->qual_count, grey ? weight : 0u);
-    }
-  }
-}
-
 // The cursor picks triple 8 x (k / wh) + j / ww inside the grid and 48
 // outside, for every row pair and group, on the geometry of both paths.
 TEST(StatisticsSample, AccumulatorSelectionFollowsTheGrid) {

@@ -97,9 +97,6 @@ struct Simd<8> {
   template <int N> PPL_VEC_INLINE V sll64(V a) { return _mm_slli_si64(a, N); }
   // 16-bit lanes of each 64-bit lane rearranged as PSHUFW does with Imm
   template <int Imm> PPL_VEC_INLINE V shuffle16_in64(V a) { return _mm_shuffle_pi16(a, Imm); }
-  PPL_VEC_INLINE void prefetch(const void* p) {
-    _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
-  }
 
   // 16-bit lanes in reverse order (lane 0 becomes the last lane)
   PPL_VEC_INLINE V reverse16(V a) { return _mm_shuffle_pi16(a, 0x1B); }
@@ -173,9 +170,6 @@ struct Simd<16> {
   template <int N> PPL_VEC_INLINE V sll64(V a) { return _mm_slli_epi64(a, N); }
   template <int Imm> PPL_VEC_INLINE V shuffle16_in64(V a) {
     return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, Imm), Imm);
-  }
-  PPL_VEC_INLINE void prefetch(const void* p) {
-    _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
   }
 
   PPL_VEC_INLINE V reverse16(V a) {

@@ -732,8 +732,10 @@ PPLAPI uint8_t PPLCALL IntlUYVYToRGB24MMX_no_motion(ppl_context* ctx, const uint
  * converter. Each re-sizes the frame when a size differs from the last
  * call (0 and nothing written when the size is refused) and runs the SSE2
  * kernels when every buffer is 16-byte aligned, the processor has SSE2 and
- * P3_only is off, else the MMX kernels. A conversion whose kernels are not
- * part of this build returns 0 after the size check and writes nothing.
+ * P3_only is off, else the MMX kernels; both give the same bytes. The
+ * Bayer operations also clear the frame's statistics before the kernel and
+ * turn the sums into means after it. The result is the kernel's: see each
+ * converter family above.
  * ====================================================================== */
 
 PPLAPI uint8_t PPLCALL ppl_process_blrtoi420(ppl_context* ctx, uint8_t* src, uint8_t* dst, int32_t width, int32_t height);

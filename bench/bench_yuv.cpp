@@ -14,15 +14,7 @@
 #include "pplcam/pplcam.h"
 #include "support/environment.h"
 
-#ifdef PPLCAM_BENCH_LIBYUV
-#include <libyuv/convert.h>
-#include <libyuv/convert_argb.h>
-#include <libyuv/cpu_id.h>
-#endif
-#ifdef PPLCAM_BENCH_OPENCV
-#include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
-#endif
+#include "peers.h"
 
 namespace {
 

@@ -5,17 +5,5 @@
 set -euo pipefail
 
 packages=(libyuv-dev libopencv-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "install-peers: all peers present"
-  exit 0
-fi
-
-as_root=()
-[ "$(id -u)" -eq 0 ] || as_root=(sudo)
-echo "install-peers: installing ${missing[*]}"
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+. "$(cd "$(dirname "$0")" && pwd)/lib/apt-install.sh"
+apt_install_missing install-peers "${packages[@]}"

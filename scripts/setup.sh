@@ -18,17 +18,5 @@ for list in "$here"/packages.d/*.txt; do
   done < "$list"
 done
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "setup: all ${#packages[@]} packages present"
-  exit 0
-fi
-
-as_root=()
-[ "$(id -u)" -eq 0 ] || as_root=(sudo)
-echo "setup: installing ${missing[*]}"
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+. "$here/lib/apt-install.sh"
+apt_install_missing setup "${packages[@]}"

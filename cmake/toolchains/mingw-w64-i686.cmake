@@ -4,21 +4,6 @@
 # (targets/windows/). Debian's wine64 runs only 64-bit programs, so this
 # build is checked at link time (exports, imports) and its code is tested by
 # the 32-bit Linux build; see docs/targets.md.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
 set(PPLCAM_MINGW_PREFIX i686-w64-mingw32)
-find_program(CMAKE_C_COMPILER NAMES ${PPLCAM_MINGW_PREFIX}-gcc-posix ${PPLCAM_MINGW_PREFIX}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${PPLCAM_MINGW_PREFIX}-g++-posix ${PPLCAM_MINGW_PREFIX}-g++ REQUIRED)
-find_program(CMAKE_RC_COMPILER NAMES ${PPLCAM_MINGW_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${PPLCAM_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Test programs are linked statically (libgcc, libstdc++, winpthread) so
-# that Wine needs no DLLs from the cross compiler.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-set(PPLCAM_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source tree built in-tree")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -47,10 +47,10 @@ void interpolate(std::vector<uint8_t>& woven, const FieldSet& f, YuvInput in, in
       (f.first[k * kLineBytes + at] + f.first[(k + 1) * kLineBytes + at] + 1) >> 1);
 }
 
-std::vector<uint8_t> run(IntlPath p, const IntlCase& c, ppl_context* ctx, const FieldSet& f,
+std::vector<uint8_t> run(KernelPath p, const IntlCase& c, ppl_context* ctx, const FieldSet& f,
                          const IntlSizes& s = k720) {
   std::vector<uint8_t> dst(s.dst_bytes(c.output), 0xA5);
-  EXPECT_EQ(run_intl_on_path(p, c.convert, ctx, f, dst, s), 1) << c.name << " " << intl_path_name(p);
+  EXPECT_EQ(run_intl_on_path(p, c.convert, ctx, f, dst, s), 1) << c.name << " " << kernel_path_name(p);
   return dst;
 }
 
@@ -61,9 +61,9 @@ TEST(InterlacedExamples, ReferenceEqualToSecondFieldGivesThePlainWeave) {
   for (int c = 0; c < 14; c += 2) {
     for (int t : {0, 50, 765}) {
       ppl_set_intl_3T_threshold(ctx, t);
-      for (IntlPath p : kAllIntlPaths)
+      for (KernelPath p : kAllKernelPaths)
         EXPECT_EQ(describe_difference(run(p, kIntlCases[c], ctx, f), run(p, kIntlCases[c + 1], ctx, f)), "")
-            << kIntlCases[c].name << " " << intl_path_name(p) << " threshold " << t;
+            << kIntlCases[c].name << " " << kernel_path_name(p) << " threshold " << t;
     }
   }
 }
@@ -76,9 +76,9 @@ TEST(InterlacedExamples, LumaOnlyChangesNeverMove) {
     f.ref = f.second;
     const int luma = 1 - chroma_at(pair.motion.input, 0);
     for (size_t at = luma; at < f.ref.size(); at += 2) f.ref[at] = static_cast<uint8_t>(f.ref[at] * 7 + 3);
-    for (IntlPath p : kAllIntlPaths)
+    for (KernelPath p : kAllKernelPaths)
       EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), weave(f)), "")
-          << pair.motion.name << " " << intl_path_name(p);
+          << pair.motion.name << " " << kernel_path_name(p);
   }
 }
 
@@ -96,8 +96,8 @@ TEST(InterlacedExamples, UniformChangeMovesOnlyTheLineEndsAtThresholdZero) {
         f.second[k * kLineBytes + chroma_at(in, i)] = static_cast<uint8_t>(r + 7);
       }
     ppl_set_intl_3T_threshold(ctx, 50);   // line ends: spread 28
-    for (IntlPath p : kAllIntlPaths)
-      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), weave(f)), "") << intl_path_name(p);
+    for (KernelPath p : kAllKernelPaths)
+      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), weave(f)), "") << kernel_path_name(p);
 
     ppl_set_intl_3T_threshold(ctx, 0);
     std::vector<uint8_t> want = weave(f);
@@ -105,8 +105,8 @@ TEST(InterlacedExamples, UniformChangeMovesOnlyTheLineEndsAtThresholdZero) {
       interpolate(want, f, in, k, 0);
       interpolate(want, f, in, k, 719);
     }
-    for (IntlPath p : kAllIntlPaths)
-      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "") << intl_path_name(p);
+    for (KernelPath p : kAllKernelPaths)
+      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "") << kernel_path_name(p);
   }
 }
 
@@ -125,9 +125,9 @@ TEST(InterlacedExamples, OneChangedChromaByteMarksAtMostThreeWords) {
       f.ref[k * kLineBytes + chroma_at(in, word)] ^= 0x40;
       std::vector<uint8_t> want = weave(f);
       for (int i = std::max(0, word - 1); i <= std::min(719, word + 1); ++i) interpolate(want, f, in, k, i);
-      for (IntlPath p : kAllIntlPaths)
+      for (KernelPath p : kAllKernelPaths)
         EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "")
-            << pair.motion.name << " word " << word << " " << intl_path_name(p);
+            << pair.motion.name << " word " << word << " " << kernel_path_name(p);
     }
   }
 }
@@ -149,8 +149,8 @@ TEST(InterlacedExamples, LargestThresholdStillLetsMotionThrough) {
     // Word 41 spreads 2040, words 40 and 42 1530, words 39 and 43 1020.
     std::vector<uint8_t> want = weave(f);
     for (int i = 39; i <= 43; ++i) interpolate(want, f, in, k, i);
-    for (IntlPath p : kAllIntlPaths)
-      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "") << intl_path_name(p);
+    for (KernelPath p : kAllKernelPaths)
+      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "") << kernel_path_name(p);
   }
 }
 
@@ -159,10 +159,10 @@ TEST(InterlacedExamples, LastSecondFieldLineIsAlwaysWoven) {
   ppl_set_intl_3T_threshold(ctx, 0);
   const FieldSet f = random_fields(k720, 6);
   for (const PackedPair& pair : kPackedPairs)
-    for (IntlPath p : kAllIntlPaths) {
+    for (KernelPath p : kAllKernelPaths) {
       const std::vector<uint8_t> out = run(p, pair.motion, ctx, f);
       EXPECT_TRUE(std::equal(out.end() - kLineBytes, out.end(), f.second.end() - kLineBytes))
-          << intl_path_name(p);
+          << kernel_path_name(p);
       // ... while the line above it did move somewhere (random fields).
       EXPECT_FALSE(std::equal(out.end() - 3 * kLineBytes, out.end() - 2 * kLineBytes,
                               f.second.end() - 2 * kLineBytes));
@@ -175,7 +175,7 @@ TEST(InterlacedExamples, BlackLinesOfEveryOutput) {
   const IntlSizes s{704, 480, 704, 483};
   const FieldSet f = random_fields(s, 8);
   const size_t n = 704 * 483, row = 704;
-  for (IntlPath p : kAllIntlPaths) {
+  for (KernelPath p : kAllKernelPaths) {
     const std::vector<uint8_t> yuyv = run(p, kIntlCases[0], ctx, f, s);
     const std::vector<uint8_t> uyvy = run(p, kIntlCases[2], ctx, f, s);
     for (size_t line : {size_t{0}, size_t{481}, size_t{482}})
@@ -205,11 +205,11 @@ TEST(InterlacedExamples, EveryCallCountsOneFrameAndRefusedSizesWriteNothing) {
   const FieldSet f = random_fields(k720, 9);
   for (const IntlCase& c : kIntlCases) {
     const uint32_t before = ppl_n_frame(ctx);
-    run(IntlPath::kSse2, c, ctx, f);
+    run(KernelPath::kSse2, c, ctx, f);
     EXPECT_EQ(ppl_n_frame(ctx), before + 1) << c.name;
     // 720 x 480 into 360 x 240 is not a size pair: refused before the kernel.
     std::vector<uint8_t> dst(k720.dst_bytes(c.output), 0xA5);
-    EXPECT_EQ(run_intl_on_path(IntlPath::kSse2, c.convert, ctx, f, dst, {720, 480, 360, 240}), 0);
+    EXPECT_EQ(run_intl_on_path(KernelPath::kSse2, c.convert, ctx, f, dst, {720, 480, 360, 240}), 0);
     EXPECT_TRUE(std::all_of(dst.begin(), dst.end(), [](uint8_t b) { return b == 0xA5; })) << c.name;
     EXPECT_EQ(ppl_n_frame(ctx), before + 1) << c.name;
   }
@@ -225,7 +225,7 @@ TEST(InterlacedExamples, GeometryTheWalkCannotCoverIsRefused) {
   for (const IntlCase& c : kIntlCases) {
     std::vector<uint8_t> dst(s.dst_bytes(c.output), 0xA5);
     const uint32_t before = ppl_n_frame(ctx);
-    EXPECT_EQ(run_intl_on_path(IntlPath::kSse2, c.convert, ctx, f, dst, s), 0) << c.name;
+    EXPECT_EQ(run_intl_on_path(KernelPath::kSse2, c.convert, ctx, f, dst, s), 0) << c.name;
     EXPECT_TRUE(std::all_of(dst.begin(), dst.end(), [](uint8_t b) { return b == 0xA5; })) << c.name;
     EXPECT_EQ(ppl_n_frame(ctx), before + 1);
   }

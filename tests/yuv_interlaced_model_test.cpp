@@ -42,15 +42,15 @@ TEST_P(InterlacedModelTest, EveryConverterMatchesModelOnEveryPath) {
     for (int t : thresholds) {
       ASSERT_EQ(ppl_set_intl_3T_threshold(ctx_, t), 1);
       std::vector<uint8_t> wanted[2];   // MMX and SSE2 sampling (differ only at decimation 2)
-      for (IntlPath p : kAllIntlPaths) {
+      for (KernelPath p : kAllKernelPaths) {
         std::vector<uint8_t> got = before;
         ASSERT_EQ(run_intl_on_path(p, c.convert, ctx_, fields, got, s), 1)
-            << c.name << " " << intl_path_name(p) << " " << size_name(s);
-        const bool sse2 = p == IntlPath::kSse2;
+            << c.name << " " << kernel_path_name(p) << " " << size_name(s);
+        const bool sse2 = p == KernelPath::kSse2;
         if (wanted[sse2].empty())
           wanted[sse2] = model::model_interlaced(model_setup(c, ctx_, sse2), fields.view(), c.output);
         ASSERT_EQ(describe_difference(got, wanted[sse2]), "")
-            << c.name << " " << intl_path_name(p) << " " << size_name(s) << " threshold " << t;
+            << c.name << " " << kernel_path_name(p) << " " << size_name(s) << " threshold " << t;
       }
     }
   }

@@ -46,15 +46,6 @@ std::string size_name(const IntlSizes& s) {
          std::to_string(s.out_width) + "x" + std::to_string(s.out_height);
 }
 
-const char* intl_path_name(IntlPath p) {
-  switch (p) {
-    case IntlPath::kSse2: return "SSE2";
-    case IntlPath::kMmxNoSse2: return "MMX(no SSE2)";
-    case IntlPath::kMmxAlign8: return "MMX(8-aligned)";
-  }
-  return "?";
-}
-
 std::string describe_difference(const std::vector<uint8_t>& got, const std::vector<uint8_t>& want) {
   if (got.size() != want.size()) return "sizes differ";
   for (size_t i = 0; i < got.size(); ++i)
@@ -89,9 +80,9 @@ FieldSet moving_and_still_fields(const IntlSizes& s, uint32_t seed) {
   return f;
 }
 
-uint8_t run_intl_on_path(IntlPath p, IntlConverter conv, ppl_context* ctx, const FieldSet& fields,
+uint8_t run_intl_on_path(KernelPath p, IntlConverter conv, ppl_context* ctx, const FieldSet& fields,
                          std::vector<uint8_t>& dst, const IntlSizes& s) {
-  const Align align = p == IntlPath::kMmxAlign8 ? Align::k8Not16 : Align::k16;
+  const Align align = p == KernelPath::kMmxAlign8 ? Align::k8Not16 : Align::k16;
   AlignedBuffer ref(fields.ref.size(), align), first(fields.first.size(), align),
       second(fields.second.size(), align), out(dst.size(), align);
   std::memcpy(ref.data(), fields.ref.data(), fields.ref.size());
@@ -99,7 +90,7 @@ uint8_t run_intl_on_path(IntlPath p, IntlConverter conv, ppl_context* ctx, const
   std::memcpy(second.data(), fields.second.data(), fields.second.size());
   std::memcpy(out.data(), dst.data(), dst.size());
   uint8_t result;
-  if (p == IntlPath::kMmxNoSse2) {
+  if (p == KernelPath::kMmxNoSse2) {
     ScopedCpuFeatures no_sse2(kCpuSse2);
     result = conv(ctx, ref.data(), first.data(), second.data(), out.data(), s.in_width,
                   s.in_height, s.out_width, s.out_height);

@@ -10,17 +10,10 @@
 
 #include "model/interlaced_model.h"
 #include "pplcam/pplcam.h"
+#include "support/kernel_path.h"
 
 namespace pplcam::test {
 
-// The kernel path a run takes.
-enum class IntlPath {
-  kSse2,        // 16-byte-aligned buffers on an SSE2 processor
-  kMmxNoSse2,   // 16-byte-aligned buffers, SSE2 hidden from the library
-  kMmxAlign8,   // buffers aligned to 8 but not to 16
-};
-constexpr IntlPath kAllIntlPaths[] = {IntlPath::kSse2, IntlPath::kMmxNoSse2, IntlPath::kMmxAlign8};
-const char* intl_path_name(IntlPath p);
 
 // "" when equal, else where and how the first differing byte differs.
 std::string describe_difference(const std::vector<uint8_t>& got, const std::vector<uint8_t>& want);
@@ -60,7 +53,7 @@ FieldSet random_fields(const IntlSizes& s, uint32_t seed);
 
 // Runs conv on path p with the fields and dst copied into buffers of the
 // path's alignment; dst holds the destination before the call and after.
-uint8_t run_intl_on_path(IntlPath p, IntlConverter conv, ppl_context* ctx, const FieldSet& fields,
+uint8_t run_intl_on_path(KernelPath p, IntlConverter conv, ppl_context* ctx, const FieldSet& fields,
                          std::vector<uint8_t>& dst, const IntlSizes& s);
 
 // The model's setup for case c with the context's current geometry and

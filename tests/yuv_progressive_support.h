@@ -10,18 +10,9 @@
 #include "pplcam/pplcam.h"
 #include "support/buffers.h"
 #include "support/environment.h"
+#include "support/kernel_path.h"
 
 namespace pplcam::test {
-
-enum class YuvPath {
-  kSse2,        // 16-byte-aligned buffers on an SSE2 processor
-  kMmxNoSse2,   // 16-byte-aligned buffers, SSE2 hidden from the library
-  kMmxAlign8,   // buffers aligned to 8 but not to 16
-};
-constexpr YuvPath kAllYuvPaths[] = {YuvPath::kSse2, YuvPath::kMmxNoSse2, YuvPath::kMmxAlign8};
-inline const char* path_name(YuvPath p) {
-  return p == YuvPath::kSse2 ? "SSE2" : p == YuvPath::kMmxNoSse2 ? "MMX(no SSE2)" : "MMX(8-aligned)";
-}
 
 using YuvConverter = uint8_t(PPLCALL*)(ppl_context*, const uint8_t*, uint8_t*, int32_t, int32_t,
                                        int32_t, int32_t);
@@ -38,14 +29,14 @@ struct YuvSizes {
 
 // Runs conv on path p with src and dst copied into buffers of the path's
 // alignment; dst holds the destination before the call and after it.
-inline uint8_t run_on_path(YuvPath p, YuvConverter conv, ppl_context* ctx,
+inline uint8_t run_on_path(KernelPath p, YuvConverter conv, ppl_context* ctx,
                            const std::vector<uint8_t>& src, std::vector<uint8_t>& dst,
                            const YuvSizes& s) {
-  const Align align = p == YuvPath::kMmxAlign8 ? Align::k8Not16 : Align::k16;
+  const Align align = p == KernelPath::kMmxAlign8 ? Align::k8Not16 : Align::k16;
   AlignedBuffer in(src.size(), align), out(dst.size(), align);
   std::memcpy(in.data(), src.data(), src.size());
   std::memcpy(out.data(), dst.data(), dst.size());
-  ScopedCpuFeatures features(p == YuvPath::kMmxNoSse2 ? kCpuSse2 : 0);
+  ScopedCpuFeatures features(p == KernelPath::kMmxNoSse2 ? kCpuSse2 : 0);
   const uint8_t r = conv(ctx, in.data(), out.data(), s.in_width, s.in_height, s.out_width, s.out_height);
   std::memcpy(dst.data(), out.data(), dst.size());
   return r;

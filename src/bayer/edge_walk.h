@@ -78,11 +78,7 @@ class EdgeWalk {
         luma_ring_(c->ring[kLumaRing]),
         plane_ring_{c->ring[kPlaneRing1], c->ring[kPlaneRing2], c->ring[kPlaneRing3]} {
     const StepTable& t = path_geometry<S::kBytes>(c).steps;
-    const PlaneSteps& main_steps = F == BayerOutput::kI420    ? t.i420_y
-                                   : F == BayerOutput::kRgb24 ? t.rgb24
-                                   : F == BayerOutput::kRgb32 ? t.rgb32
-                                                              : t.yuv422;
-    main_ = Plane{dst, main_steps};
+    main_ = Plane{dst, main_plane_steps(t, F)};
     chroma_ = Plane{dst + c->out_counts[1], t.i420_c};
     quarter_ = static_cast<int32_t>(c->out_counts[2]);
     matrix_ = kRgb ? load_matrix<S>(k_.c_rgb, k_.matrix_offset[2]) : load_matrix<S>(k_.c_ycc, k_.matrix_offset[0]);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "bayer/driver.h"
 #include "core/context.h"
 
 namespace pplcam {
@@ -29,5 +30,13 @@ inline uint8_t* block_at(const Plane& p, int32_t x0, int32_t n, int32_t y) {
 }
 
 inline bool mirrored(const Plane& p) { return p.steps.pixel_step < 0; }
+
+// The stepping entry of a format's packed plane (the Y plane for I420).
+inline const PlaneSteps& main_plane_steps(const StepTable& t, BayerOutput f) {
+  return f == BayerOutput::kI420    ? t.i420_y
+         : f == BayerOutput::kRgb24 ? t.rgb24
+         : f == BayerOutput::kRgb32 ? t.rgb32
+                                    : t.yuv422;
+}
 
 }  // namespace pplcam

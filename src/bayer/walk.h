@@ -87,12 +87,7 @@ class BayerWalk {
   void setup() {
     build_condition_tables<S::kBytes>(c_, k_, walk_);
     const StepTable& t = path_geometry<S::kBytes>(c_).steps;
-    const PlaneSteps& main_steps =
-        F == BayerOutput::kI420 ? t.i420_y
-        : F == BayerOutput::kRgb24 ? t.rgb24
-        : F == BayerOutput::kRgb32 ? t.rgb32
-                                   : t.yuv422;
-    main_ = Plane{dst_, main_steps};
+    main_ = Plane{dst_, main_plane_steps(t, F)};
     chroma_ = Plane{dst_ + c_->out_counts[1], t.i420_c};
     quarter_ = static_cast<int32_t>(c_->out_counts[2]);
     matrix_ = kRgb ? load_matrix<S>(k_.c_rgb, k_.matrix_offset[2])

@@ -37,9 +37,6 @@
 #include "core/context.h"
 #include "core/simd.h"
 
-// Member functions of the kernel classes: always inlined into the walk.
-#define PPL_MEMBER_INLINE inline __attribute__((always_inline))
-
 namespace pplcam {
 
 // Sum of all bytes of a register (psadbw against zero; the SSE2 form adds

@@ -20,6 +20,10 @@
 #include <cstring>
 
 #define PPL_VEC_INLINE static inline __attribute__((always_inline))
+// The same for member functions of kernel helpers that carry state.
+#define PPL_MEMBER_INLINE inline __attribute__((always_inline))
+// And for lambdas inside a kernel (placed after the parameter list).
+#define PPL_LAMBDA_INLINE __attribute__((always_inline))
 
 namespace pplcam {
 

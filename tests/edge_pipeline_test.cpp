@@ -24,9 +24,11 @@ const BayerOutput kFormats[] = {BayerOutput::kI420, BayerOutput::kYuyv, BayerOut
 
 TEST(EdgePipeline, EveryModeMatchesTheModelOnSmallFrames) {
   // One, two, three and several groups per row on each path (the border
-  // routines overlap on the narrow ones), few and many row pairs, a width
-  // that only 8-wide groups divide and one with a partial group, odd height.
-  const int sizes[][2] = {{16, 2}, {16, 12}, {32, 6}, {48, 8}, {64, 12}, {96, 14}, {24, 10}, {104, 13}};
+  // routines overlap on the narrow ones: a single group is both the first
+  // and the last of its row), few and many row pairs, a width that only
+  // 8-wide groups divide and one with a partial group, odd height.
+  const int sizes[][2] = {{16, 2},  {16, 12}, {32, 6},   {48, 8}, {64, 12},
+                          {96, 14}, {24, 10}, {104, 13}, {8, 6},  {12, 4}};
   uint32_t seed = 500;
   for (BayerOutput f : kFormats)
     for (int q = 0; q <= 1; ++q)

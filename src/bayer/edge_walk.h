@@ -19,9 +19,10 @@
 // outside the frame are read as their reflection about the edge row or
 // column (column -1 as 1, row -1 as 1, row H as H - 2; on frames of fewer
 // than four rows a reflection that would still fall outside is clamped to
-// the nearest row); the first and last groups of a row stage their
-// neighbourhood with reflected columns, the passes choose reflected row
-// pointers, and the groups in between run without any of this.
+// the nearest row); the first and last groups of a row make their missing
+// neighbour group from their own bytes (row_taps.h), the passes choose
+// reflected row pointers, and the groups in between run without any of
+// this.
 //
 // The rings hold rows `width` bytes apart (the walked width, whole groups):
 // the green ring the rows 2p - 1 .. 2p + 3, the luma ring rows 2p - 2 ..
@@ -145,14 +146,8 @@ class EdgeWalk {
     V g[2];
     for (int parity = 0; parity < 2; ++parity) {
       const uint8_t* const* rows = green_src_[parity];
-      edge::RowTaps<S> m;
-      if (kBorder) {
-        uint8_t staged[kGroup + 4];
-        for (int i = 0; i < kGroup + 4; ++i) staged[i] = rows[2][edge::reflect_index(x0 + i - 2, width_)];
-        m = edge::taps_from_staged<S>(staged);
-      } else {
-        m = edge::taps_from_memory<S>(rows[2] + x0);
-      }
+      const edge::RowTaps<S> m = kBorder ? edge::edge_taps_from_memory<S>(rows[2] + x0, j == 0, j == groups_ - 1)
+                                         : edge::taps_from_memory<S>(rows[2] + x0);
       const V nn = S::load(rows[0] + x0), n = S::load(rows[1] + x0);
       const V s = S::load(rows[3] + x0), ss = S::load(rows[4] + x0);
       g[parity] = parity == 0 ? edge::green_row<S, 0>(m, nn, n, s, ss) : edge::green_row<S, 1>(m, nn, n, s, ss);
@@ -173,14 +168,11 @@ class EdgeWalk {
     for (int i = 0; i < 4; ++i) {
       const int shift = (i & 1) ? 2 : -2;   // blue-green rows look right, green-red rows left
       if (kBorder) {
-        uint8_t sample[kGroup + 4], green[kGroup + 4];
-        for (int b = 0; b < kGroup + 4; ++b) {
-          const int32_t x = edge::reflect_index(x0 + b - 2, width_);
-          sample[b] = colour_src_[i][x];
-          green[b] = green_ring_[(colour_green_[i] + static_cast<uint32_t>(x)) & kGreenMask];
-        }
-        rows[i] = {S::load(sample + 2), S::load(sample + 2 + shift), S::load(green + 2),
-                   S::load(green + 2 + shift)};
+        const bool first = j == 0, last = j == groups_ - 1;
+        const edge::RowTaps<S> m = edge::edge_taps_from_memory<S>(colour_src_[i] + x0, first, last);
+        const edge::RowTaps<S> g =
+            edge::edge_taps_from_ring<S>(green_ring_, kGreenMask, colour_green_[i] + x0, first, last);
+        rows[i] = {m.at(0), m.at(shift), g.at(0), g.at(shift)};
       } else {
         const edge::RowTaps<S> g = edge::taps_from_ring<S>(green_ring_, kGreenMask, colour_green_[i] + x0);
         rows[i] = {S::load(colour_src_[i] + x0), S::load(colour_src_[i] + x0 + shift), g.at(0), g.at(shift)};
@@ -261,16 +253,9 @@ class EdgeWalk {
     const int32_t x0 = j * kGroup;
     const uint32_t base[3] = {ring_row(reflect_row(y - 1)), ring_row(y), ring_row(reflect_row(y + 1))};
     edge::RowTaps<S> t[3];
-    for (int i = 0; i < 3; ++i) {
-      if (kBorder) {
-        uint8_t staged[kGroup + 4];
-        for (int b = 0; b < kGroup + 4; ++b)
-          staged[b] = luma_ring_[(base[i] + edge::reflect_index(x0 + b - 2, width_)) & kRingMask];
-        t[i] = edge::taps_from_staged<S>(staged);
-      } else {
-        t[i] = edge::taps_from_ring<S>(luma_ring_, kRingMask, base[i] + x0);
-      }
-    }
+    for (int i = 0; i < 3; ++i)
+      t[i] = kBorder ? edge::edge_taps_from_ring<S>(luma_ring_, kRingMask, base[i] + x0, j == 0, j == groups_ - 1)
+                     : edge::taps_from_ring<S>(luma_ring_, kRingMask, base[i] + x0);
     S::store(plane_ring_[0] + ((base[1] + x0) & kRingMask), edge::sharpen_row<S>(t[0], t[1], t[2], sharpen_params_));
   }
 

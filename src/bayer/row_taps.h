@@ -8,8 +8,11 @@
 //  - a ring row, from the aligned loads of the group and of its two
 //    neighbour groups, so that a row that wraps round the ring end is read
 //    across the wrap (no load spans the ring end);
-//  - a staged copy of kBytes + 4 bytes, which the border routines fill with
-//    reflected columns.
+//  - at the first and last group of a row, a neighbour group made from the
+//    group itself: the reflection about the edge column puts columns 2 and
+//    1 left of column 0, and columns W - 2 and W - 3 right of column W - 1,
+//    and the taps read no further than two columns out;
+//  - a staged copy of kBytes + 4 bytes with the neighbours in place.
 #pragma once
 
 #include <cstdint>
@@ -55,6 +58,45 @@ PPL_VEC_INLINE RowTaps<S> taps_from_ring(const uint8_t* ring, uint32_t mask, uin
   constexpr uint32_t g = S::kBytes;
   return taps_from_groups<S>(S::load(ring + ((index - g) & mask)), S::load(ring + (index & mask)),
                              S::load(ring + ((index + g) & mask)));
+}
+
+// The neighbour groups of the first and last group of a row, as the
+// reflection about the edge column sees them. Only the two bytes next to
+// `cur` are set (bytes kBytes - 2, kBytes - 1 of the left one: columns 2
+// and 1; bytes 0, 1 of the right one: columns W - 2 and W - 3).
+template <class S>
+PPL_VEC_INLINE typename S::V swap_bytes16(typename S::V v) {
+  return S::or_(S::template srl16<8>(v), S::template sll16<8>(v));
+}
+template <class S>
+PPL_VEC_INLINE typename S::V reflected_left(typename S::V cur) {
+  return S::template sll_bytes<S::kBytes - 2>(swap_bytes16<S>(S::template srl_bytes<1>(cur)));
+}
+template <class S>
+PPL_VEC_INLINE typename S::V reflected_right(typename S::V cur) {
+  return swap_bytes16<S>(S::template srl_bytes<S::kBytes - 3>(cur));
+}
+
+// Taps of a group that may be the first (`first`) or last (`last`) of its
+// row, whose `kBytes` bytes start at `p`: a missing neighbour group is
+// reflected and never read, a present one is loaded.
+template <class S>
+PPL_VEC_INLINE RowTaps<S> edge_taps_from_memory(const uint8_t* p, bool first, bool last) {
+  const typename S::V cur = S::load(p);
+  const typename S::V prev = first ? reflected_left<S>(cur) : S::load(p - S::kBytes);
+  const typename S::V next = last ? reflected_right<S>(cur) : S::load(p + S::kBytes);
+  return taps_from_groups<S>(prev, cur, next);
+}
+
+// The same for a group of a ring row (see taps_from_ring).
+template <class S>
+PPL_VEC_INLINE RowTaps<S> edge_taps_from_ring(const uint8_t* ring, uint32_t mask, uint32_t index, bool first,
+                                              bool last) {
+  constexpr uint32_t g = S::kBytes;
+  const typename S::V cur = S::load(ring + (index & mask));
+  const typename S::V prev = first ? reflected_left<S>(cur) : S::load(ring + ((index - g) & mask));
+  const typename S::V next = last ? reflected_right<S>(cur) : S::load(ring + ((index + g) & mask));
+  return taps_from_groups<S>(prev, cur, next);
 }
 
 // `staged` holds columns x0 - 2 .. x0 + kBytes + 1.

@@ -41,6 +41,9 @@ struct IntlFrame {
   uint8_t* line_a;
   uint8_t* line_b;
   uint8_t* wide_line;
+  // The motion test's chroma differences of one line: 2 x width + 32
+  // bytes.
+  uint8_t* differences;
 };
 
 // Writes the whole destination of f: black lines and picture.

@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <type_traits>
 
 #include "core/simd.h"
 #include "yuv/i420_rows.h"
@@ -27,73 +26,63 @@ PPL_VEC_INLINE typename S::V reorder422(typename S::V v) {
   else return S::or_(S::template sll16<8>(v), S::template srl16<8>(v));
 }
 
-// The motion test walked along one second-field line, a register at a time
-// from the left.
+// The chroma differences of one second-field line: d = second - ref on the
+// chroma byte of every word, one signed 16-bit lane per word, stored at
+// line + kBytes; the register before and the one after them are zero, the
+// value of a word outside the line. `line` holds 2 x width + 2 x kBytes
+// bytes. Stored once, a word's neighbours are plain loads two bytes to
+// either side, where registers would need two shifts and an OR each.
+template <class S, Order422 In>
+void chroma_differences(const uint8_t* second, const uint8_t* ref, int32_t width, uint8_t* line) {
+  using P = Packed422<S, In>;
+  constexpr int kB = S::kBytes;
+  const int32_t line_bytes = 2 * width;
+  S::store(line, S::zero());
+  S::store(line + kB + line_bytes, S::zero());
+  for (int32_t at = 0; at < line_bytes; at += kB) {
+    const typename S::V d = S::sub16(P::chroma16(S::load(second + at)), P::chroma16(S::load(ref + at)));
+    S::store(line + kB + at, d);
+  }
+}
+
+// The motion test on a line of chroma differences (chroma_differences).
 //
-// Per word i, with d = second - ref on the chroma byte (0 outside the line)
-// and s = d[i-1] + d[i] + d[i+1], the word moves when
+// Per word i, with s = d[i-1] + d[i] + d[i+1], the word moves when
 //   |3 d[i-1] - s| + |3 d[i] - s| + |3 d[i+1] - s| > threshold.
 // The three terms 3 d[j] - s add up to 0, so the sum of their magnitudes
 // is twice the largest magnitude, max(3 max(d) - s, s - 3 min(d)), which
 // is how it is computed (signed 16-bit lanes: no term leaves +-1020, the
-// spread stays within 2040). The neighbours of a register's edge words
-// come from the registers beside it, so the result does not depend on the
-// register width.
-template <class S, Order422 In>
-class MotionStream {
+// spread stays within 2040).
+template <class S>
+class MotionTest {
  public:
   using V = typename S::V;
 
-  MotionStream(const uint8_t* second, const uint8_t* ref, V threshold)
-      : second_(second),
-        ref_(ref),
+  MotionTest(const uint8_t* differences, V threshold)
+      : d_(differences + S::kBytes),
         // 2 m > threshold exactly when m > threshold >> 1 (an integer m).
         half_threshold_(S::template sra16<1>(threshold)),
-        three_(S::set1_16(3)),
-        prev_(S::zero()),
-        cur_second_(S::load(second)),
-        cur_(difference(cur_second_, S::load(ref))) {
+        three_(S::set1_16(3)) {
     // Keep 3 x as one multiply: spelled as a shift and an add it takes a
     // register copy more per use in the two-operand SSE2 encoding.
     if constexpr (S::kBytes == 16) __asm__("" : "+x"(three_));
     else __asm__("" : "+y"(three_));
   }
 
-  // The register at byte `at` (taken in order: 0, kBytes, 2 kBytes, ...;
-  // kHasNext false for the line's last one): returns the mask of its
-  // moving words (all 16 bits set) and sets *second to the second field's
-  // bytes there.
-  template <bool kHasNext>
-  PPL_MEMBER_INLINE V step(int32_t at, V* second) {
-    constexpr int kB = S::kBytes;
-    V next_second = S::zero(), next = S::zero();
-    if constexpr (kHasNext) {
-      next_second = S::load(second_ + at + kB);
-      next = difference(next_second, S::load(ref_ + at + kB));
-    }
-    const V left = S::or_(S::template sll_bytes<2>(cur_), S::template srl_bytes<kB - 2>(prev_));
-    const V right = S::or_(S::template srl_bytes<2>(cur_), S::template sll_bytes<kB - 2>(next));
-    const V sum = S::add16(S::add16(left, cur_), right);
-    const V high = S::mullo16(S::max16(S::max16(left, cur_), right), three_);
-    const V low = S::mullo16(S::min16(S::min16(left, cur_), right), three_);
+  // Mask of the moving words (all 16 bits set) of the register at byte
+  // `at` of the line.
+  PPL_MEMBER_INLINE V moving(int32_t at) const {
+    const V left = S::load(d_ + at - 2), cur = S::load(d_ + at), right = S::load(d_ + at + 2);
+    const V sum = S::add16(S::add16(left, cur), right);
+    const V high = S::mullo16(S::max16(S::max16(left, cur), right), three_);
+    const V low = S::mullo16(S::min16(S::min16(left, cur), right), three_);
     const V largest = S::max16(S::sub16(high, sum), S::sub16(sum, low));
-    *second = cur_second_;
-    prev_ = cur_;
-    cur_ = next;
-    cur_second_ = next_second;
     return S::cmpgt16(largest, half_threshold_);
   }
 
  private:
-  PPL_VEC_INLINE V difference(V second, V ref) {
-    using P = Packed422<S, In>;
-    return S::sub16(P::chroma16(second), P::chroma16(ref));
-  }
-
-  const uint8_t* second_;
-  const uint8_t* ref_;
+  const uint8_t* d_;
   V half_threshold_, three_;
-  V prev_, cur_second_, cur_;
 };
 
 // The second field's register with its moving chroma bytes replaced by the
@@ -110,23 +99,18 @@ PPL_VEC_INLINE typename S::V weave_register(typename S::V moving, typename S::V 
 // the second field's.
 template <class S, Order422 In, Order422 Out>
 void motion_line(const uint8_t* above, const uint8_t* below, const uint8_t* second,
-                 const uint8_t* ref, int32_t width, typename S::V threshold, uint8_t* out) {
+                 const uint8_t* ref, int32_t width, typename S::V threshold,
+                 uint8_t* differences, uint8_t* out) {
   using V = typename S::V;
   const V chroma_bytes = S::set1_16(In == Order422::kYuyv ? static_cast<int16_t>(0xFF00) : 0x00FF);
-  MotionStream<S, In> motion(second, ref, threshold);
-  auto weave = [&](int32_t at, V moving, V s) PPL_LAMBDA_INLINE {
-    moving = S::and_(moving, chroma_bytes);
-    const V woven = weave_register<S>(moving, s, S::load(above + at), S::load(below + at));
+  chroma_differences<S, In>(second, ref, width, differences);
+  const MotionTest<S> motion(differences, threshold);
+  for (int32_t at = 0; at < 2 * width; at += S::kBytes) {
+    const V moving = S::and_(motion.moving(at), chroma_bytes);
+    const V woven = weave_register<S>(moving, S::load(second + at), S::load(above + at),
+                                      S::load(below + at));
     S::store(out + at, reorder422<S, In, Out>(woven));
-  };
-  const int32_t last = 2 * width - S::kBytes;
-  V s;
-  for (int32_t at = 0; at < last; at += S::kBytes) {
-    const V moving = motion.template step<true>(at, &s);
-    weave(at, moving, s);
   }
-  const V moving = motion.template step<false>(last, &s);
-  weave(last, moving, s);
 }
 
 // A line copied, in order Out.
@@ -230,7 +214,7 @@ const uint8_t* woven_line(const IntlFrame& f, int32_t w, uint8_t* out) {
   // The last second-field line has no first-field line below: always woven.
   if (f.motion && k + 1 < f.field_lines) {
     motion_line<S, In, Out>(first, first + line_bytes, second, f.ref + k * line_bytes, f.width,
-                            S::load(f.threshold), out);
+                            S::load(f.threshold), f.differences, out);
     return out;
   }
   if constexpr (In == Out) return second;
@@ -293,44 +277,42 @@ void packed_frame(const IntlFrame& f) {
 template <class S, Order422 In>
 void i420_motion_line_pair(const uint8_t* first, const uint8_t* below, const uint8_t* second,
                            const uint8_t* ref, int32_t width, typename S::V threshold,
-                           I420Rows out) {
+                           uint8_t* differences, I420Rows out) {
   using V = typename S::V;
   using P = Packed422<S, In>;
   constexpr int kB = S::kBytes;
-  MotionStream<S, In> motion(second, ref, threshold);
+  chroma_differences<S, In>(second, ref, width, differences);
+  const MotionTest<S> motion(differences, threshold);
   // kBytes pixels from byte `at` (two registers): luma of both lines and
   // the interleaved chroma mean (U V U V ...), packed to bytes. Only the
   // chroma bytes of the woven register count, so the word mask blends it
   // as it stands.
-  auto half_step = [&](int32_t at, auto last, V* y0, V* y1, V* c) PPL_LAMBDA_INLINE {
+  auto half_step = [&](int32_t at, V* y0, V* y1, V* c) PPL_LAMBDA_INLINE {
     V a[2], b[2], mean[2];
     for (int r = 0; r < 2; ++r) {
       const int32_t at_r = at + r * kB;
       a[r] = S::load(first + at_r);
-      const V moving = r == 1 && decltype(last)::value ? motion.template step<false>(at_r, &b[r])
-                                                       : motion.template step<true>(at_r, &b[r]);
-      mean[r] = S::avgu8(a[r], weave_register<S>(moving, b[r], a[r], S::load(below + at_r)));
+      b[r] = S::load(second + at_r);
+      const V woven = weave_register<S>(motion.moving(at_r), b[r], a[r], S::load(below + at_r));
+      mean[r] = S::avgu8(a[r], woven);
     }
     *y0 = S::packus16(P::luma16(a[0]), P::luma16(a[1]));
     *y1 = S::packus16(P::luma16(b[0]), P::luma16(b[1]));
     *c = S::packus16(P::chroma16(mean[0]), P::chroma16(mean[1]));
   };
-  auto full_step = [&](int32_t x, auto last) PPL_LAMBDA_INLINE {
-    V y0[2], y1[2], c[2];
-    half_step(2 * x, std::false_type{}, &y0[0], &y1[0], &c[0]);
-    half_step(2 * x + 2 * kB, last, &y0[1], &y1[1], &c[1]);
-    store_i420_step<S, false>(out, x, y0, y1, even_bytes<S>(c[0], c[1]), odd_bytes<S>(c[0], c[1]));
-  };
   constexpr int32_t kStep = 2 * kB;  // pixels of four registers
   int32_t x = 0;
-  for (; x + kStep < width; x += kStep) full_step(x, std::false_type{});
-  if (x + kStep == width) {
-    full_step(x, std::true_type{});
-  } else {
+  for (; x + kStep <= width; x += kStep) {
+    V y0[2], y1[2], c[2];
+    half_step(2 * x, &y0[0], &y1[0], &c[0]);
+    half_step(2 * x + 2 * kB, &y0[1], &y1[1], &c[1]);
+    store_i420_step<S, false>(out, x, y0, y1, even_bytes<S>(c[0], c[1]), odd_bytes<S>(c[0], c[1]));
+  }
+  if (x < width) {
     // Half a step (kBytes pixels; widths are multiples of 16 pixels, so
     // only the SSE2 path gets here): two registers, U and V half stores.
     V y0, y1, c;
-    half_step(2 * x, std::true_type{}, &y0, &y1, &c);
+    half_step(2 * x, &y0, &y1, &c);
     S::store(out.y0 + x, y0);
     S::store(out.y1 + x, y1);
     S::store_half(out.u + x / 2, even_bytes<S>(c, S::zero()));
@@ -369,7 +351,8 @@ void i420_frame(const IntlFrame& f) {
       const ptrdiff_t line_bytes = 2 * static_cast<ptrdiff_t>(f.width);
       const uint8_t* first = f.first + k * line_bytes;
       i420_motion_line_pair<S, In>(first, first + line_bytes, f.second + k * line_bytes,
-                                   f.ref + k * line_bytes, f.width, S::load(f.threshold), rows);
+                                   f.ref + k * line_bytes, f.width, S::load(f.threshold),
+                                   f.differences, rows);
       continue;
     }
     uint8_t* out_a = doubled ? f.wide_line : f.line_a;

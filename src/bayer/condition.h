@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "core/context.h"
 
@@ -40,19 +41,35 @@ void build_condition_tables(const ppl_context* c, const PathConstants<Bytes>& k,
   }
 }
 
-// Conditions `n` bytes (n even) of one row pair: `even_row` is a blue-green
-// row, `odd_row` the green-red row below it.
+// Four bytes of a row through the tables of its colours: `raw` holds them
+// as a little-endian word (column 0 in the low byte), the even columns go
+// through `even`, the odd ones through `odd`.
+inline uint32_t condition_word(const uint8_t* even, const uint8_t* odd, uint32_t raw) {
+  return uint32_t{even[raw & 0xFF]} | uint32_t{odd[(raw >> 8) & 0xFF]} << 8 |
+         uint32_t{even[(raw >> 16) & 0xFF]} << 16 | uint32_t{odd[raw >> 24]} << 24;
+}
+
+// Conditions `n` bytes (n a multiple of 8) of one row pair: `even_row` is
+// a blue-green row, `odd_row` the green-red row below it. Each step reads
+// 8 bytes of each row as words before it writes any, so the table lookups
+// do not wait on the stores (the compiler cannot tell the rows from the
+// tables), and writes them back as two words.
 inline void condition_row_pair(const uint8_t (*table)[256], uint8_t* even_row, uint8_t* odd_row,
                                int n) {
   const uint8_t* tb = table[kCondB];
   const uint8_t* tgb = table[kCondGb];
   const uint8_t* tgr = table[kCondGr];
   const uint8_t* tr = table[kCondR];
-  for (int i = 0; i < n; i += 2) {
-    even_row[i] = tb[even_row[i]];
-    even_row[i + 1] = tgb[even_row[i + 1]];
-    odd_row[i] = tgr[odd_row[i]];
-    odd_row[i + 1] = tr[odd_row[i + 1]];
+  for (int i = 0; i < n; i += 8) {
+    uint32_t w[4];
+    std::memcpy(w, even_row + i, 8);
+    std::memcpy(w + 2, odd_row + i, 8);
+    w[0] = condition_word(tb, tgb, w[0]);
+    w[1] = condition_word(tb, tgb, w[1]);
+    w[2] = condition_word(tgr, tr, w[2]);
+    w[3] = condition_word(tgr, tr, w[3]);
+    std::memcpy(even_row + i, w, 8);
+    std::memcpy(odd_row + i, w + 2, 8);
   }
 }
 

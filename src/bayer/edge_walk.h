@@ -3,10 +3,12 @@
 // (Simd<8> or Simd<16>) and the output format.
 //
 // Each unit of work reads a neighbourhood that the units before it must
-// have finished, so the walk runs them at fixed distances. In pass p
-// (row pair p) at column group j:
-//   - run-ahead conditioning of group j + 2 (quality 0) or j + 1
-//     (quality 1) of row pair p + 2, in place in the source;
+// have finished, so the walk runs them at fixed distances. Pass p (row
+// pair p) first conditions row pair p + 2 in place in the source, all its
+// groups in one run (the statistics still see each group's run-ahead
+// block, group j + 2 at quality 0 and j + 1 at quality 1, in the same
+// order), so that no group is read right after its bytes were rewritten.
+// Then, at column group j:
 //   - green (step 1) of group j + 1 of row pair p + 1, into the green ring:
 //     it reads conditioned rows 2p .. 2p + 5 and two columns either side;
 //   - R and B (step 2) of group j of row pair p, from the green ring rows
@@ -50,9 +52,9 @@
 
 namespace pplcam {
 
-// `Conditioner` is called as conditioner(k, j) to condition group j of row
-// pair k in place (and to sample statistics around it); the walk calls it
-// exactly once per block, groups of a row pair left to right.
+// `Conditioner` is called as conditioner(k) to condition row pair k in
+// place, its groups left to right (and to sample statistics around them);
+// the walk calls it exactly once per row pair.
 template <class S, BayerOutput F, class Conditioner>
 class EdgeWalk {
   using V = typename S::V;
@@ -97,7 +99,7 @@ class EdgeWalk {
     // The first two row pairs are conditioned before any green is made;
     // every later one runs ahead of the walk.
     for (int32_t k = 0; k < pairs_ && k < 2; ++k)
-      for (int32_t j = 0; j < groups_; ++j) conditioner_(k, j);
+      conditioner_(k);
     set_green_rows(0);
     for (int32_t j = 0; j < groups_; ++j) green_any(j);
     const int32_t passes = sharpen_ ? pairs_ + 1 : pairs_;
@@ -309,14 +311,10 @@ class EdgeWalk {
     const bool colour_here = p < pairs_;
     const bool green_ahead = p + 1 < pairs_;
     const bool condition_ahead = p + 2 < pairs_;
-    const int32_t ahead = sharpen_ ? 2 : 1;   // run-ahead distance in groups
     if (colour_here) set_colour_rows(p);
     if (green_ahead) set_green_rows(p + 1);
 
-    // First-group routine: the run-ahead blocks up to the distance, and the
-    // first green of the next row pair.
-    if (condition_ahead)
-      for (int32_t j = 0; j <= ahead && j < groups_; ++j) conditioner_(p + 2, j);
+    if (condition_ahead) conditioner_(p + 2);
     if (green_ahead) green<true>(0);
 
     const int32_t steps = sharpen_ ? groups_ + 1 : groups_;
@@ -324,7 +322,6 @@ class EdgeWalk {
       // Groups whose every unit is away from the left and right columns
       // take the plain step.
       const bool inner = j >= 2 && j + 3 <= groups_;
-      if (condition_ahead && j >= 1 && j + ahead < groups_) conditioner_(p + 2, j + ahead);
       if (inner) {
         if (green_ahead) green<false>(j + 1);
         if (colour_here) colour_and_convert<false>(p, j);

@@ -67,7 +67,7 @@ class BayerWalk {
       if (groups_ > 0 && pairs_ > 0) {
         setup();
         if (quality <= 1) {
-          edge_walk<S, F>(c_, src_, dst_, [this](int32_t k, int32_t j) { condition_block(k, j); });
+          edge_walk<S, F>(c_, src_, dst_, [this](int32_t k) { condition_pair(k); });
         } else {
           if (quality == 3) walk_cells();
           else walk_bilinear();
@@ -106,6 +106,16 @@ class BayerWalk {
     uint8_t* gr_row = row(2 * k + 1) + j * kGroup;
     stats_.condition(k, j, bg_row, gr_row,
                      [&] { condition_row_pair(walk_->condition_table, bg_row, gr_row, kGroup); });
+  }
+
+  // Raw conditioning of the whole of row pair k, groups left to right: one
+  // pass over both rows unless statistics sample some of its blocks.
+  void condition_pair(int32_t k) {
+    if (stats_.samples_row_pair(k)) {
+      for (int32_t j = 0; j < groups_; ++j) condition_block(k, j);
+      return;
+    }
+    condition_row_pair(walk_->condition_table, row(2 * k), row(2 * k + 1), width_);
   }
 
   // Output of one converted group of row pair k.

@@ -47,6 +47,13 @@ class WalkStatistics {
     }
   }
 
+  // Whether any block of row pair `block_pair` is the run-ahead block of a
+  // sampled group; when not, the row pair is conditioned without condition().
+  bool samples_row_pair(int32_t block_pair) const {
+    const int32_t k = block_pair - ahead_pairs_;
+    return on_ && k > 0 && (k & 1) != 0 && k <= last_pair_;
+  }
+
   // Conditions block `block_group` of row pair `block_pair`, whose rows
   // start at bg_row and gr_row, by calling `condition()`; keeps or samples
   // the block around it when it is the run-ahead block of a sampled group.

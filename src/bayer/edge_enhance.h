@@ -26,26 +26,56 @@ struct SharpenParams {
   typename S::V threshold, factor;
 };
 
+// What the sharpening of a row and of its two neighbour rows reads from
+// one row, per photosite parity (even photosites, odd photosites): the
+// centre, the difference right - left and the sum left + centre + right.
+// A row serves as the row above, the row itself and the row below; its
+// terms are made once for all three.
+template <class S>
+struct SharpenTerms {
+  typename S::V centre[2], across[2], sum[2];
+};
+
 template <class S, int Parity>
-PPL_VEC_INLINE typename S::V sharpen_sites(const RowTaps<S>& up, const RowTaps<S>& mid,
-                                           const RowTaps<S>& down, const SharpenParams<S>& k) {
-  using V = typename S::V;
-  const V ul = sites<S, Parity>(up.at(-1)), uc = sites<S, Parity>(up.at(0)), ur = sites<S, Parity>(up.at(1));
-  const V ml = sites<S, Parity>(mid.at(-1)), mc = sites<S, Parity>(mid.at(0)), mr = sites<S, Parity>(mid.at(1));
-  const V dl = sites<S, Parity>(down.at(-1)), dc = sites<S, Parity>(down.at(0)), dr = sites<S, Parity>(down.at(1));
-  const V gx = S::add16(S::add16(S::sub16(ur, ul), S::sub16(mr, ml)), S::sub16(dr, dl));
-  const V gy = S::sub16(S::add16(S::add16(dl, dc), dr), S::add16(S::add16(ul, uc), ur));
-  const V magnitude = S::add16(abs_diff16<S>(gx, S::zero()), abs_diff16<S>(gy, S::zero()));
-  const V e = S::and_(S::cmpgt16(magnitude, k.threshold), S::add16(gx, gy));
-  return S::add16(mc, S::template sra16<6>(S::mullo16(e, k.factor)));
+PPL_VEC_INLINE void sharpen_terms_of(const RowTaps<S>& t, SharpenTerms<S>* out) {
+  const typename S::V l = sites<S, Parity>(t.at(-1)), c = sites<S, Parity>(t.at(0)),
+                      r = sites<S, Parity>(t.at(1));
+  out->centre[Parity] = c;
+  out->across[Parity] = S::sub16(r, l);
+  out->sum[Parity] = S::add16(S::add16(l, c), r);
 }
 
-// The sharpened luma of the group row `mid`, between the rows `up` and
-// `down` (the reflected row at the picture's first and last rows).
 template <class S>
-PPL_VEC_INLINE typename S::V sharpen_row(const RowTaps<S>& up, const RowTaps<S>& mid,
-                                         const RowTaps<S>& down, const SharpenParams<S>& k) {
+PPL_VEC_INLINE SharpenTerms<S> sharpen_terms(const RowTaps<S>& t) {
+  SharpenTerms<S> out;
+  sharpen_terms_of<S, 0>(t, &out);
+  sharpen_terms_of<S, 1>(t, &out);
+  return out;
+}
+
+template <class S, int Parity>
+PPL_VEC_INLINE typename S::V sharpen_sites(const SharpenTerms<S>& up, const SharpenTerms<S>& mid,
+                                           const SharpenTerms<S>& down, const SharpenParams<S>& k) {
+  using V = typename S::V;
+  const V gx = S::add16(S::add16(up.across[Parity], mid.across[Parity]), down.across[Parity]);
+  const V gy = S::sub16(down.sum[Parity], up.sum[Parity]);
+  const V magnitude = S::add16(abs_diff16<S>(gx, S::zero()), abs_diff16<S>(gy, S::zero()));
+  const V e = S::and_(S::cmpgt16(magnitude, k.threshold), S::add16(gx, gy));
+  return S::add16(mid.centre[Parity], S::template sra16<6>(S::mullo16(e, k.factor)));
+}
+
+// The sharpened luma of the row `mid` between the rows `up` and `down` (the
+// reflected row at the picture's first and last rows).
+template <class S>
+PPL_VEC_INLINE typename S::V sharpen_row(const SharpenTerms<S>& up, const SharpenTerms<S>& mid,
+                                         const SharpenTerms<S>& down, const SharpenParams<S>& k) {
   return merge_sites<S>(sharpen_sites<S, 0>(up, mid, down, k), sharpen_sites<S, 1>(up, mid, down, k));
+}
+
+template <class S>
+PPL_VEC_INLINE typename S::V sharpen_row(const RowTaps<S>& up, const RowTaps<S>& mid, const RowTaps<S>& down,
+                                         const SharpenParams<S>& k) {
+  return sharpen_row<S>(sharpen_terms<S>(up), sharpen_terms<S>(mid), sharpen_terms<S>(down), k);
 }
 
 }  // namespace pplcam::edge

@@ -249,16 +249,34 @@ class EdgeWalk {
   }
 
   // ------------------------------------------------------- sharpening
+  // The sharpening terms of luma row y (already reflected) at group j.
+  template <bool kBorder>
+  edge::SharpenTerms<S> luma_terms(int32_t y, int32_t j) {
+    const uint32_t index = ring_row(y) + j * kGroup;
+    return edge::sharpen_terms<S>(
+        kBorder ? edge::edge_taps_from_ring<S>(luma_ring_, kRingMask, index, j == 0, j == groups_ - 1)
+                : edge::taps_from_ring<S>(luma_ring_, kRingMask, index));
+  }
+  void store_sharpened(int32_t y, int32_t j, V v) {
+    S::store(plane_ring_[0] + ((ring_row(y) + j * kGroup) & kRingMask), v);
+  }
+
   // Row y of group j from the luma ring into plane ring 1.
   template <bool kBorder>
   void sharpen_row(int32_t y, int32_t j) {
-    const int32_t x0 = j * kGroup;
-    const uint32_t base[3] = {ring_row(reflect_row(y - 1)), ring_row(y), ring_row(reflect_row(y + 1))};
-    edge::RowTaps<S> t[3];
-    for (int i = 0; i < 3; ++i)
-      t[i] = kBorder ? edge::edge_taps_from_ring<S>(luma_ring_, kRingMask, base[i] + x0, j == 0, j == groups_ - 1)
-                     : edge::taps_from_ring<S>(luma_ring_, kRingMask, base[i] + x0);
-    S::store(plane_ring_[0] + ((base[1] + x0) & kRingMask), edge::sharpen_row<S>(t[0], t[1], t[2], sharpen_params_));
+    store_sharpened(y, j,
+                    edge::sharpen_row<S>(luma_terms<kBorder>(reflect_row(y - 1), j), luma_terms<kBorder>(y, j),
+                                         luma_terms<kBorder>(reflect_row(y + 1), j), sharpen_params_));
+  }
+
+  // Rows 2p - 1 and 2p of group j (1 <= p < pairs), which share the terms
+  // of both and need no reflected row.
+  template <bool kBorder>
+  void sharpen_row_pair(int32_t p, int32_t j) {
+    const edge::SharpenTerms<S> a = luma_terms<kBorder>(2 * p - 2, j), b = luma_terms<kBorder>(2 * p - 1, j);
+    const edge::SharpenTerms<S> c = luma_terms<kBorder>(2 * p, j), d = luma_terms<kBorder>(2 * p + 1, j);
+    store_sharpened(2 * p - 1, j, edge::sharpen_row<S>(a, b, c, sharpen_params_));
+    store_sharpened(2 * p, j, edge::sharpen_row<S>(b, c, d, sharpen_params_));
   }
 
   // The RGB outputs of quality 0 in the scaled modes: row y of group j of
@@ -296,8 +314,12 @@ class EdgeWalk {
   // Rows 2p - 1 and 2p of group j sharpened, then what follows from them.
   template <bool kBorder>
   void sharpen_and_output(int32_t p, int32_t j) {
-    if (p >= 1) sharpen_row<kBorder>(2 * p - 1, j);
-    if (p < pairs_) sharpen_row<kBorder>(2 * p, j);
+    if (p >= 1 && p < pairs_) {
+      sharpen_row_pair<kBorder>(p, j);
+    } else {
+      if (p >= 1) sharpen_row<kBorder>(2 * p - 1, j);
+      if (p < pairs_) sharpen_row<kBorder>(2 * p, j);
+    }
     if (decimation_ == 0) {
       if (p >= 1) pack_sharpened(p - 1, j);
     } else if (kRgb) {

@@ -312,14 +312,20 @@ PPL_VEC_INLINE void store_bgr24(uint8_t* out, const typename S::V px[4]) {
     S::store(out + 8, S::or_(S::template srl_bytes<2>(y[1]), S::template sll_bytes<4>(y[2])));
     S::store(out + 16, S::or_(S::template srl_bytes<4>(y[2]), S::template sll_bytes<2>(y[3])));
   } else {
-    // Each register: 6 bytes in each half -> 12 contiguous bytes.
+    // Each 64-bit half of y[i] is two pixels (6 bytes) and two zero bytes.
+    // The halves are stored 6 bytes apart, in order, as 8-byte stores whose
+    // two zero bytes the next store overwrites: fewer operations than
+    // shifting them together. The last register is closed up into 12
+    // contiguous bytes and ends the block with a store of its last 8, so
+    // that nothing is written past the 48 bytes of the block.
+    for (int i = 0; i < 3; ++i) {
+      S::store_half(out + 12 * i, y[i]);
+      _mm_storeh_pd(reinterpret_cast<double*>(out + 12 * i + 6), _mm_castsi128_pd(y[i]));
+    }
     const V low_half = S::template srl_bytes<8>(ones);
-    V z[4];
-    for (int i = 0; i < 4; ++i)
-      z[i] = S::or_(S::and_(y[i], low_half), S::template srl_bytes<2>(S::andnot(low_half, y[i])));
-    S::store(out, S::or_(z[0], S::template sll_bytes<12>(z[1])));
-    S::store(out + 16, S::or_(S::template srl_bytes<4>(z[1]), S::template sll_bytes<8>(z[2])));
-    S::store(out + 32, S::or_(S::template srl_bytes<8>(z[2]), S::template sll_bytes<4>(z[3])));
+    const V last = S::or_(S::and_(y[3], low_half), S::template srl_bytes<2>(S::andnot(low_half, y[3])));
+    S::store_half(out + 36, last);
+    S::store_half(out + 40, S::template srl_bytes<4>(last));
   }
 }
 

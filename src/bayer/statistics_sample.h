@@ -133,8 +133,18 @@ class StatisticsSampler {
   // conditioned. Sums go to `acc`.
   PPL_MEMBER_INLINE void take(RgbSum* acc, const PathWalkState<S::kBytes>* walk, BayerBlock<S> raw,
                               const uint8_t* bg_row, const uint8_t* gr_row) const {
-    const BayerBlock<S> raw_cells{odd_cells(S::load(walk->saved_raw[0]), raw.bg),
-                                  odd_cells(S::load(walk->saved_raw[1]), raw.gr)};
+    take_cells(acc, raw_cells(walk, raw), bg_row, gr_row);
+  }
+
+  // The two halves of take(): the raw cells of the sample (the kept block's
+  // and those of `raw`), which can be kept while the walk goes on, and the
+  // sample itself from them and the conditioned bytes of both blocks.
+  PPL_MEMBER_INLINE BayerBlock<S> raw_cells(const PathWalkState<S::kBytes>* walk, BayerBlock<S> raw) const {
+    return BayerBlock<S>{odd_cells(S::load(walk->saved_raw[0]), raw.bg),
+                         odd_cells(S::load(walk->saved_raw[1]), raw.gr)};
+  }
+  PPL_MEMBER_INLINE void take_cells(RgbSum* acc, const BayerBlock<S>& raw_cells, const uint8_t* bg_row,
+                                    const uint8_t* gr_row) const {
     const BayerBlock<S> cells{odd_cells(S::load(bg_row - S::kBytes), S::load(bg_row)),
                               odd_cells(S::load(gr_row - S::kBytes), S::load(gr_row))};
     qualify(raw_cells);

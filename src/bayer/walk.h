@@ -112,7 +112,9 @@ class BayerWalk {
   // pass over both rows unless statistics sample some of its blocks.
   void condition_pair(int32_t k) {
     if (stats_.samples_row_pair(k)) {
-      for (int32_t j = 0; j < groups_; ++j) condition_block(k, j);
+      stats_.condition_row_pair(k, groups_, row(2 * k), row(2 * k + 1), [this](uint8_t* bg, uint8_t* gr) {
+        condition_row_pair(walk_->condition_table, bg, gr, kGroup);
+      });
       return;
     }
     condition_row_pair(walk_->condition_table, row(2 * k), row(2 * k + 1), width_);

@@ -54,6 +54,45 @@ class WalkStatistics {
     return on_ && k > 0 && (k & 1) != 0 && k <= last_pair_;
   }
 
+  // Conditions every block of row pair `block_pair`, whose `groups` blocks
+  // start at bg_row and gr_row, left to right by calling
+  // condition_group(bg, gr) on each, and samples as condition() would,
+  // block by block; for row pairs where samples_row_pair() holds. Each
+  // sample is taken after the next block has been conditioned: its
+  // conditioned bytes are then read back once the lookups that wrote them
+  // are done, instead of waiting for them. (Sums do not depend on order.)
+  template <class ConditionGroup>
+  void condition_row_pair(int32_t block_pair, int32_t groups, uint8_t* bg_row, uint8_t* gr_row,
+                          ConditionGroup&& condition_group) {
+    const int32_t k = block_pair - ahead_pairs_;
+    struct Pending {
+      RgbSum* acc;
+      BayerBlock<S> raw_cells;
+      const uint8_t *bg, *gr;
+    } pending{};
+    bool waiting = false;
+    for (int32_t j = 0; j < groups; ++j) {
+      uint8_t* bg = bg_row + j * S::kBytes;
+      uint8_t* gr = gr_row + j * S::kBytes;
+      const int32_t g = j - ahead_groups_;
+      const bool sampled = g >= 0 && g <= last_group_;
+      if (sampled && (g & 1) != 0) {
+        RgbSum* acc = whole_frame_ != nullptr ? whole_frame_ : cursor_.at(k, g);
+        const BayerBlock<S> raw_cells = sampler_.raw_cells(walk_, load_block<S>(bg, gr));
+        condition_group(bg, gr);
+        if (waiting) sampler_.take_cells(pending.acc, pending.raw_cells, pending.bg, pending.gr);
+        pending = {acc, raw_cells, bg, gr};
+        waiting = true;
+        continue;
+      }
+      if (sampled) sampler_.save_raw(walk_, bg, gr);
+      condition_group(bg, gr);
+      if (waiting) sampler_.take_cells(pending.acc, pending.raw_cells, pending.bg, pending.gr);
+      waiting = false;
+    }
+    if (waiting) sampler_.take_cells(pending.acc, pending.raw_cells, pending.bg, pending.gr);
+  }
+
   // Conditions block `block_group` of row pair `block_pair`, whose rows
   // start at bg_row and gr_row, by calling `condition()`; keeps or samples
   // the block around it when it is the run-ahead block of a sampled group.

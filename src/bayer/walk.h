@@ -85,7 +85,7 @@ class BayerWalk {
 
  private:
   void setup() {
-    build_condition_tables<S::kBytes>(c_, k_, walk_);
+    build_condition_tables<S::kBytes>(c_, k_);
     const StepTable& t = path_geometry<S::kBytes>(c_).steps;
     main_ = Plane{dst_, main_plane_steps(t, F)};
     chroma_ = Plane{dst_ + c_->out_counts[1], t.i420_c};
@@ -105,7 +105,7 @@ class BayerWalk {
     uint8_t* bg_row = row(2 * k) + j * kGroup;
     uint8_t* gr_row = row(2 * k + 1) + j * kGroup;
     stats_.condition(k, j, bg_row, gr_row,
-                     [&] { condition_row_pair(walk_->condition_table, bg_row, gr_row, kGroup); });
+                     [&] { condition_row_pair(c_->condition_words, bg_row, gr_row, kGroup); });
   }
 
   // Raw conditioning of the whole of row pair k, groups left to right: one
@@ -113,11 +113,11 @@ class BayerWalk {
   void condition_pair(int32_t k) {
     if (stats_.samples_row_pair(k)) {
       stats_.condition_row_pair(k, groups_, row(2 * k), row(2 * k + 1), [this](uint8_t* bg, uint8_t* gr) {
-        condition_row_pair(walk_->condition_table, bg, gr, kGroup);
+        condition_row_pair(c_->condition_words, bg, gr, kGroup);
       });
       return;
     }
-    condition_row_pair(walk_->condition_table, row(2 * k), row(2 * k + 1), width_);
+    condition_row_pair(c_->condition_words, row(2 * k), row(2 * k + 1), width_);
   }
 
   // Output of one converted group of row pair k.

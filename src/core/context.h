@@ -101,10 +101,6 @@ struct PathWalkState {
   alignas(Bytes) uint8_t saved_raw[2][Bytes];   // statistics: previous raw block
   alignas(Bytes) uint8_t row_planes[6][Bytes];  // bilinear R, G, B of both rows
   uint32_t marker_cell;                          // raw-mode marker position 0..29
-  // Raw conditioning of the current frame as one table per photosite colour
-  // (B, Gb, Gr, R): gain, offset and RGB gamma folded into a byte lookup,
-  // rebuilt from this path's packed constants at the start of every frame.
-  uint8_t condition_table[4][256];
 };
 
 struct RgbSum {
@@ -189,6 +185,14 @@ struct alignas(32) ppl_context {
   pplcam::RgbSum qual_means;
   uint32_t qual_count;
   uint32_t stats_scale;
+
+  // Raw conditioning of the current Bayer frame (either path): gain, offset
+  // and RGB gamma folded into one lookup per row kind (blue-green, green-red)
+  // and byte position in a 32-bit word, the conditioned byte already shifted
+  // to its position, so that four lookups ORed give four conditioned bytes.
+  // Rebuilt from the running path's packed constants at the start of every
+  // frame.
+  uint32_t condition_words[2][4][256];
 
   alignas(32) uint8_t work_area[pplcam::kWorkAreaBytes];
   uint8_t* ring[5];             // indexed by WorkRing

@@ -1,6 +1,8 @@
 // Qualities 0 and 1 (edge-directed demosaic; quality 0 with luma
 // sharpening) to I420 and RGB24 on both kernel paths, at 640x480 and
-// 1280x1024, each beside baselines measured inside the same benchmark:
+// 1280x1024, each beside baselines measured inside the same benchmark
+// (every figure the median of per-call times; us_median is the frame's,
+// us_min its fastest call, the figure of a quiet machine):
 //  - x_memcpy: time / memcpy of (input + output) / 2 bytes;
 //  - x_opencv_ea: time / OpenCV's edge-aware demosaic
 //    (cvtColor COLOR_BayerRG2BGR_EA, one thread; blue at row 0, column 0);
@@ -9,9 +11,11 @@
 // OpenCV's VNG demosaic is listed on its own, for scale.
 //
 // Names: BM_Edge<format>/<path>_q<quality>/<width>/<height>.
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "bench_support.h"
 #include "core/context.h"
@@ -35,17 +39,26 @@ void fill_raw(uint8_t* p, int w, int h) {
       p[y * w + x] = static_cast<uint8_t>(((x / 7 + y / 5) % 3) * 60 + (x * 13 + y * 7) % 50);
 }
 
-// Seconds per call of `f`, over at least 50 ms.
+// Median of per-call times in seconds. On a shared machine single calls
+// come out up to a third slower while the other cores are busy, in runs of
+// many calls; the median of each side keeps the ratios from depending on
+// which side such a run happened to hit.
+double median_seconds(std::vector<double>& times) {
+  std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+  return times[times.size() / 2];
+}
+
+// Median seconds per call of `f`, over at least 50 ms and 10 calls.
 template <class F>
 double seconds_per_call(F&& f) {
-  int64_t n = 0;
+  std::vector<double> times;
   const auto start = Clock::now();
-  std::chrono::duration<double> spent{};
   do {
-    for (int i = 0; i < 4; ++i, ++n) f();
-    spent = Clock::now() - start;
-  } while (spent.count() < 0.05);
-  return spent.count() / static_cast<double>(n);
+    const auto t0 = Clock::now();
+    f();
+    times.push_back(std::chrono::duration<double>(Clock::now() - t0).count());
+  } while (times.size() < 10 || Clock::now() - start < std::chrono::milliseconds(50));
+  return median_seconds(times);
 }
 
 double memcpy_seconds(size_t bytes) {
@@ -95,7 +108,7 @@ void BM_Edge(benchmark::State& state, Converter convert, int out_per_2, bool sse
   FrameBuffer raw(in_bytes), src(in_bytes), dst(out_bytes);
   fill_raw(raw.data(), w, h);
   pplcam::test::ScopedCpuFeatures features(sse2 ? 0 : pplcam::kCpuSse2);
-  double spent = 0;
+  std::vector<double> times;
   for (auto _ : state) {
     // The conversion conditions its source in place: start each frame from
     // the same raw bytes (the copy is outside the timing).
@@ -105,9 +118,11 @@ void BM_Edge(benchmark::State& state, Converter convert, int out_per_2, bool sse
     const auto start = Clock::now();
     benchmark::DoNotOptimize(convert(ctx, src.data(), dst.data(), w, h));
     benchmark::ClobberMemory();
-    spent += std::chrono::duration<double>(Clock::now() - start).count();
+    times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
   }
-  const double per_frame = spent / static_cast<double>(state.iterations());
+  state.counters["us_min"] = *std::min_element(times.begin(), times.end()) * 1e6;
+  const double per_frame = median_seconds(times);
+  state.counters["us_median"] = per_frame * 1e6;
   state.counters["x_memcpy"] = per_frame / memcpy_seconds(static_cast<size_t>((in_bytes + out_bytes) / 2));
 #ifdef PPLCAM_BENCH_OPENCV
   state.counters["x_opencv_ea"] = per_frame / opencv_seconds(w, h, cv::COLOR_BayerRG2BGR_EA);

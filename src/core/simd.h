@@ -48,6 +48,10 @@ struct Simd<8> {
   PPL_VEC_INLINE V set1_8(int8_t x) { return _mm_set1_pi8(x); }
   PPL_VEC_INLINE V set1_32(int32_t x) { return _mm_set1_pi32(x); }
   PPL_VEC_INLINE void end() { _mm_empty(); }
+  // The value unchanged, but unknown to the compiler's constant folding:
+  // a multiply by it stays one multiply instead of a chain of shifts and
+  // adds. (The MMX path needs only correctness and keeps the folding.)
+  PPL_VEC_INLINE V opaque(V a) { return a; }
 
   // wrapping, saturating-signed and saturating-unsigned arithmetic
   PPL_VEC_INLINE V add8(V a, V b) { return _mm_add_pi8(a, b); }
@@ -60,6 +64,7 @@ struct Simd<8> {
   PPL_VEC_INLINE V subus8(V a, V b) { return _mm_subs_pu8(a, b); }
   PPL_VEC_INLINE V mullo16(V a, V b) { return _mm_mullo_pi16(a, b); }
   PPL_VEC_INLINE V mulhi16(V a, V b) { return _mm_mulhi_pi16(a, b); }
+  PPL_VEC_INLINE V mulhiu16(V a, V b) { return _mm_mulhi_pu16(a, b); }   // unsigned
   PPL_VEC_INLINE V madd16(V a, V b) { return _mm_madd_pi16(a, b); }
   PPL_VEC_INLINE V avgu8(V a, V b) { return _mm_avg_pu8(a, b); }
   PPL_VEC_INLINE V avgu16(V a, V b) { return _mm_avg_pu16(a, b); }
@@ -102,6 +107,18 @@ struct Simd<8> {
   // 16-bit lanes of each 64-bit lane rearranged as PSHUFW does with Imm
   template <int Imm> PPL_VEC_INLINE V shuffle16_in64(V a) { return _mm_shuffle_pi16(a, Imm); }
 
+  // 32-bit lanes: the even lanes of a then those of b, and the odd ones
+  PPL_VEC_INLINE V even32(V a, V b) { return _mm_unpacklo_pi32(a, b); }
+  PPL_VEC_INLINE V odd32(V a, V b) { return _mm_unpackhi_pi32(a, b); }
+  // the high half of a in both halves
+  PPL_VEC_INLINE V high_half(V a) { return _mm_shuffle_pi16(a, 0xEE); }
+  // 32-bit lanes of x, y, z interleaved (x0 y0 z0 x1 y1 z1 ...) into out[0..2]
+  PPL_VEC_INLINE void interleave3_32(V x, V y, V z, V* out) {
+    out[0] = _mm_unpacklo_pi32(x, y);
+    out[1] = _mm_unpacklo_pi32(z, high_half(x));
+    out[2] = _mm_unpackhi_pi32(y, z);
+  }
+
   // 16-bit lanes in reverse order (lane 0 becomes the last lane)
   PPL_VEC_INLINE V reverse16(V a) { return _mm_shuffle_pi16(a, 0x1B); }
   // stores the low kBytes / 2 bytes
@@ -125,6 +142,10 @@ struct Simd<16> {
   PPL_VEC_INLINE V set1_8(int8_t x) { return _mm_set1_epi8(x); }
   PPL_VEC_INLINE V set1_32(int32_t x) { return _mm_set1_epi32(x); }
   PPL_VEC_INLINE void end() {}
+  PPL_VEC_INLINE V opaque(V a) {
+    __asm__("" : "+x"(a));
+    return a;
+  }
 
   PPL_VEC_INLINE V add8(V a, V b) { return _mm_add_epi8(a, b); }
   PPL_VEC_INLINE V sub8(V a, V b) { return _mm_sub_epi8(a, b); }
@@ -136,6 +157,7 @@ struct Simd<16> {
   PPL_VEC_INLINE V subus8(V a, V b) { return _mm_subs_epu8(a, b); }
   PPL_VEC_INLINE V mullo16(V a, V b) { return _mm_mullo_epi16(a, b); }
   PPL_VEC_INLINE V mulhi16(V a, V b) { return _mm_mulhi_epi16(a, b); }
+  PPL_VEC_INLINE V mulhiu16(V a, V b) { return _mm_mulhi_epu16(a, b); }
   PPL_VEC_INLINE V madd16(V a, V b) { return _mm_madd_epi16(a, b); }
   PPL_VEC_INLINE V avgu8(V a, V b) { return _mm_avg_epu8(a, b); }
   PPL_VEC_INLINE V avgu16(V a, V b) { return _mm_avg_epu16(a, b); }
@@ -174,6 +196,22 @@ struct Simd<16> {
   template <int N> PPL_VEC_INLINE V sll64(V a) { return _mm_slli_epi64(a, N); }
   template <int Imm> PPL_VEC_INLINE V shuffle16_in64(V a) {
     return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, Imm), Imm);
+  }
+
+  PPL_VEC_INLINE V even32(V a, V b) { return shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(a, b); }
+  PPL_VEC_INLINE V odd32(V a, V b) { return shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(a, b); }
+  PPL_VEC_INLINE V high_half(V a) { return _mm_shuffle_epi32(a, 0xEE); }
+  PPL_VEC_INLINE void interleave3_32(V x, V y, V z, V* out) {
+    const V x0x2y0y2 = shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x, y);
+    const V y1y3z1z3 = shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(y, z);
+    const V z0z2x1x3 = shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(z, x);
+    out[0] = shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x0x2y0y2, z0z2x1x3);
+    out[1] = shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(y1y3z1z3, x0x2y0y2);
+    out[2] = shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(z0z2x1x3, y1y3z1z3);
+  }
+  // SHUFPS: two 32-bit lanes of a, then two of b, chosen by Imm
+  template <int Imm> PPL_VEC_INLINE V shuffle32x2(V a, V b) {
+    return _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(b), Imm));
   }
 
   PPL_VEC_INLINE V reverse16(V a) {

@@ -320,7 +320,8 @@ PPL_VEC_INLINE void store_bgr24(uint8_t* out, const typename S::V px[4]) {
     // that nothing is written past the 48 bytes of the block.
     for (int i = 0; i < 3; ++i) {
       S::store_half(out + 12 * i, y[i]);
-      _mm_storeh_pd(reinterpret_cast<double*>(out + 12 * i + 6), _mm_castsi128_pd(y[i]));
+      // movhps: stores the high 8 bytes, at any alignment.
+      _mm_storeh_pi(reinterpret_cast<__m64*>(out + 12 * i + 6), _mm_castsi128_ps(y[i]));
     }
     const V low_half = S::template srl_bytes<8>(ones);
     const V last = S::or_(S::and_(y[3], low_half), S::template srl_bytes<2>(S::andnot(low_half, y[3])));

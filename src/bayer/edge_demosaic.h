@@ -21,6 +21,7 @@
 #include <cstdint>
 
 #include "bayer/row_taps.h"
+#include "bayer/stages.h"
 #include "core/simd.h"
 
 namespace pplcam::edge {
@@ -105,29 +106,43 @@ struct Differences {
         side(S::sub16(sites<S, Parity>(t.sample_side), sites<S, Parity>(t.green_side))) {}
 };
 
-// Step 2 on both rows of a row pair (rows r, r + 1 with r even). `rows`
-// are rows r - 1, r, r + 1 and r + 2, with shifts -2, +2, -2, +2. Writes
-// R, G, B of row r to r[0], g[0], b[0] and of row r + 1 to r[1], g[1], b[1].
+// A 16-bit lane value saturated to 0..255; and two halves at once through
+// a saturating pack.
 template <class S>
-PPL_VEC_INLINE void colour_pair(const ColourTaps<S> (&rows)[4], typename S::V r[2], typename S::V g[2],
-                                typename S::V b[2]) {
+PPL_VEC_INLINE typename S::V clamp_byte16(typename S::V v) {
+  return S::min16(S::max16(v, S::zero()), S::set1_16(255));
+}
+template <class S>
+PPL_VEC_INLINE void clamp_bytes16(typename S::V* even, typename S::V* odd) {
+  const typename S::V p = S::packus16(*even, *odd);
+  *even = S::unpacklo8(p, S::zero());
+  *odd = S::unpackhi8(p, S::zero());
+}
+
+// Step 2 on both rows of a row pair (rows r, r + 1 with r even). `rows`
+// are rows r - 1, r, r + 1 and r + 2, with shifts -2, +2, -2, +2. Returns
+// R, G, B of both rows as even and odd photosites, each saturated to
+// 0..255 (the samples and the greens need no saturation).
+template <class S>
+PPL_VEC_INLINE RgbSites<S> colour_pair_sites(const ColourTaps<S> (&rows)[4]) {
   using V = typename S::V;
   // R differences on the green-red rows (odd photosites), B differences on
   // the blue-green rows (even photosites).
   const Differences<S, 1> up(rows[0]), down(rows[2]);
   const Differences<S, 0> here(rows[1]), below(rows[3]);
-
+  RgbSites<S> out;
   // Row r: B at even photosites, Gb at odd ones.
   {
     const V g_b = even_sites<S>(rows[1].green), b_b = even_sites<S>(rows[1].sample);
     const V r_b = S::add16(g_b, S::template sra16<2>(S::add16(S::add16(up.side, up.at),
                                                                S::add16(down.side, down.at))));
-    const V g_gb = odd_sites<S>(rows[1].sample);
+    const V g_gb = odd_sites<S>(rows[1].sample);   // the green ring holds the sample at G
     const V b_gb = S::add16(g_gb, S::template sra16<1>(S::add16(here.at, here.side)));
     const V r_gb = S::add16(g_gb, S::template sra16<1>(S::add16(up.at, down.at)));
-    r[0] = merge_sites<S>(r_b, r_gb);
-    g[0] = rows[1].green;
-    b[0] = merge_sites<S>(b_b, b_gb);
+    out.r[0][0] = r_b, out.r[0][1] = r_gb;
+    clamp_bytes16<S>(&out.r[0][0], &out.r[0][1]);
+    out.g[0][0] = g_b, out.g[0][1] = g_gb;
+    out.b[0][0] = b_b, out.b[0][1] = clamp_byte16<S>(b_gb);
   }
   // Row r + 1: Gr at even photosites, R at odd ones.
   {
@@ -137,9 +152,24 @@ PPL_VEC_INLINE void colour_pair(const ColourTaps<S> (&rows)[4], typename S::V r[
     const V g_r = odd_sites<S>(rows[2].green), r_r = odd_sites<S>(rows[2].sample);
     const V b_r = S::add16(g_r, S::template sra16<2>(S::add16(S::add16(here.at, here.side),
                                                                S::add16(below.at, below.side))));
-    r[1] = merge_sites<S>(r_gr, r_r);
-    g[1] = rows[2].green;
-    b[1] = merge_sites<S>(b_gr, b_r);
+    out.r[1][0] = clamp_byte16<S>(r_gr), out.r[1][1] = r_r;
+    out.g[1][0] = g_gr, out.g[1][1] = g_r;
+    out.b[1][0] = b_gr, out.b[1][1] = b_r;
+    clamp_bytes16<S>(&out.b[1][0], &out.b[1][1]);
+  }
+  return out;
+}
+
+// The same as bytes: R, G, B of row r to r[0], g[0], b[0] and of row r + 1
+// to r[1], g[1], b[1].
+template <class S>
+PPL_VEC_INLINE void colour_pair(const ColourTaps<S> (&rows)[4], typename S::V r[2], typename S::V g[2],
+                                typename S::V b[2]) {
+  const RgbSites<S> s = colour_pair_sites<S>(rows);
+  for (int row = 0; row < 2; ++row) {
+    r[row] = merge_sites<S>(s.r[row][0], s.r[row][1]);
+    g[row] = merge_sites<S>(s.g[row][0], s.g[row][1]);
+    b[row] = merge_sites<S>(s.b[row][0], s.b[row][1]);
   }
 }
 

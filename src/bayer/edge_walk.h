@@ -164,7 +164,7 @@ class EdgeWalk {
 
   // ------------------------------------------------------ red and blue
   template <bool kBorder>
-  RgbRows<S> colour(int32_t j) {
+  RgbSites<S> colour(int32_t j) {
     const int32_t x0 = j * kGroup;
     edge::ColourTaps<S> rows[4];
     for (int i = 0; i < 4; ++i) {
@@ -180,20 +180,18 @@ class EdgeWalk {
         rows[i] = {S::load(colour_src_[i] + x0), S::load(colour_src_[i] + x0 + shift), g.at(0), g.at(shift)};
       }
     }
-    RgbRows<S> rgb;
-    edge::colour_pair<S>(rows, rgb.r, rgb.g, rgb.b);
-    return rgb;
+    return edge::colour_pair_sites<S>(rows);
   }
 
   // Colour conversion of group j of the current row pair `k`.
   template <bool kBorder>
   void colour_and_convert(int32_t k, int32_t j) {
-    const RgbRows<S> rgb = colour<kBorder>(j);
+    const RgbSites<S> rgb = colour<kBorder>(j);
     const uint32_t i0 = (out_index_ + j * kGroup) & kRingMask;
     const uint32_t i1 = (out_index_ + width_ + j * kGroup) & kRingMask;
     if (!sharpen_) {
       Converted out;
-      if constexpr (kRgb) rgb_to_rgb<S>(matrix_, rgb, lanes_, &out);
+      if constexpr (kRgb) rgb_to_rgb<S>(matrix_, rgb, &out);
       else rgb_to_yuv<S, F != BayerOutput::kI420>(matrix_, rgb, lanes_, &out);
       emit(out, k, j, i0, i1);
       return;
@@ -204,7 +202,8 @@ class EdgeWalk {
       V y, u, v;
       const uint32_t at[2] = {i0, i1};
       for (int r = 0; r < 2; ++r) {
-        edge::full_range_yuv<S>(full_range_, rgb.r[r], rgb.g[r], rgb.b[r], &y, &u, &v);
+        edge::full_range_yuv<S>(full_range_, rgb.r[r][0], rgb.r[r][1], rgb.g[r][0], rgb.g[r][1], rgb.b[r][0],
+                                rgb.b[r][1], &y, &u, &v);
         S::store(luma_ring_ + at[r], y);
         S::store(plane_ring_[1] + at[r], u);
         S::store(plane_ring_[2] + at[r], v);

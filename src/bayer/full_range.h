@@ -42,19 +42,25 @@ PPL_VEC_INLINE typename S::V merge_sites_signed(typename S::V even, typename S::
   return S::unpacklo8(p, S::template srl_bytes<S::kBytes / 2>(p));
 }
 
-// One row of R, G, B bytes to full-range y (unsigned) and u, v (signed).
+// One row of R, G, B (even and odd photosites, 16-bit lanes) to
+// full-range y (unsigned bytes) and u, v (signed bytes).
+template <class S>
+PPL_VEC_INLINE void full_range_yuv(const Coefficients<S>& c, typename S::V re, typename S::V ro,
+                                   typename S::V ge, typename S::V go, typename S::V be, typename S::V bo,
+                                   typename S::V* y, typename S::V* u, typename S::V* v) {
+  const typename S::V half = S::set1_16(32);
+  *y = merge_sites<S>(dot_row<S>(c.k, re, ge, be, c.offset), dot_row<S>(c.k, ro, go, bo, c.offset));
+  *u = merge_sites_signed<S>(dot_row<S>(c.k + 3, re, ge, be, half), dot_row<S>(c.k + 3, ro, go, bo, half));
+  *v = merge_sites_signed<S>(dot_row<S>(c.k + 6, re, ge, be, half), dot_row<S>(c.k + 6, ro, go, bo, half));
+}
+
+// The same from a row of R, G, B bytes.
 template <class S>
 PPL_VEC_INLINE void full_range_yuv(const Coefficients<S>& c, typename S::V r, typename S::V g,
                                    typename S::V b, typename S::V* y, typename S::V* u,
                                    typename S::V* v) {
-  using V = typename S::V;
-  const V re = even_sites<S>(r), ro = odd_sites<S>(r);
-  const V ge = even_sites<S>(g), go = odd_sites<S>(g);
-  const V be = even_sites<S>(b), bo = odd_sites<S>(b);
-  const V half = S::set1_16(32);
-  *y = merge_sites<S>(dot_row<S>(c.k, re, ge, be, c.offset), dot_row<S>(c.k, ro, go, bo, c.offset));
-  *u = merge_sites_signed<S>(dot_row<S>(c.k + 3, re, ge, be, half), dot_row<S>(c.k + 3, ro, go, bo, half));
-  *v = merge_sites_signed<S>(dot_row<S>(c.k + 6, re, ge, be, half), dot_row<S>(c.k + 6, ro, go, bo, half));
+  full_range_yuv<S>(c, even_sites<S>(r), odd_sites<S>(r), even_sites<S>(g), odd_sites<S>(g), even_sites<S>(b),
+                    odd_sites<S>(b), y, u, v);
 }
 
 // The fixed step on 16-bit lanes: y zero-extended, u and v sign-extended.

@@ -46,6 +46,15 @@ struct RgbRows {
   typename S::V r[2], g[2], b[2];
 };
 
+// Demosaiced R, G, B of both rows of a group as 16-bit lanes, each 0..255:
+// index [row][0] the even photosites, [row][1] the odd ones. The edge
+// demosaic hands its values over in this form, so that they are not put
+// back into bytes only to be split again by the conversion.
+template <class S>
+struct RgbSites {
+  typename S::V r[2][2], g[2][2], b[2][2];
+};
+
 template <class S>
 struct Lanes {
   using V = typename S::V;
@@ -195,17 +204,28 @@ PPL_VEC_INLINE void cells_to_rgb(const Matrix3<S>& m, const Cells<S>& c, RgbRows
   cell_channel<S>(m, 2, m.offset, c, &out->b[0], &out->b[1]);
 }
 
+// The rows of `in` split into even and odd photosites.
+template <class S>
+PPL_VEC_INLINE RgbSites<S> split_sites(const RgbRows<S>& in, const Lanes<S>& l) {
+  RgbSites<S> s;
+  for (int row = 0; row < 2; ++row) {
+    s.r[row][0] = S::and_(in.r[row], l.low_bytes), s.r[row][1] = S::template srl16<8>(in.r[row]);
+    s.g[row][0] = S::and_(in.g[row], l.low_bytes), s.g[row][1] = S::template srl16<8>(in.g[row]);
+    s.b[row][0] = S::and_(in.b[row], l.low_bytes), s.b[row][1] = S::template srl16<8>(in.b[row]);
+  }
+  return s;
+}
+
 // Studio conversion of demosaiced rows: luma of every photosite, chroma of
 // the even photosite of each pair (the odd one's would be dropped). With
 // `both_chroma_rows` false only the first row's chroma is made (I420).
 template <class S, bool both_chroma_rows>
-PPL_VEC_INLINE void rgb_to_yuv(const Matrix3<S>& m, const RgbRows<S>& in, const Lanes<S>& l,
-                               YuvRows<S>* out) {
+PPL_VEC_INLINE void rgb_to_yuv(const Matrix3<S>& m, const RgbSites<S>& in, const Lanes<S>& l, YuvRows<S>* out) {
   using V = typename S::V;
   for (int row = 0; row < 2; ++row) {
-    const V re = S::and_(in.r[row], l.low_bytes), ro = S::template srl16<8>(in.r[row]);
-    const V ge = S::and_(in.g[row], l.low_bytes), go = S::template srl16<8>(in.g[row]);
-    const V be = S::and_(in.b[row], l.low_bytes), bo = S::template srl16<8>(in.b[row]);
+    const V re = in.r[row][0], ro = in.r[row][1];
+    const V ge = in.g[row][0], go = in.g[row][1];
+    const V be = in.b[row][0], bo = in.b[row][1];
     const V ye = dot3<S>(m.k[0], m.k[1], m.k[2], re, ge, be, m.offset);
     const V yo = dot3<S>(m.k[0], m.k[1], m.k[2], ro, go, bo, m.offset);
     out->y[row] = studio_luma<S>(interleave_u8<S>(ye, yo));
@@ -219,22 +239,30 @@ PPL_VEC_INLINE void rgb_to_yuv(const Matrix3<S>& m, const RgbRows<S>& in, const 
   }
 }
 
+template <class S, bool both_chroma_rows>
+PPL_VEC_INLINE void rgb_to_yuv(const Matrix3<S>& m, const RgbRows<S>& in, const Lanes<S>& l, YuvRows<S>* out) {
+  rgb_to_yuv<S, both_chroma_rows>(m, split_sites<S>(in, l), l, out);
+}
+
 // Direct conversion of demosaiced rows with C_rgb (one offset for all rows).
 template <class S>
-PPL_VEC_INLINE void rgb_to_rgb(const Matrix3<S>& m, const RgbRows<S>& in, const Lanes<S>& l,
-                               RgbRows<S>* out) {
+PPL_VEC_INLINE void rgb_to_rgb(const Matrix3<S>& m, const RgbSites<S>& in, RgbRows<S>* out) {
   using V = typename S::V;
   for (int row = 0; row < 2; ++row) {
-    const V re = S::and_(in.r[row], l.low_bytes), ro = S::template srl16<8>(in.r[row]);
-    const V ge = S::and_(in.g[row], l.low_bytes), go = S::template srl16<8>(in.g[row]);
-    const V be = S::and_(in.b[row], l.low_bytes), bo = S::template srl16<8>(in.b[row]);
     V* dst[3] = {&out->r[row], &out->g[row], &out->b[row]};
     for (int i = 0; i < 3; ++i) {
-      const V e = dot3<S>(m.k[3 * i], m.k[3 * i + 1], m.k[3 * i + 2], re, ge, be, m.offset);
-      const V o = dot3<S>(m.k[3 * i], m.k[3 * i + 1], m.k[3 * i + 2], ro, go, bo, m.offset);
+      const V e = dot3<S>(m.k[3 * i], m.k[3 * i + 1], m.k[3 * i + 2], in.r[row][0], in.g[row][0], in.b[row][0],
+                          m.offset);
+      const V o = dot3<S>(m.k[3 * i], m.k[3 * i + 1], m.k[3 * i + 2], in.r[row][1], in.g[row][1], in.b[row][1],
+                          m.offset);
       *dst[i] = interleave_u8<S>(e, o);
     }
   }
+}
+
+template <class S>
+PPL_VEC_INLINE void rgb_to_rgb(const Matrix3<S>& m, const RgbRows<S>& in, const Lanes<S>& l, RgbRows<S>* out) {
+  rgb_to_rgb<S>(m, split_sites<S>(in, l), out);
 }
 
 // ------------------------------------------------- full-size output packs

@@ -78,15 +78,25 @@ PPL_VEC_INLINE void fixed_yuv_to_rgb_sites(typename S::V y, typename S::V u, typ
   *b = S::template sra16<7>(S::adds16(S::adds16(y128, S::mullo16(u, S::set1_16(222))), round));
 }
 
+// One row: y unsigned bytes, u and v signed bytes, to R, G, B of the even
+// photosites (re, ge, be) and of the odd ones (ro, go, bo), 16-bit lanes
+// not yet saturated.
+template <class S>
+PPL_VEC_INLINE void fixed_yuv_to_rgb_sites(typename S::V y, typename S::V u, typename S::V v, typename S::V* re,
+                                           typename S::V* ro, typename S::V* ge, typename S::V* go,
+                                           typename S::V* be, typename S::V* bo) {
+  fixed_yuv_to_rgb_sites<S>(even_sites<S>(y), S::template sra16<8>(S::template sll16<8>(u)),
+                            S::template sra16<8>(S::template sll16<8>(v)), re, ge, be);
+  fixed_yuv_to_rgb_sites<S>(odd_sites<S>(y), S::template sra16<8>(u), S::template sra16<8>(v), ro, go, bo);
+}
+
 // One row: y unsigned bytes, u and v signed bytes, to R, G, B bytes.
 template <class S>
 PPL_VEC_INLINE void fixed_yuv_to_rgb(typename S::V y, typename S::V u, typename S::V v, typename S::V* r,
                                      typename S::V* g, typename S::V* b) {
   using V = typename S::V;
   V re, ge, be, ro, go, bo;
-  fixed_yuv_to_rgb_sites<S>(even_sites<S>(y), S::template sra16<8>(S::template sll16<8>(u)),
-                            S::template sra16<8>(S::template sll16<8>(v)), &re, &ge, &be);
-  fixed_yuv_to_rgb_sites<S>(odd_sites<S>(y), S::template sra16<8>(u), S::template sra16<8>(v), &ro, &go, &bo);
+  fixed_yuv_to_rgb_sites<S>(y, u, v, &re, &ro, &ge, &go, &be, &bo);
   *r = merge_sites<S>(re, ro);
   *g = merge_sites<S>(ge, go);
   *b = merge_sites<S>(be, bo);

@@ -244,19 +244,29 @@ PPL_VEC_INLINE void rgb_to_yuv(const Matrix3<S>& m, const RgbRows<S>& in, const 
   rgb_to_yuv<S, both_chroma_rows>(m, split_sites<S>(in, l), l, out);
 }
 
-// Direct conversion of demosaiced rows with C_rgb (one offset for all rows).
+// Direct conversion of demosaiced rows with C_rgb (one offset for all
+// rows), as 16-bit even and odd photosite values not yet saturated.
 template <class S>
-PPL_VEC_INLINE void rgb_to_rgb(const Matrix3<S>& m, const RgbSites<S>& in, RgbRows<S>* out) {
+PPL_VEC_INLINE void rgb_to_rgb(const Matrix3<S>& m, const RgbSites<S>& in, RgbSites<S>* out) {
   using V = typename S::V;
   for (int row = 0; row < 2; ++row) {
-    V* dst[3] = {&out->r[row], &out->g[row], &out->b[row]};
-    for (int i = 0; i < 3; ++i) {
-      const V e = dot3<S>(m.k[3 * i], m.k[3 * i + 1], m.k[3 * i + 2], in.r[row][0], in.g[row][0], in.b[row][0],
-                          m.offset);
-      const V o = dot3<S>(m.k[3 * i], m.k[3 * i + 1], m.k[3 * i + 2], in.r[row][1], in.g[row][1], in.b[row][1],
-                          m.offset);
-      *dst[i] = interleave_u8<S>(e, o);
-    }
+    V(*dst[3])[2] = {&out->r[row], &out->g[row], &out->b[row]};
+    for (int i = 0; i < 3; ++i)
+      for (int parity = 0; parity < 2; ++parity)
+        (*dst[i])[parity] = dot3<S>(m.k[3 * i], m.k[3 * i + 1], m.k[3 * i + 2], in.r[row][parity],
+                                    in.g[row][parity], in.b[row][parity], m.offset);
+  }
+}
+
+// The same saturated into bytes.
+template <class S>
+PPL_VEC_INLINE void rgb_to_rgb(const Matrix3<S>& m, const RgbSites<S>& in, RgbRows<S>* out) {
+  RgbSites<S> s;
+  rgb_to_rgb<S>(m, in, &s);
+  for (int row = 0; row < 2; ++row) {
+    out->r[row] = interleave_u8<S>(s.r[row][0], s.r[row][1]);
+    out->g[row] = interleave_u8<S>(s.g[row][0], s.g[row][1]);
+    out->b[row] = interleave_u8<S>(s.b[row][0], s.b[row][1]);
   }
 }
 
@@ -356,6 +366,35 @@ PPL_VEC_INLINE void store_bgr24(uint8_t* out, const typename S::V px[4]) {
     S::store_half(out + 36, last);
     S::store_half(out + 40, S::template srl_bytes<4>(last));
   }
+}
+
+// One row of kBytes RGB24 pixels, not mirrored, from the 16-bit values of
+// their even (re, ge, be) and odd (ro, go, bo) photosites, saturated to
+// bytes here. Pixel pair p (pixels 2p, 2p + 1) gives the 16-bit words
+// BG = (B, G of 2p), RB = (R of 2p, B of 2p + 1) and GR = (G, R of 2p + 1),
+// and two neighbouring pairs (2q, 2q + 1) the three 32-bit words
+//   D = BG(2q) RB(2q),   K = GR(2q) BG(2q + 1),   H = RB(2q + 1) GR(2q + 1),
+// so the row is D K H of pairs 0 and 1, then of pairs 2 and 3, ...: a
+// three-way interleave of 32-bit lanes, written as three whole registers.
+template <class S>
+PPL_VEC_INLINE void store_bgr24_sites(uint8_t* out, typename S::V re, typename S::V ro, typename S::V ge,
+                                      typename S::V go, typename S::V be, typename S::V bo) {
+  using V = typename S::V;
+  const V x1 = S::packus16(be, re);   // B of first pixels | R of first pixels
+  const V x2 = S::packus16(ge, bo);   // G of first pixels | B of second pixels
+  const V x3 = S::packus16(go, ro);   // G of second pixels | R of second pixels
+  const V bg = S::unpacklo8(x1, x2);
+  const V rb = S::unpackhi8(x1, x2);
+  const V gr = S::unpacklo8(x3, S::high_half(x3));
+  const V low = S::set1_32(0xFFFF);
+  const V d = S::or_(S::and_(bg, low), S::template sll32<16>(rb));
+  const V k = S::or_(S::and_(gr, low), S::andnot(low, bg));
+  const V h = S::or_(S::template srl32<16>(rb), S::andnot(low, gr));
+  V row[3];
+  S::interleave3_32(d, k, h, row);
+  S::store(out, row[0]);
+  S::store(out + S::kBytes, row[1]);
+  S::store(out + 2 * S::kBytes, row[2]);
 }
 
 // RGB24 (`bytes_per_pixel` 3) or RGB32 (4), both rows.

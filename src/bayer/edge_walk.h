@@ -191,12 +191,12 @@ class EdgeWalk {
     const uint32_t i1 = (out_index_ + width_ + j * kGroup) & kRingMask;
     if (!sharpen_) {
       if constexpr (F == BayerOutput::kRgb24) {
-        if (decimation_ == 0 && !mirrored(main_)) {
+        if (decimation_ == 0) {
           RgbSites<S> c;
           rgb_to_rgb<S>(matrix_, rgb, &c);
           for (int r = 0; r < 2; ++r)
-            store_bgr24_sites<S>(block_at(main_, j * kGroup, kGroup, 2 * k + r), c.r[r][0], c.r[r][1], c.g[r][0],
-                                 c.g[r][1], c.b[r][0], c.b[r][1]);
+            store_bgr24_sites<S>(block_at(main_, j * kGroup, kGroup, 2 * k + r), mirrored(main_), c.r[r][0],
+                                 c.r[r][1], c.g[r][0], c.g[r][1], c.b[r][0], c.b[r][1]);
           return;
         }
       }
@@ -307,16 +307,15 @@ class EdgeWalk {
     const uint32_t i1 = (ring_row(2 * k + 1) + j * kGroup) & kRingMask;
     Converted out;
     if constexpr (F == BayerOutput::kRgb24) {
-      if (!mirrored(main_)) {
-        const uint32_t at[2] = {i0, i1};
-        for (int r = 0; r < 2; ++r) {
-          V re, ro, ge, go, be, bo;
-          edge::fixed_yuv_to_rgb_sites<S>(S::load(plane_ring_[0] + at[r]), S::load(plane_ring_[1] + at[r]),
-                                          S::load(plane_ring_[2] + at[r]), &re, &ro, &ge, &go, &be, &bo);
-          store_bgr24_sites<S>(block_at(main_, j * kGroup, kGroup, 2 * k + r), re, ro, ge, go, be, bo);
-        }
-        return;
+      const uint32_t at[2] = {i0, i1};
+      for (int r = 0; r < 2; ++r) {
+        V re, ro, ge, go, be, bo;
+        edge::fixed_yuv_to_rgb_sites<S>(S::load(plane_ring_[0] + at[r]), S::load(plane_ring_[1] + at[r]),
+                                        S::load(plane_ring_[2] + at[r]), &re, &ro, &ge, &go, &be, &bo);
+        store_bgr24_sites<S>(block_at(main_, j * kGroup, kGroup, 2 * k + r), mirrored(main_), re, ro, ge, go, be,
+                             bo);
       }
+      return;
     }
     if constexpr (kRgb) {
       const uint32_t at[2] = {i0, i1};

@@ -397,6 +397,21 @@ PPL_VEC_INLINE void store_bgr24_sites(uint8_t* out, typename S::V re, typename S
   S::store(out + 2 * S::kBytes, row[2]);
 }
 
+// The same for a row that may be mirrored: with the pixels reversed, pixel
+// pair p is the odd photosite kBytes - 1 - 2p (first) and the even one
+// kBytes - 2 - 2p (second), so the halves swap roles and their lanes are
+// reversed.
+template <class S>
+PPL_VEC_INLINE void store_bgr24_sites(uint8_t* out, bool mirror, typename S::V re, typename S::V ro,
+                                      typename S::V ge, typename S::V go, typename S::V be, typename S::V bo) {
+  if (mirror) {
+    store_bgr24_sites<S>(out, S::reverse16(ro), S::reverse16(re), S::reverse16(go), S::reverse16(ge),
+                         S::reverse16(bo), S::reverse16(be));
+  } else {
+    store_bgr24_sites<S>(out, re, ro, ge, go, be, bo);
+  }
+}
+
 // RGB24 (`bytes_per_pixel` 3) or RGB32 (4), both rows.
 template <class S, int bytes_per_pixel>
 PPL_VEC_INLINE void pack_rgb(const RgbRows<S>& in, const Plane& plane, int32_t x0, int32_t y) {

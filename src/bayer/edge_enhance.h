@@ -36,32 +36,58 @@ struct SharpenTerms {
   typename S::V centre[2], across[2], sum[2];
 };
 
-template <class S, int Parity>
-PPL_VEC_INLINE void sharpen_terms_of(const RowTaps<S>& t, SharpenTerms<S>* out) {
-  const typename S::V l = sites<S, Parity>(t.at(-1)), c = sites<S, Parity>(t.at(0)),
-                      r = sites<S, Parity>(t.at(1));
-  out->centre[Parity] = c;
-  out->across[Parity] = S::sub16(r, l);
-  out->sum[Parity] = S::add16(S::add16(l, c), r);
-}
-
+// The left neighbour of an even photosite is the odd photosite before it,
+// its right neighbour the odd photosite of its own pair, and the other way
+// round for an odd photosite: the centres of both parities and the taps
+// two columns out give every neighbour.
 template <class S>
 PPL_VEC_INLINE SharpenTerms<S> sharpen_terms(const RowTaps<S>& t) {
+  using V = typename S::V;
+  const V even = even_sites<S>(t.at(0)), odd = odd_sites<S>(t.at(0));
+  const V left_of_even = odd_sites<S>(t.at(-2)), right_of_odd = even_sites<S>(t.at(2));
   SharpenTerms<S> out;
-  sharpen_terms_of<S, 0>(t, &out);
-  sharpen_terms_of<S, 1>(t, &out);
+  out.centre[0] = even, out.centre[1] = odd;
+  out.across[0] = S::sub16(odd, left_of_even);
+  out.across[1] = S::sub16(right_of_odd, even);
+  out.sum[0] = S::add16(S::add16(left_of_even, even), odd);
+  out.sum[1] = S::add16(S::add16(even, odd), right_of_odd);
   return out;
+}
+
+// The sharpened pixels of one parity from their gradients and centre.
+template <class S>
+PPL_VEC_INLINE typename S::V sharpen_from_gradients(typename S::V gx, typename S::V gy, typename S::V centre,
+                                                    const SharpenParams<S>& k) {
+  using V = typename S::V;
+  const V magnitude = S::add16(abs_diff16<S>(gx, S::zero()), abs_diff16<S>(gy, S::zero()));
+  const V e = S::and_(S::cmpgt16(magnitude, k.threshold), S::add16(gx, gy));
+  return S::add16(centre, S::template sra16<6>(S::mullo16(e, k.factor)));
 }
 
 template <class S, int Parity>
 PPL_VEC_INLINE typename S::V sharpen_sites(const SharpenTerms<S>& up, const SharpenTerms<S>& mid,
                                            const SharpenTerms<S>& down, const SharpenParams<S>& k) {
-  using V = typename S::V;
-  const V gx = S::add16(S::add16(up.across[Parity], mid.across[Parity]), down.across[Parity]);
-  const V gy = S::sub16(down.sum[Parity], up.sum[Parity]);
-  const V magnitude = S::add16(abs_diff16<S>(gx, S::zero()), abs_diff16<S>(gy, S::zero()));
-  const V e = S::and_(S::cmpgt16(magnitude, k.threshold), S::add16(gx, gy));
-  return S::add16(mid.centre[Parity], S::template sra16<6>(S::mullo16(e, k.factor)));
+  const typename S::V gx = S::add16(S::add16(up.across[Parity], mid.across[Parity]), down.across[Parity]);
+  const typename S::V gy = S::sub16(down.sum[Parity], up.sum[Parity]);
+  return sharpen_from_gradients<S>(gx, gy, mid.centre[Parity], k);
+}
+
+// Two rows at once: `first` between a and c, `second` between b and d,
+// with the horizontal differences of b and c added once for both.
+template <class S>
+PPL_VEC_INLINE void sharpen_two_rows(const SharpenTerms<S>& a, const SharpenTerms<S>& b, const SharpenTerms<S>& c,
+                                     const SharpenTerms<S>& d, const SharpenParams<S>& k, typename S::V* first,
+                                     typename S::V* second) {
+  typename S::V one[2], two[2];
+  for (int parity = 0; parity < 2; ++parity) {
+    const typename S::V middle = S::add16(b.across[parity], c.across[parity]);
+    one[parity] = sharpen_from_gradients<S>(S::add16(a.across[parity], middle),
+                                            S::sub16(c.sum[parity], a.sum[parity]), b.centre[parity], k);
+    two[parity] = sharpen_from_gradients<S>(S::add16(middle, d.across[parity]),
+                                            S::sub16(d.sum[parity], b.sum[parity]), c.centre[parity], k);
+  }
+  *first = merge_sites<S>(one[0], one[1]);
+  *second = merge_sites<S>(two[0], two[1]);
 }
 
 // The sharpened luma of the row `mid` between the rows `up` and `down` (the

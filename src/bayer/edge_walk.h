@@ -284,8 +284,10 @@ class EdgeWalk {
   void sharpen_row_pair(int32_t p, int32_t j) {
     const edge::SharpenTerms<S> a = luma_terms<kBorder>(2 * p - 2, j), b = luma_terms<kBorder>(2 * p - 1, j);
     const edge::SharpenTerms<S> c = luma_terms<kBorder>(2 * p, j), d = luma_terms<kBorder>(2 * p + 1, j);
-    store_sharpened(2 * p - 1, j, edge::sharpen_row<S>(a, b, c, sharpen_params_));
-    store_sharpened(2 * p, j, edge::sharpen_row<S>(b, c, d, sharpen_params_));
+    V first, second;
+    edge::sharpen_two_rows<S>(a, b, c, d, sharpen_params_, &first, &second);
+    store_sharpened(2 * p - 1, j, first);
+    store_sharpened(2 * p, j, second);
   }
 
   // The RGB outputs of quality 0 in the scaled modes: row y of group j of

@@ -68,7 +68,7 @@ PPL_VEC_INLINE PairTerms<S> pair_terms(typename S::V a, typename S::V b) {
 
 // (y + c) >> 6 for the green and red sums, which stay inside 16 bits; the
 // shift is the high half of a product with 1 << 10, which floors like an
-// arithmetic shift (and runs beside the shuffles instead of with them).
+// arithmetic shift.
 template <class S>
 PPL_VEC_INLINE typename S::V sum_shift6(typename S::V y, typename S::V c) {
   return S::mulhi16(S::add16(y, c), S::set1_16(1 << 10));

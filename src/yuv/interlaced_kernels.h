@@ -62,12 +62,9 @@ class MotionTest {
       : d_(differences + S::kBytes),
         // 2 m > threshold exactly when m > threshold >> 1 (an integer m).
         half_threshold_(S::template sra16<1>(threshold)),
-        three_(S::set1_16(3)) {
-    // Keep 3 x as one multiply: spelled as a shift and an add it takes a
-    // register copy more per use in the two-operand SSE2 encoding.
-    if constexpr (S::kBytes == 16) __asm__("" : "+x"(three_));
-    else __asm__("" : "+y"(three_));
-  }
+        // Kept as one multiply: spelled as a shift and an add, 3 x takes a
+        // register copy more per use in the two-operand SSE2 encoding.
+        three_(S::opaque(S::set1_16(3))) {}
 
   // Mask of the moving words (all 16 bits set) of the register at byte
   // `at` of the line.

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "bayer/placement.h"
+#include "core/bgr24_pack.h"
 #include "core/context.h"
 #include "core/simd.h"
 
@@ -370,31 +371,11 @@ PPL_VEC_INLINE void store_bgr24(uint8_t* out, const typename S::V px[4]) {
 
 // One row of kBytes RGB24 pixels, not mirrored, from the 16-bit values of
 // their even (re, ge, be) and odd (ro, go, bo) photosites, saturated to
-// bytes here. Pixel pair p (pixels 2p, 2p + 1) gives the 16-bit words
-// BG = (B, G of 2p), RB = (R of 2p, B of 2p + 1) and GR = (G, R of 2p + 1),
-// and two neighbouring pairs (2q, 2q + 1) the three 32-bit words
-//   D = BG(2q) RB(2q),   K = GR(2q) BG(2q + 1),   H = RB(2q + 1) GR(2q + 1),
-// so the row is D K H of pairs 0 and 1, then of pairs 2 and 3, ...: a
-// three-way interleave of 32-bit lanes, written as three whole registers.
+// bytes here: pixel pair p is photosites 2p (first) and 2p + 1 (second).
 template <class S>
 PPL_VEC_INLINE void store_bgr24_sites(uint8_t* out, typename S::V re, typename S::V ro, typename S::V ge,
                                       typename S::V go, typename S::V be, typename S::V bo) {
-  using V = typename S::V;
-  const V x1 = S::packus16(be, re);   // B of first pixels | R of first pixels
-  const V x2 = S::packus16(ge, bo);   // G of first pixels | B of second pixels
-  const V x3 = S::packus16(go, ro);   // G of second pixels | R of second pixels
-  const V bg = S::unpacklo8(x1, x2);
-  const V rb = S::unpackhi8(x1, x2);
-  const V gr = S::unpacklo8(x3, S::high_half(x3));
-  const V low = S::set1_32(0xFFFF);
-  const V d = S::or_(S::and_(bg, low), S::template sll32<16>(rb));
-  const V k = S::or_(S::and_(gr, low), S::andnot(low, bg));
-  const V h = S::or_(S::template srl32<16>(rb), S::andnot(low, gr));
-  V row[3];
-  S::interleave3_32(d, k, h, row);
-  S::store(out, row[0]);
-  S::store(out + S::kBytes, row[1]);
-  S::store(out + 2 * S::kBytes, row[2]);
+  store_pair_bgr24<S, PairLanes::kInOrder>(out, pair_bgr_bytes<S>(be, ge, re, bo, go, ro));
 }
 
 // The same for a row that may be mirrored: with the pixels reversed, pixel

@@ -20,13 +20,14 @@
 // the order 0, 2, 4, ... then 1, 3, 5, ... (one shuffle per source
 // register), which turns the B, G, R interleave into byte and word unpacks
 // and a three-way interleave of 32-bit lanes: the step's output goes out
-// as three whole-register stores (see store_bgr).
+// as three whole-register stores (core/bgr24_pack.h).
 //
 // The interlaced converters reuse rgb24_line on their woven lines.
 #pragma once
 
 #include <cstdint>
 
+#include "core/bgr24_pack.h"
 #include "core/simd.h"
 #include "yuv/packed422.h"
 
@@ -80,54 +81,16 @@ PPL_VEC_INLINE typename S::V blue_sum_shift6(typename S::V y, typename S::V bu) 
   return S::mulhi16(S::adds16(y, bu), S::set1_16(1 << 10));
 }
 
-// The clamped bytes of one step of kBytes pixels, one byte per pair in the
-// pair-lane order of pair_terms, kBytes / 2 bytes in each half:
-//   x1 = B of the pairs' first pixels | R of the first pixels
-//   x2 = G of the first pixels        | B of the second pixels
-//   x3 = G of the second pixels       | R of the second pixels
-template <class S>
-struct BgrBytes {
-  typename S::V x1, x2, x3;
-};
-
 // Loads the step's 2 x kBytes bytes of packed 4:2:2 at `in` and computes
-// its B, G, R bytes.
+// its B, G, R bytes, the pairs in the pair-lane order of pair_terms (even
+// pairs, then odd pairs).
 template <class S, Order422 O>
-PPL_VEC_INLINE BgrBytes<S> bgr_bytes(const uint8_t* in) {
+PPL_VEC_INLINE PairBgrBytes<S> bgr_bytes(const uint8_t* in) {
   const typename S::V a = S::load(in), b = S::load(in + S::kBytes);
   const PairTerms<S> t = pair_terms<S, O>(S::even32(a, b), S::odd32(a, b));
-  BgrBytes<S> p;
-  p.x1 = S::packus16(blue_sum_shift6<S>(t.y_even, t.bu), sum_shift6<S>(t.y_even, t.rv));
-  p.x2 = S::packus16(sum_shift6<S>(t.y_even, t.g), blue_sum_shift6<S>(t.y_odd, t.bu));
-  p.x3 = S::packus16(sum_shift6<S>(t.y_odd, t.g), sum_shift6<S>(t.y_odd, t.rv));
-  return p;
-}
-
-// Writes the step's kBytes pixels as 3 x kBytes bytes B G R B G R ... at
-// dst. The pair lanes hold pairs 0, 2, 4, ... in the low half of each
-// register and pairs 1, 3, 5, ... in the high half, so the six bytes of
-// two neighbouring pairs (2j, 2j + 1) fall into three 32-bit words that
-// unpacks build directly:
-//   D = B0 G0 R0 B1 of pair 2j       (words BG, RB of pair 2j)
-//   K = G1 R1 of pair 2j, B0 G0 of pair 2j + 1
-//   H = R0 B1 G1 R1 of pair 2j + 1
-// and the output is D K H of pairs 0-1, then of pairs 2-3, and so on: a
-// three-way interleave of 32-bit lanes, written as whole registers.
-template <class S>
-PPL_VEC_INLINE void store_bgr(uint8_t* dst, const BgrBytes<S>& p) {
-  using V = typename S::V;
-  // Per pair, the 16-bit words (B0 G0), (R0 B1), (G1 R1), in lane order.
-  const V bg = S::unpacklo8(p.x1, p.x2);
-  const V rb = S::unpackhi8(p.x1, p.x2);
-  const V gr = S::unpacklo8(p.x3, S::high_half(p.x3));
-  const V d = S::unpacklo16(bg, rb);
-  const V k = S::unpacklo16(gr, S::high_half(bg));
-  const V h = S::unpackhi16(rb, gr);
-  V out[3];
-  S::interleave3_32(d, k, h, out);
-  S::store(dst, out[0]);
-  S::store(dst + S::kBytes, out[1]);
-  S::store(dst + 2 * S::kBytes, out[2]);
+  return pair_bgr_bytes<S>(blue_sum_shift6<S>(t.y_even, t.bu), sum_shift6<S>(t.y_even, t.g),
+                           sum_shift6<S>(t.y_even, t.rv), blue_sum_shift6<S>(t.y_odd, t.bu),
+                           sum_shift6<S>(t.y_odd, t.g), sum_shift6<S>(t.y_odd, t.rv));
 }
 
 // Converts one packed 4:2:2 line of `width` pixels (a multiple of kBytes)
@@ -140,13 +103,14 @@ PPL_VEC_INLINE void store_bgr(uint8_t* dst, const BgrBytes<S>& p) {
 // machine). Nothing is read past the line.
 template <class S, Order422 O>
 void rgb24_line(const uint8_t* line, int32_t width, uint8_t* dst) {
-  BgrBytes<S> current = bgr_bytes<S, O>(line);
+  constexpr PairLanes kLanes = PairLanes::kEvenThenOdd;
+  PairBgrBytes<S> current = bgr_bytes<S, O>(line);
   for (int32_t x = S::kBytes; x < width; x += S::kBytes) {
-    const BgrBytes<S> next = bgr_bytes<S, O>(line + 2 * x);
-    store_bgr<S>(dst + 3 * (x - S::kBytes), current);
+    const PairBgrBytes<S> next = bgr_bytes<S, O>(line + 2 * x);
+    store_pair_bgr24<S, kLanes>(dst + 3 * (x - S::kBytes), current);
     current = next;
   }
-  store_bgr<S>(dst + 3 * (width - S::kBytes), current);
+  store_pair_bgr24<S, kLanes>(dst + 3 * (width - S::kBytes), current);
 }
 
 }  // namespace pplcam::yuv

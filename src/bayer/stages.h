@@ -334,41 +334,6 @@ PPL_VEC_INLINE void bgr0_pixels(typename S::V r, typename S::V g, typename S::V 
   px[3] = S::unpackhi16(bg_hi, r_hi);
 }
 
-// Packs the 4 registers of B, G, R, 0 pixels of bgr0_pixels into
-// 3 x kBytes bytes of B, G, R: first each 64-bit lane drops its two zero
-// bytes (2 pixels -> 6 bytes), then the pieces are shifted together.
-template <class S>
-PPL_VEC_INLINE void store_bgr24(uint8_t* out, const typename S::V px[4]) {
-  using V = typename S::V;
-  const V ones = S::cmpeq8(S::zero(), S::zero());
-  const V first = S::template srl64<40>(ones);             // bytes 0..2 of each 64-bit lane
-  const V second = S::template sll64<24>(first);           // bytes 3..5 after the shift
-  V y[4];
-  for (int i = 0; i < 4; ++i)
-    y[i] = S::or_(S::and_(px[i], first), S::and_(S::template srl64<8>(px[i]), second));
-  if constexpr (S::kBytes == 8) {
-    S::store(out, S::or_(y[0], S::template sll_bytes<6>(y[1])));
-    S::store(out + 8, S::or_(S::template srl_bytes<2>(y[1]), S::template sll_bytes<4>(y[2])));
-    S::store(out + 16, S::or_(S::template srl_bytes<4>(y[2]), S::template sll_bytes<2>(y[3])));
-  } else {
-    // Each 64-bit half of y[i] is two pixels (6 bytes) and two zero bytes.
-    // The halves are stored 6 bytes apart, in order, as 8-byte stores whose
-    // two zero bytes the next store overwrites: fewer operations than
-    // shifting them together. The last register is closed up into 12
-    // contiguous bytes and ends the block with a store of its last 8, so
-    // that nothing is written past the 48 bytes of the block.
-    for (int i = 0; i < 3; ++i) {
-      S::store_half(out + 12 * i, y[i]);
-      // movhps: stores the high 8 bytes, at any alignment.
-      _mm_storeh_pi(reinterpret_cast<__m64*>(out + 12 * i + 6), _mm_castsi128_ps(y[i]));
-    }
-    const V low_half = S::template srl_bytes<8>(ones);
-    const V last = S::or_(S::and_(y[3], low_half), S::template srl_bytes<2>(S::andnot(low_half, y[3])));
-    S::store_half(out + 36, last);
-    S::store_half(out + 40, S::template srl_bytes<4>(last));
-  }
-}
-
 // One row of kBytes RGB24 pixels, not mirrored, from the 16-bit values of
 // their even (re, ge, be) and odd (ro, go, bo) photosites, saturated to
 // bytes here: pixel pair p is photosites 2p (first) and 2p + 1 (second).
@@ -399,14 +364,18 @@ PPL_VEC_INLINE void pack_rgb(const RgbRows<S>& in, const Plane& plane, int32_t x
   using V = typename S::V;
   const bool mirror = mirrored(plane);
   for (int row = 0; row < 2; ++row) {
-    V px[4];
-    bgr0_pixels<S>(maybe_reverse8<S>(mirror, in.r[row]), maybe_reverse8<S>(mirror, in.g[row]),
-                   maybe_reverse8<S>(mirror, in.b[row]), px);
     uint8_t* at = block_at(plane, x0, S::kBytes, y + row);
-    if (bytes_per_pixel == 4) {
-      for (int i = 0; i < 4; ++i) S::store(at + i * S::kBytes, px[i]);
+    if constexpr (bytes_per_pixel == 3) {
+      // The pixel pairs' even and odd photosites through the one RGB24 pack.
+      const V low = S::set1_16(0x00FF);
+      const V r = in.r[row], g = in.g[row], b = in.b[row];
+      store_bgr24_sites<S>(at, mirror, S::and_(r, low), S::template srl16<8>(r), S::and_(g, low),
+                           S::template srl16<8>(g), S::and_(b, low), S::template srl16<8>(b));
     } else {
-      store_bgr24<S>(at, px);
+      V px[4];
+      bgr0_pixels<S>(maybe_reverse8<S>(mirror, in.r[row]), maybe_reverse8<S>(mirror, in.g[row]),
+                     maybe_reverse8<S>(mirror, in.b[row]), px);
+      for (int i = 0; i < 4; ++i) S::store(at + i * S::kBytes, px[i]);
     }
   }
 }

@@ -195,6 +195,12 @@ void double_line(const uint8_t* in, int32_t width, uint8_t* out) {
 
 // ------------------------------------------------------------- picture lines
 
+// Whether second-field line k goes through the motion test. The last one
+// has no first-field line below it: always woven.
+inline bool motion_tested(const IntlFrame& f, int32_t k) {
+  return f.motion && k + 1 < f.field_lines;
+}
+
 // Line w of the deinterlaced frame (0 .. 2 x field_lines - 1) in order Out:
 // a field line itself when it needs no work, else computed into `out`.
 template <class S, Order422 In, Order422 Out>
@@ -208,8 +214,7 @@ const uint8_t* woven_line(const IntlFrame& f, int32_t w, uint8_t* out) {
     return out;
   }
   const uint8_t* second = f.second + k * line_bytes;
-  // The last second-field line has no first-field line below: always woven.
-  if (f.motion && k + 1 < f.field_lines) {
+  if (motion_tested(f, k)) {
     motion_line<S, In, Out>(first, first + line_bytes, second, f.ref + k * line_bytes, f.width,
                             S::load(f.threshold), f.differences, out);
     return out;
@@ -344,7 +349,7 @@ void i420_frame(const IntlFrame& f) {
     rows.y1 = rows.y0 + w;
     rows.u = f.u_plane + static_cast<ptrdiff_t>(cw) * (chroma_top + k);
     rows.v = f.v_plane + static_cast<ptrdiff_t>(cw) * (chroma_top + k);
-    if (f.decimation == 0 && f.motion && k + 1 < f.field_lines) {
+    if (f.decimation == 0 && motion_tested(f, k)) {
       const ptrdiff_t line_bytes = 2 * static_cast<ptrdiff_t>(f.width);
       const uint8_t* first = f.first + k * line_bytes;
       i420_motion_line_pair<S, In>(first, first + line_bytes, f.second + k * line_bytes,

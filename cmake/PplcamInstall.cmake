@@ -5,7 +5,7 @@ install(TARGETS pplcam pplcam_static EXPORT pplcamTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(FILES include/pplcam/pplcam.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pplcam)
+install(FILES include/pplcam/pplcam.h include/pplcam/pplcam_ext.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pplcam)
 install(EXPORT pplcamTargets NAMESPACE pplcam:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/pplcam)
 
 configure_package_config_file(cmake/pplcamConfig.cmake.in

@@ -3,6 +3,11 @@
 # with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# What only the tests need (scripts/packages.d/test/): cross toolchains,
+# Wine, GoogleTest, ... Installed as root, through sudo when not root.
+. scripts/lib/apt-install.sh
+. scripts/lib/install-lists.sh
+install_package_lists run-tests scripts/packages.d/test
 jobs="$(nproc 2>/dev/null || echo 2)"
 
 run() {   # run DIR [cmake options...]

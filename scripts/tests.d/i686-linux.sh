@@ -3,7 +3,7 @@
 # MMX instructions (the EMMS and stdcall checks of tests/target_*.cpp mean
 # most here), then checks of the core's objects: each keeps to its path's
 # instruction set, and none carries static initialisation.
-# Needs g++-multilib (scripts/packages.d/target.txt).
+# Needs g++-multilib (scripts/packages.d/test/target.txt).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 jobs="$(nproc 2>/dev/null || echo 2)"

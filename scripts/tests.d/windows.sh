@@ -6,7 +6,7 @@
 # The x86-64 test suite then runs under Wine when wine64 is installed
 # (Debian's wine64 runs no 32-bit programs; the 32-bit code is tested by
 # scripts/tests.d/i686-linux.sh).
-# Needs mingw-w64 and wine64 (scripts/packages.d/target.txt).
+# Needs mingw-w64 and wine64 (scripts/packages.d/test/target.txt).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 jobs="$(nproc 2>/dev/null || echo 2)"

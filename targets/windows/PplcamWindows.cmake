@@ -15,6 +15,8 @@ find_program(PPLCAM_OBJDUMP NAMES ${PPLCAM_MINGW_PREFIX}-objdump objdump REQUIRE
 find_program(PPLCAM_DLLTOOL NAMES ${PPLCAM_MINGW_PREFIX}-dlltool dlltool REQUIRED)
 
 set(PPLCAM_HEADER ${PROJECT_SOURCE_DIR}/include/pplcam/pplcam.h)
+# Exports are declared in the header and in the extension header beside it.
+set(PPLCAM_EXPORT_HEADERS ${PPLCAM_HEADER} ${PROJECT_SOURCE_DIR}/include/pplcam/pplcam_ext.h)
 set(PPLCAM_EXPORTS_TOOL ${PROJECT_SOURCE_DIR}/scripts/pplcam-exports.sh)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(PPLCAM_DEF_FLAVOUR x86)   # stdcall: names decorated with @N in the .def
@@ -26,8 +28,8 @@ endif()
 set(PPLCAM_DEF ${CMAKE_BINARY_DIR}/windows/pplcam.def)
 add_custom_command(OUTPUT ${PPLCAM_DEF}
   COMMAND ${PPLCAM_BASH} ${PPLCAM_EXPORTS_TOOL} def ${PPLCAM_HEADER} ${PPLCAM_DEF_FLAVOUR} > ${PPLCAM_DEF}
-  DEPENDS ${PPLCAM_HEADER} ${PPLCAM_EXPORTS_TOOL}
-  COMMENT "Export list from pplcam.h")
+  DEPENDS ${PPLCAM_EXPORT_HEADERS} ${PPLCAM_EXPORTS_TOOL}
+  COMMENT "Export list from pplcam.h and pplcam_ext.h")
 add_custom_target(pplcam_def DEPENDS ${PPLCAM_DEF})
 
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/windows)
@@ -60,7 +62,7 @@ pplcam_windows_exports(pplcam pplcam.dll KERNEL32.dll msvcrt.dll)
 set(refs ${CMAKE_BINARY_DIR}/windows/export_refs.cpp)
 add_custom_command(OUTPUT ${refs}
   COMMAND ${PPLCAM_BASH} ${PPLCAM_EXPORTS_TOOL} refs ${PPLCAM_HEADER} > ${refs}
-  DEPENDS ${PPLCAM_HEADER} ${PPLCAM_EXPORTS_TOOL})
+  DEPENDS ${PPLCAM_EXPORT_HEADERS} ${PPLCAM_EXPORTS_TOOL})
 add_executable(pplcam_export_refs ${refs})
 target_link_libraries(pplcam_export_refs PRIVATE pplcam)
 

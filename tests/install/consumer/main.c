@@ -1,5 +1,7 @@
-/* A C program that finds an installed pplcam and takes a context. */
+/* A C program that finds an installed pplcam (both headers) and takes a
+ * context. */
 #include <pplcam/pplcam.h>
+#include <pplcam/pplcam_ext.h>
 
 int main(void) {
   ppl_context *ctx = ppl_init();

@@ -39,18 +39,6 @@
 
 namespace pplcam {
 
-// Sum of all bytes of a register (psadbw against zero; the SSE2 form adds
-// the sums of its two halves).
-template <class S>
-PPL_VEC_INLINE uint32_t byte_sum(typename S::V v) {
-  if constexpr (S::kBytes == 8) {
-    return static_cast<uint32_t>(_mm_cvtsi64_si32(_mm_sad_pu8(v, _mm_setzero_si64())));
-  } else {
-    const __m128i halves = _mm_sad_epu8(v, _mm_setzero_si128());
-    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi32(halves, _mm_srli_si128(halves, 8))));
-  }
-}
-
 // The walk state of path Bytes (the saved raw rows live there).
 template <int Bytes>
 PathWalkState<Bytes>* walk_state_of(ppl_context* c) {
@@ -191,13 +179,13 @@ class StatisticsSampler {
     // The four sums in the order Gb, R, B, Gr; all 0 when no cell passes,
     // the common case in a coloured scene, which skips the byte sums.
     uint32_t sums[4] = {0, 0, 0, 0};
-    const uint32_t mask_sum = byte_sum<S>(mask);
+    const uint32_t mask_sum = S::byte_sum(mask);
     if (mask_sum != 0) {
       const V bg = S::and_(raw.bg, mask), grr = S::and_(raw.gr, mask);
-      sums[0] = byte_sum<S>(S::template srl16<8>(bg));
-      sums[1] = byte_sum<S>(S::template srl16<8>(grr));
-      sums[2] = byte_sum<S>(S::and_(bg, low_bytes_));
-      sums[3] = byte_sum<S>(S::and_(grr, low_bytes_));
+      sums[0] = S::byte_sum(S::template srl16<8>(bg));
+      sums[1] = S::byte_sum(S::template srl16<8>(grr));
+      sums[2] = S::byte_sum(S::and_(bg, low_bytes_));
+      sums[3] = S::byte_sum(S::and_(grr, low_bytes_));
     }
     c_->qual_count += cell_count(mask_sum);
     c_->qual_means.g += sums[0] + sums[3];
@@ -212,9 +200,9 @@ class StatisticsSampler {
 
   // Sums of R, Gb + Gr and B over the cells of a block pair.
   PPL_MEMBER_INLINE void channel_sums(const BayerBlock<S>& cells, uint32_t out[3]) const {
-    out[0] = byte_sum<S>(S::template srl16<8>(cells.gr));
-    out[1] = byte_sum<S>(S::or_(S::and_(cells.gr, low_bytes_), S::andnot(low_bytes_, cells.bg)));
-    out[2] = byte_sum<S>(S::and_(cells.bg, low_bytes_));
+    out[0] = S::byte_sum(S::template srl16<8>(cells.gr));
+    out[1] = S::byte_sum(S::or_(S::and_(cells.gr, low_bytes_), S::andnot(low_bytes_, cells.bg)));
+    out[2] = S::byte_sum(S::and_(cells.bg, low_bytes_));
   }
 
   // qAE test, and the sums of all cells to the accumulator. The qAE sums
@@ -228,7 +216,7 @@ class StatisticsSampler {
     const V all_above = S::cmpeq16(
         S::or_(S::subus8(qae_max_plus_1_, cells.bg), S::subus8(qae_max_plus_1_, cells.gr)), S::zero());
     const V excluded = S::or_(S::and_(all_below, below_enable_), S::and_(all_above, above_enable_));
-    const uint32_t excluded_sum = byte_sum<S>(excluded);
+    const uint32_t excluded_sum = S::byte_sum(excluded);
 
     uint32_t all[3];
     channel_sums(cells, all);

@@ -126,6 +126,10 @@ struct Simd<8> {
     const int32_t lo = _mm_cvtsi64_si32(v);
     std::memcpy(p, &lo, 4);
   }
+  // sum of all bytes (PSADBW against zero)
+  PPL_VEC_INLINE uint32_t byte_sum(V v) {
+    return static_cast<uint32_t>(_mm_cvtsi64_si32(_mm_sad_pu8(v, _mm_setzero_si64())));
+  }
 };
 
 // --------------------------------------------------------------- SSE2 path
@@ -192,6 +196,8 @@ struct Simd<16> {
   PPL_VEC_INLINE V unpackhi16(V a, V b) { return _mm_unpackhi_epi16(a, b); }
   PPL_VEC_INLINE V unpacklo32(V a, V b) { return _mm_unpacklo_epi32(a, b); }
   PPL_VEC_INLINE V unpackhi32(V a, V b) { return _mm_unpackhi_epi32(a, b); }
+  // the low halves of a and b (a's low half first)
+  PPL_VEC_INLINE V unpacklo64(V a, V b) { return _mm_unpacklo_epi64(a, b); }
   template <int N> PPL_VEC_INLINE V srl64(V a) { return _mm_srli_epi64(a, N); }
   template <int N> PPL_VEC_INLINE V sll64(V a) { return _mm_slli_epi64(a, N); }
   template <int Imm> PPL_VEC_INLINE V shuffle16_in64(V a) {
@@ -220,6 +226,11 @@ struct Simd<16> {
     return _mm_shuffle_epi32(a, 0x4E);
   }
   PPL_VEC_INLINE void store_half(void* p, V v) { _mm_storel_epi64(static_cast<__m128i*>(p), v); }
+  // the sums of both halves added
+  PPL_VEC_INLINE uint32_t byte_sum(V v) {
+    const V halves = _mm_sad_epu8(v, _mm_setzero_si128());
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi32(halves, _mm_srli_si128(halves, 8))));
+  }
 };
 
 using Mmx = Simd<8>;

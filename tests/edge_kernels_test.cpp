@@ -80,10 +80,11 @@ std::vector<model::Rgb8> kernel_colour(const Plane& m, const Plane& green) {
         const auto st = m.taps<S>(y - 1 + i, x0), gt = green.taps<S>(y - 1 + i, x0);
         rows[i] = {st.at(0), st.at(shift), gt.at(0), gt.at(shift)};
       }
-      typename S::V r[2], g[2], b[2];
-      edge::colour_pair<S>(rows, r, g, b);
+      const RgbSites<S> sites = edge::colour_pair_sites<S>(rows);
       for (int row = 0; row < 2; ++row) {
-        const auto rb = bytes_of<S>(r[row]), gb = bytes_of<S>(g[row]), bb = bytes_of<S>(b[row]);
+        const auto rb = bytes_of<S>(edge::merge_sites<S>(sites.r[row][0], sites.r[row][1]));
+        const auto gb = bytes_of<S>(edge::merge_sites<S>(sites.g[row][0], sites.g[row][1]));
+        const auto bb = bytes_of<S>(edge::merge_sites<S>(sites.b[row][0], sites.b[row][1]));
         for (int i = 0; i < S::kBytes; ++i) out[(y + row) * m.w + x0 + i] = {rb.b[i], gb.b[i], bb.b[i]};
       }
     }

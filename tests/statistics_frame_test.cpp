@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bayer/driver.h"
+#include "bayer/sub_window_cursor.h"
 #include "controls/frame_statistics.h"
 #include "core/cpu_features.h"
 #include "model/statistics_model.h"
@@ -95,33 +96,38 @@ void narrow_limits(ppl_context* c) {
   ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, 60, 190), 1);
 }
 
+// The walks of both paths leave the model's sums for `raw` under the
+// context's limits and controls `k`.
+void expect_walks_match_model(ppl_context* c, const model::BayerControls& k, const std::vector<uint8_t>& raw,
+                              int w, int h, int quality) {
+  load_bayer_controls(c, k);
+  const std::vector<uint8_t> cond = conditioned_frame(k, raw, w, h);
+  for (bool sse2 : {false, true}) {
+    // The driver takes a width that is not a multiple of 16 on the MMX path.
+    if (sse2 && (!sse2_available() || w % 16 != 0)) continue;
+    SCOPED_TRACE(testing::Message() << w << "x" << h << " quality " << quality << (sse2 ? " SSE2" : " MMX"));
+    StatisticsSums want{};
+    model::frame_statistics(raw.data(), cond.data(), w, h, quality, sse2 ? 16 : 8, model::statistics_limits_of(c),
+                            &want);
+    expect_same_sums(run_driver(c, sse2, raw, w, h), want);
+    // The scale of the quality's coverage on this path.
+    EXPECT_EQ(c->stats_scale, (sse2 ? c->sse2_geometry : c->mmx_geometry).stats_scale[quality]);
+    if (w == 128) expect_same_sums(run_driver(c, sse2, raw, w, h, 1), want);
+  }
+}
+
 void check_frames(const std::vector<int>& qualities) {
   const int sizes[][2] = {{128, 24}, {192, 40}, {144, 30}, {200, 20}, {640, 480}};
   uint32_t seed = 60;
   for (const auto& size : sizes) {
     for (int quality : qualities) {
       for (bool narrow : {false, true}) {
+        SCOPED_TRACE(narrow ? "narrow limits" : "");
         ScopedContext c;
         ASSERT_EQ(ppl_set_quality(c, quality), 1);
         if (narrow) narrow_limits(c);
         const model::BayerControls k = narrow ? random_bayer_controls(++seed) : neutral_bayer_controls();
-        load_bayer_controls(c, k);
-        const int w = size[0], h = size[1];
-        const std::vector<uint8_t> raw = test_frame(w, h, ++seed);
-        const std::vector<uint8_t> cond = conditioned_frame(k, raw, w, h);
-        for (bool sse2 : {false, true}) {
-          // The driver takes a width that is not a multiple of 16 on the MMX path.
-          if (sse2 && (!sse2_available() || w % 16 != 0)) continue;
-          SCOPED_TRACE(testing::Message() << w << "x" << h << " quality " << quality << (sse2 ? " SSE2" : " MMX")
-                                          << (narrow ? " narrow limits" : ""));
-          StatisticsSums want{};
-          model::frame_statistics(raw.data(), cond.data(), w, h, quality, sse2 ? 16 : 8,
-                                  model::statistics_limits_of(c), &want);
-          expect_same_sums(run_driver(c, sse2, raw, w, h), want);
-          // The scale of the quality's coverage on this path.
-          EXPECT_EQ(c->stats_scale, (sse2 ? c->sse2_geometry : c->mmx_geometry).stats_scale[quality]);
-          if (w == 128) expect_same_sums(run_driver(c, sse2, raw, w, h, 1), want);
-        }
+        expect_walks_match_model(c, k, test_frame(size[0], size[1], ++seed), size[0], size[1], quality);
       }
     }
   }
@@ -331,6 +337,108 @@ TEST(StatisticsFrame, SamplingStaysInsideTheFrame) {
         clear_frame_statistics(c);
         run_bayer_driver(BayerOutput::kI420, sse2, c, src.data(), dst.data());
         EXPECT_GT(c->qae_count, 0u);
+      }
+    }
+  }
+}
+
+void random_limits(ppl_context* c, std::mt19937& rng) {
+  auto range = [&](int lo, int hi, int* a, int* b) {
+    *a = std::uniform_int_distribution<int>(lo, hi)(rng);
+    *b = std::uniform_int_distribution<int>(*a, hi)(rng);
+  };
+  int a, b, d, e, f, g;
+  range(-80, 80, &a, &b);
+  ASSERT_EQ(ppl_set_qual_BmGb_min_max(c, a, b), 1);
+  range(-80, 80, &a, &b);
+  ASSERT_EQ(ppl_set_qual_GrmR_min_max(c, a, b), 1);
+  range(-120, 120, &a, &b);
+  ASSERT_EQ(ppl_set_qual_BmGb_p_GrmR_min_max(c, a, b), 1);
+  range(-120, 120, &a, &b);
+  ASSERT_EQ(ppl_set_qual_BmGb_m_GrmR_min_max(c, a, b), 1);
+  range(0, 255, &a, &b);
+  range(0, 255, &d, &e);
+  range(0, 255, &f, &g);
+  ASSERT_EQ(ppl_set_qual_RGB_min_max(c, a, b, d, e, f, g), 1);
+  range(0, 255, &a, &b);
+  ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, a, b), 1);
+}
+
+TEST(StatisticsFrame, RandomLimitsMatchTheModel) {
+  std::mt19937 rng(6);
+  for (int round = 0; round < 12; ++round) {
+    ScopedContext c;
+    ASSERT_EQ(ppl_set_quality(c, round % 4), 1);
+    random_limits(c, rng);
+    expect_walks_match_model(c, random_bayer_controls(round), test_frame(128, 24, round), 128, 24, round % 4);
+  }
+}
+
+// Cells at the edges of the qual and qAE tests, tiled so that the cell walk
+// samples each of them, under the limits they sit at.
+TEST(StatisticsFrame, LimitEdgesOfTheQualAndQaeTestsMatchTheModel) {
+  using model::Cell;
+  const Cell differences[] = {
+      {100, 100, 100, 100},  // grey: qualifies
+      {126, 100, 100, 100},  // B - Gb = 26
+      {125, 100, 100, 100},  // B - Gb = 25, sum and difference 25
+      {120, 100, 110, 100},  // sum 30
+      {120, 100, 111, 100},  // sum 31
+      {100, 100, 100, 130},  // Gr - R = -30: GrmR fails
+      {9, 9, 9, 9},          // all below the qAE minimum
+      {9, 9, 9, 10},         // one at the minimum
+      {201, 201, 201, 201},  // all above the qAE maximum
+      {201, 200, 201, 201},
+      {0, 0, 0, 0},          {255, 255, 255, 255}, {0, 25, 0, 0}, {25, 0, 0, 25},
+      {255, 230, 255, 255},  {30, 0, 0, 0},
+  };
+  // Narrow channel ranges: the wrapped-span test at both ends.
+  const Cell channels[] = {
+      {250, 9, 9, 100}, {249, 9, 9, 100}, {255, 0, 0, 100}, {250, 10, 9, 100}, {250, 9, 10, 100},
+      {250, 9, 9, 99},  {250, 9, 9, 101}, {0, 0, 0, 0},     {255, 255, 255, 255}, {250, 0, 0, 100},
+      {251, 5, 4, 100}, {252, 3, 2, 100}, {253, 1, 1, 100}, {254, 9, 0, 100},  {250, 250, 9, 100},
+      {250, 9, 250, 100}};
+  const int w = 128, h = 24;
+  for (const Cell* cells : {differences, channels}) {
+    ScopedContext c;
+    ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, 10, 200), 1);
+    if (cells == channels) {
+      ASSERT_EQ(ppl_set_qual_RGB_min_max(c, 100, 100, 0, 9, 250, 255), 1);
+      ASSERT_EQ(ppl_set_qual_BmGb_min_max(c, -300, 300), 1);
+      ASSERT_EQ(ppl_set_qual_GrmR_min_max(c, -300, 300), 1);
+      ASSERT_EQ(ppl_set_qual_BmGb_p_GrmR_min_max(c, -600, 600), 1);
+      ASSERT_EQ(ppl_set_qual_BmGb_m_GrmR_min_max(c, -600, 600), 1);
+    }
+    std::vector<uint8_t> raw(static_cast<size_t>(w) * h);
+    for (int k = 0; k < h / 2; ++k) {
+      for (int x = 0; x < w / 2; ++x) {
+        const Cell& cell = cells[(x / 2 + k) % 16];   // the walk samples the odd cells
+        uint8_t* top = &raw[static_cast<size_t>(2 * k) * w + 2 * x];
+        top[0] = static_cast<uint8_t>(cell.b), top[1] = static_cast<uint8_t>(cell.gb);
+        top[w] = static_cast<uint8_t>(cell.gr), top[w + 1] = static_cast<uint8_t>(cell.r);
+      }
+    }
+    expect_walks_match_model(c, neutral_bayer_controls(), raw, w, h, 3);
+  }
+}
+
+// The cursor picks triple 8 x (k / wh) + j / ww inside the grid and 48
+// outside, for every row pair and group, on the geometry of both paths.
+TEST(StatisticsFrame, AccumulatorSelectionFollowsTheGrid) {
+  ScopedContext c;
+  const int sizes[][2] = {{640, 480}, {704, 576}, {320, 240}, {720, 480}, {1280, 1024}, {480, 576}, {128, 12}, {136, 26}};
+  for (const auto& size : sizes) {
+    ASSERT_EQ(ppl_new_frame_size(c, size[0], size[1]), 1);
+    for (int bytes : {8, 16}) {
+      if (bytes == 16 && !sse2_available()) continue;
+      SCOPED_TRACE(testing::Message() << bytes << "-byte groups " << size[0] << "x" << size[1]);
+      SubWindowCursor cursor(c, bytes == 8 ? c->mmx_geometry : c->sse2_geometry);
+      for (int k = 0; k < size[1] / 2; ++k) {
+        cursor.begin_row_pair();
+        for (int j = 0; j < size[0] / bytes; ++j) {
+          const int want = model::sub_window_of(size[0], size[1], bytes, k, j);
+          ASSERT_EQ(cursor.next_group() - c->sub_windows, want) << "k " << k << " j " << j;
+        }
       }
     }
   }

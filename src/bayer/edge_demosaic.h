@@ -160,17 +160,4 @@ PPL_VEC_INLINE RgbSites<S> colour_pair_sites(const ColourTaps<S> (&rows)[4]) {
   return out;
 }
 
-// The same as bytes: R, G, B of row r to r[0], g[0], b[0] and of row r + 1
-// to r[1], g[1], b[1].
-template <class S>
-PPL_VEC_INLINE void colour_pair(const ColourTaps<S> (&rows)[4], typename S::V r[2], typename S::V g[2],
-                                typename S::V b[2]) {
-  const RgbSites<S> s = colour_pair_sites<S>(rows);
-  for (int row = 0; row < 2; ++row) {
-    r[row] = merge_sites<S>(s.r[row][0], s.r[row][1]);
-    g[row] = merge_sites<S>(s.g[row][0], s.g[row][1]);
-    b[row] = merge_sites<S>(s.b[row][0], s.b[row][1]);
-  }
-}
-
 }  // namespace pplcam::edge

@@ -123,7 +123,7 @@ TEST(BayerPipeline, BothMirrorsRotateThePictureBy180Degrees) {
   const std::vector<uint8_t> raw = random_bytes(w * h, 9);
   auto convert = [&](bool mirrored) {
     ctx->h_mirror = ctx->v_mirror = mirrored;
-    rebuild_step_tables(ctx);
+    rebuild_step_table(ctx);
     AlignedBuffer src(w * h, Align::k16), dst(w * h * 4, Align::k16);
     std::memcpy(src.data(), raw.data(), raw.size());
     ppl_process_blrtorgb32(ctx, src.data(), dst.data(), w, h);

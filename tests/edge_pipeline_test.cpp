@@ -79,7 +79,7 @@ void convert_guarded(BayerOutput f, int w, int h, int quality, int decimation, b
   ASSERT_EQ(ppl_new_frame_size(ctx, w, h), 1);
   ASSERT_EQ(ppl_set_decimation(ctx, decimation, 0, 0), 1);
   ctx->h_mirror = ctx->v_mirror = mirrors;
-  rebuild_step_tables(ctx);
+  rebuild_step_table(ctx);
   load_bayer_controls(ctx, random_bayer_controls(static_cast<uint32_t>(w * h + quality)));
   ctx->quality = quality;
   const size_t in_bytes = static_cast<size_t>(w) * h;

@@ -44,8 +44,6 @@ TEST(FrameSize, DerivesGridScalesAndNormalisersPerPath) {
     const double all_cells = w * h / 4.0;
     for (int bytes : {8, 16}) {
       const PathGeometry& g = bytes == 8 ? c->mmx_geometry : c->sse2_geometry;
-      EXPECT_EQ(g.groups_per_row, w / bytes);
-      EXPECT_EQ(g.row_pairs, h / 2);
       const int side = bytes == 8 ? 16 : 32;
       const int borders[3] = {side, side / 2, 0};
       for (int k = 0; k < 3; ++k) {
@@ -97,17 +95,18 @@ TEST(Decimation, UnchangedValuesRecomputeNothing) {
   ScopedContext c;
   ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
   ASSERT_EQ(ppl_set_decimation(c, 1, 0, 0), 1);
-  c->mmx_geometry.steps.rgb24.group_step = 12345;   // a marker only a rebuild would erase
+  c->steps.rgb24.origin = 12345;   // a marker only a rebuild would erase
   ASSERT_EQ(ppl_set_decimation(c, 1, 0, 0), 1);
-  EXPECT_EQ(c->mmx_geometry.steps.rgb24.group_step, 12345);
+  EXPECT_EQ(c->steps.rgb24.origin, 12345);
   ASSERT_EQ(ppl_set_decimation(c, 0, 0, 0), 1);
-  EXPECT_NE(c->mmx_geometry.steps.rgb24.group_step, 12345);
+  EXPECT_NE(c->steps.rgb24.origin, 12345);
 }
 
 TEST(Decimation, FailedBracketStillUpdatesTheSizes) {
   ScopedContext c;
   ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
-  const StepTable before = c->sse2_geometry.steps;
+  const StepTable before = c->steps;
+  const PathGeometry grid = c->sse2_geometry;
   {
     ScopedFpSaveFailure fail;
     EXPECT_EQ(ppl_set_decimation(c, 1, 0, 0), 1);
@@ -115,8 +114,8 @@ TEST(Decimation, FailedBracketStillUpdatesTheSizes) {
   }
   EXPECT_EQ(c->out_width, 160);
   EXPECT_EQ(c->in_width, 320);
-  EXPECT_EQ(std::memcmp(&before, &c->sse2_geometry.steps, sizeof before), 0);
-  EXPECT_EQ(c->sse2_geometry.groups_per_row, 640 / 16) << "derived tables keep their values";
+  EXPECT_EQ(std::memcmp(&before, &c->steps, sizeof before), 0);
+  EXPECT_EQ(std::memcmp(&grid, &c->sse2_geometry, sizeof grid), 0) << "derived tables keep their values";
 }
 
 TEST(FrameSizes, EveryRowOfTheTableGivesItsModeAndBlackLines) {
@@ -198,47 +197,17 @@ TEST(StepTable, PlacesEveryPictureCornerForEveryMirror) {
     for (int v = 0; v < 2; ++v) {
       c->h_mirror = static_cast<uint8_t>(h);
       c->v_mirror = static_cast<uint8_t>(v);
-      ASSERT_EQ(rebuild_step_tables(c), 1);
-      for (const Plane& p : planes)
-        for (int bytes : {8, 16}) {
-          const PlaneSteps& s = (bytes == 8 ? c->mmx_geometry : c->sse2_geometry).steps.*p.member;
-          for (auto [x, y] : {std::pair{0, 0}, {p.w - 1, 0}, {0, p.h - 1}, {p.w - 1, p.h - 1}, {5, 7}}) {
-            const int mem_x = h ? p.w - 1 - x : x;
-            const int mem_y = (p.bottom_up != (v != 0)) ? p.h - 1 - y : y;
-            EXPECT_EQ(s.origin + y * s.row_stride + x * s.pixel_step, (mem_y * p.w + mem_x) * p.bpp)
-                << p.name << " h" << h << " v" << v << " (" << x << "," << y << ")";
-          }
-          const int per_group = p.member == &StepTable::i420_c ? bytes / 2 : bytes;
-          EXPECT_EQ(s.group_step, per_group * s.pixel_step);
+      ASSERT_EQ(rebuild_step_table(c), 1);
+      for (const Plane& p : planes) {
+        const PlaneSteps& s = c->steps.*p.member;
+        for (auto [x, y] : {std::pair{0, 0}, {p.w - 1, 0}, {0, p.h - 1}, {p.w - 1, p.h - 1}, {5, 7}}) {
+          const int mem_x = h ? p.w - 1 - x : x;
+          const int mem_y = (p.bottom_up != (v != 0)) ? p.h - 1 - y : y;
+          EXPECT_EQ(s.origin + y * s.row_stride + x * s.pixel_step, (mem_y * p.w + mem_x) * p.bpp)
+              << p.name << " h" << h << " v" << v << " (" << x << "," << y << ")";
         }
+      }
     }
-}
-
-TEST(StepTable, MirrorOnAndOffRestoresTheExactTable) {
-  ScopedContext c;
-  ASSERT_EQ(ppl_new_frame_size(c, 704, 576), 1);
-  const PathGeometry mmx = c->mmx_geometry, sse2 = c->sse2_geometry;
-  for (uint8_t* flag : {&c->h_mirror, &c->v_mirror}) {
-    *flag = 1;
-    rebuild_step_tables(c);
-    EXPECT_NE(std::memcmp(&mmx.steps, &c->mmx_geometry.steps, sizeof mmx.steps), 0);
-    *flag = 0;
-    rebuild_step_tables(c);
-    EXPECT_EQ(std::memcmp(&mmx, &c->mmx_geometry, sizeof mmx), 0);
-    EXPECT_EQ(std::memcmp(&sse2, &c->sse2_geometry, sizeof sse2), 0);
-  }
-}
-
-TEST(StepTable, DecimationThinsOrDoublesTheGroupStep) {
-  ScopedContext c;
-  ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
-  const struct { int mode, mmx_px; } cases[] = {{0, 8}, {1, 4}, {2, 4}, {-1, 16}};
-  for (auto k : cases) {
-    ASSERT_EQ(ppl_set_decimation(c, k.mode, 0, 0), 1);
-    EXPECT_EQ(c->mmx_geometry.steps.rgb24.group_step, 3 * k.mmx_px);
-    EXPECT_EQ(c->sse2_geometry.steps.rgb24.group_step, 6 * k.mmx_px);
-    EXPECT_EQ(c->mmx_geometry.steps.rgb24.row_stride, -3 * c->out_width);
-  }
 }
 
 }  // namespace

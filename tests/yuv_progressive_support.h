@@ -45,7 +45,7 @@ inline uint8_t run_on_path(KernelPath p, YuvConverter conv, ppl_context* ctx,
 inline void set_mirrors(ppl_context* ctx, bool h, bool v) {
   ctx->h_mirror = h;
   ctx->v_mirror = v;
-  rebuild_step_tables(ctx);
+  rebuild_step_table(ctx);
 }
 
 // Index of the first byte where a and b differ, -1 when equal.

@@ -80,7 +80,7 @@ class EdgeWalk {
         green_ring_(c->ring[kGreenRing]),
         luma_ring_(c->ring[kLumaRing]),
         plane_ring_{c->ring[kPlaneRing1], c->ring[kPlaneRing2], c->ring[kPlaneRing3]} {
-    const StepTable& t = path_geometry<S::kBytes>(c).steps;
+    const StepTable& t = c->steps;
     main_ = Plane{dst, main_plane_steps(t, F)};
     chroma_ = Plane{dst + c->out_counts[1], t.i420_c};
     quarter_ = static_cast<int32_t>(c->out_counts[2]);

@@ -86,7 +86,7 @@ class BayerWalk {
  private:
   void setup() {
     build_condition_tables<S::kBytes>(c_, k_);
-    const StepTable& t = path_geometry<S::kBytes>(c_).steps;
+    const StepTable& t = c_->steps;
     main_ = Plane{dst_, main_plane_steps(t, F)};
     chroma_ = Plane{dst_ + c_->out_counts[1], t.i420_c};
     quarter_ = static_cast<int32_t>(c_->out_counts[2]);

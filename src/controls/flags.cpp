@@ -19,17 +19,17 @@ extern "C" {
 // The writers read the mirrors only through the stepping tables.
 uint8_t PPLCALL ppl_set_h_mirror(ppl_context* c, uint8_t on) {
   c->h_mirror = on;
-  return rebuild_step_tables(c);
+  return rebuild_step_table(c);
 }
 uint8_t PPLCALL ppl_set_v_mirror(ppl_context* c, uint8_t on) {
   c->v_mirror = on;
-  return rebuild_step_tables(c);
+  return rebuild_step_table(c);
 }
 void PPLCALL ppl_reset_mirrors(ppl_context* c) {
   c->v_mirror = 0;
-  rebuild_step_tables(c);
+  rebuild_step_table(c);
   c->h_mirror = 0;
-  rebuild_step_tables(c);
+  rebuild_step_table(c);
 }
 uint8_t PPLCALL ppl_h_mirror(ppl_context* c) { return c->h_mirror; }
 uint8_t PPLCALL ppl_v_mirror(ppl_context* c) { return c->v_mirror; }

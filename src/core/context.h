@@ -4,7 +4,7 @@
 // record holds the plain control values, the packed constants that the two
 // kernel paths read (8-byte MMX lanes and 16-byte SSE2 lanes, built from the
 // same values at the same time), the frame geometry with each path's derived
-// sizes and output steps, the statistics results and a 32-byte-aligned work
+// sizes, the output steps, the statistics results and a 32-byte-aligned work
 // area for the ring buffers of the Bayer walk.
 #pragma once
 
@@ -60,19 +60,15 @@ struct PathConstants {
 // Where an output writer puts picture pixel (x, y) of one plane:
 //   origin + y * row_stride + x * pixel_step   (bytes from the plane start).
 // Mirrors and the bottom-up RGB order are folded into the signs, so a writer
-// never tests a flag. `group_step` is the cursor move per input column group
-// of the path and `block_offset` the offset from the address of a group's
-// first picture pixel to the lowest byte of the group's block (non-zero only
-// with the horizontal mirror, where blocks are stored reversed).
+// never tests a flag.
 struct PlaneSteps {
   int32_t origin;
   int32_t pixel_step;
   int32_t row_stride;
-  int32_t group_step;
-  int32_t block_offset;
 };
 
-// Output stepping table of one path: one entry per plane kind.
+// Output stepping table: one entry per plane kind. It depends on the output
+// size and the mirrors only, so every path writes through the same table.
 struct StepTable {
   PlaneSteps i420_y;
   PlaneSteps i420_c;   // U plane; V is the same offset in the V plane
@@ -83,16 +79,11 @@ struct StepTable {
 
 // Size-derived values of one path, in its column groups (8 or 16 photosites).
 struct PathGeometry {
-  int32_t groups_per_row;    // in_width / group width
-  int32_t row_pairs;         // in_height / 2
   uint32_t stats_scale[4];   // S1..S4 (coverage of each sampling pattern)
   int32_t window_groups;     // ww: sub-window width in column groups
   int32_t grid_groups;       // 8 * ww
   int32_t window_pairs;      // wh: sub-window height in row pairs
   int32_t grid_pairs;        // 6 * wh
-  int32_t grid_col0;         // grid origin (always 0)
-  int32_t grid_row0;
-  StepTable steps;
 };
 
 // Scratch that a path's Bayer walk keeps between column groups of a frame.
@@ -146,6 +137,7 @@ struct alignas(32) ppl_context {
   uint32_t in_pixels[4];        // W*H, W*H/2, W*H/4, W*H/8
   int32_t out_width, out_height;
   uint32_t out_counts[3];       // out_width/2, out pixels, out pixels/4
+  pplcam::StepTable steps;      // where the writers put the picture
   uint32_t n_frame;
   int32_t quality;
 

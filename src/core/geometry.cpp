@@ -21,9 +21,9 @@ uint32_t stats_scale(int32_t w, int32_t h, int32_t border_cols) {
 }
 
 // One plane: bytes per pixel, picture size in pixels, whether rows run
-// bottom-up, and how many picture pixels one input column group produces.
+// bottom-up.
 PlaneSteps plane_steps(int32_t bpp, int32_t width, int32_t height, bool bottom_up, bool h_mirror,
-                       bool v_mirror, int32_t pixels_per_group) {
+                       bool v_mirror) {
   PlaneSteps s;
   const int32_t row_bytes = width * bpp;
   const bool last_row_first = bottom_up != v_mirror;
@@ -31,8 +31,6 @@ PlaneSteps plane_steps(int32_t bpp, int32_t width, int32_t height, bool bottom_u
   s.pixel_step = h_mirror ? -bpp : bpp;
   s.origin = (last_row_first && height > 0 ? (height - 1) * row_bytes : 0) +
              (h_mirror && width > 0 ? (width - 1) * bpp : 0);
-  s.group_step = pixels_per_group * s.pixel_step;
-  s.block_offset = h_mirror ? -(pixels_per_group - 1) * bpp : 0;
   return s;
 }
 
@@ -49,30 +47,21 @@ void recompute_output_size(ppl_context* c) {
   c->out_counts[2] = pixels / 4;
 }
 
-template <int Bytes>
-bool build_step_table(ppl_context* c) {
-  PathGeometry& g = path_geometry<Bytes>(c);
+void build_step_table(ppl_context* c) {
   const bool h = c->h_mirror != 0, v = c->v_mirror != 0;
-  const int32_t d = c->decimation;
-  // Positive modes thin every group to half its width (mode 2 shares the
-  // 2:1 output stages); mode -1 doubles it.
-  const int32_t per_group = d == 0 ? Bytes : d > 0 ? Bytes / 2 : Bytes * 2;
   const int32_t w = c->out_width, hgt = c->out_height;
-  StepTable& t = g.steps;
-  t.i420_y = plane_steps(1, w, hgt, false, h, v, per_group);
-  t.i420_c = plane_steps(1, w / 2, hgt / 2, false, h, v, per_group / 2);
-  t.yuv422 = plane_steps(2, w, hgt, false, h, v, per_group);
-  t.rgb24 = plane_steps(3, w, hgt, true, h, v, per_group);
-  t.rgb32 = plane_steps(4, w, hgt, true, h, v, per_group);
-  return true;
+  StepTable& t = c->steps;
+  t.i420_y = plane_steps(1, w, hgt, false, h, v);
+  t.i420_c = plane_steps(1, w / 2, hgt / 2, false, h, v);
+  t.yuv422 = plane_steps(2, w, hgt, false, h, v);
+  t.rgb24 = plane_steps(3, w, hgt, true, h, v);
+  t.rgb32 = plane_steps(4, w, hgt, true, h, v);
 }
 
 template <int Bytes>
 bool build_size_tables(ppl_context* c) {
   PathGeometry& g = path_geometry<Bytes>(c);
   const int32_t w = c->in_width, h = c->in_height;
-  g.groups_per_row = w / Bytes;
-  g.row_pairs = h / 2;
 
   // The MMX walk leaves 16/8/0 columns per side out of its sampling at
   // qualities 0/1/2, the SSE2 walk twice that; both leave 2 rows at top and
@@ -87,8 +76,6 @@ bool build_size_tables(ppl_context* c) {
   g.grid_groups = 8 * g.window_groups;
   g.window_pairs = (h / 2) / 6;
   g.grid_pairs = 6 * g.window_pairs;
-  g.grid_col0 = 0;
-  g.grid_row0 = 0;
 
   // One R and one B sample per cell, two G; the SSE2 block holds twice the
   // cells of an MMX block, so the same formula counts the same samples.
@@ -96,17 +83,14 @@ bool build_size_tables(ppl_context* c) {
   c->window_norm[0] = static_cast<uint32_t>(safe_div(1 << 20, cells));
   c->window_norm[1] = static_cast<uint32_t>(safe_div(1 << 20, 2 * cells));
   c->window_norm[2] = c->window_norm[0];
-
-  return build_step_table<Bytes>(c);
+  return true;
 }
 
 template bool build_size_tables<8>(ppl_context*);
 template bool build_size_tables<16>(ppl_context*);
-template bool build_step_table<8>(ppl_context*);
-template bool build_step_table<16>(ppl_context*);
 
-uint8_t rebuild_step_tables(ppl_context* c) {
-  return build_for_paths(1, [c](auto tag) { return build_step_table<decltype(tag)::kBytes>(c); });
+uint8_t rebuild_step_table(ppl_context* c) {
+  return build_shared(1, [c] { build_step_table(c); });
 }
 
 bool lookup_size_pair(int32_t iw, int32_t ih, int32_t ow, int32_t oh, int32_t* mode, int32_t* top,
@@ -173,7 +157,8 @@ uint8_t PPLCALL ppl_new_frame_size(ppl_context* c, int32_t width, int32_t height
   c->in_width = width;
   c->in_height = height;
   recompute_output_size(c);
-  return build_for_paths(1, [c](auto tag) { return build_size_tables<decltype(tag)::kBytes>(c); });
+  return build_for_paths(1, [c](auto tag) { return build_size_tables<decltype(tag)::kBytes>(c); },
+                         [c] { build_step_table(c); });
 }
 
 uint8_t PPLCALL ppl_set_decimation(ppl_context* c, int32_t mode, int32_t top, int32_t bottom) {
@@ -184,7 +169,7 @@ uint8_t PPLCALL ppl_set_decimation(ppl_context* c, int32_t mode, int32_t top, in
   c->decimation = mode;
   c->bottom_black_lines = bottom;
   recompute_output_size(c);
-  return rebuild_step_tables(c);
+  return rebuild_step_table(c);
 }
 
 uint8_t PPLCALL ppl_new_frame_sizes(ppl_context* c, int32_t in_width, int32_t in_height,

@@ -13,16 +13,15 @@ namespace pplcam {
 // size, the decimation mode and the black lines (no SIMD state involved).
 void recompute_output_size(ppl_context* c);
 
-// Per-path builders; `Bytes` is the column-group width (8 or 16). Each
-// returns 1. They run inside a floating-point bracket.
+// Per-path builder of the sub-window grid, the window normalisers and the
+// statistics scales; `Bytes` is the column-group width (8 or 16). Returns
+// 1. Runs inside a floating-point bracket.
 template <int Bytes>
-bool build_size_tables(ppl_context* c);   // grid, normalisers, scales, steps
-template <int Bytes>
-bool build_step_table(ppl_context* c);
+bool build_size_tables(ppl_context* c);
 
-// Rebuilds the output stepping tables of every supported path inside one
-// bracket; 1 when the bracket cannot be opened.
-uint8_t rebuild_step_tables(ppl_context* c);
+// Rebuilds the output stepping table inside a bracket; 1 when the bracket
+// cannot be opened (the table then keeps its values).
+uint8_t rebuild_step_table(ppl_context* c);
 
 // The accepted-size table of the progressive and interlaced converters.
 // Fills the decimation mode and the black-line split of an accepted pair.

@@ -76,7 +76,7 @@ uint8_t set_default_controls(ppl_context* c) {
   c->gamma_setting = 0;
 
   c->v_mirror = 0;
-  rebuild_step_tables(c);
+  rebuild_step_table(c);
   return ppl_set_h_mirror(c, 0);
 }
 

@@ -21,16 +21,29 @@ using MmxTag = PathTag<8>;
 using Sse2Tag = PathTag<16>;
 
 // `build` is called as build(MmxTag{}) and/or build(Sse2Tag{}) and returns
-// a uint8_t or bool result.
-template <class Builder>
-uint8_t build_for_paths(uint8_t if_bracket_fails, Builder&& build) {
+// a uint8_t or bool result; `shared()` then builds, once, what every path
+// reads alike (when some path was built).
+template <class Builder, class Shared>
+uint8_t build_for_paths(uint8_t if_bracket_fails, Builder&& build, Shared&& shared) {
   FpBracket bracket;
   if (!bracket.ok()) return if_bracket_fails;
   const uint32_t features = cpu_features_detected();
   uint8_t result = 1;
   if (features & kCpuMmxPath) result &= build(MmxTag{}) ? 1 : 0;
   if (features & kCpuSse2) result &= build(Sse2Tag{}) ? 1 : 0;
+  if (features & (kCpuMmxPath | kCpuSse2)) shared();
   return result;
+}
+
+template <class Builder>
+uint8_t build_for_paths(uint8_t if_bracket_fails, Builder&& build) {
+  return build_for_paths(if_bracket_fails, build, [] {});
+}
+
+// Only the shared part.
+template <class Shared>
+uint8_t build_shared(uint8_t if_bracket_fails, Shared&& shared) {
+  return build_for_paths(if_bracket_fails, [](auto) { return true; }, shared);
 }
 
 }  // namespace pplcam

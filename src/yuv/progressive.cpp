@@ -33,7 +33,7 @@ uint8_t run_i420(ProgressiveKernel k, bool sse2, ppl_context* c, const uint8_t* 
                  uint8_t* dst) {
   if (c->decimation != 0) return 1;
   if (!walkable(c)) return 0;
-  const StepTable& t = (sse2 ? c->sse2_geometry : c->mmx_geometry).steps;
+  const StepTable& t = c->steps;
   const int32_t width = c->in_width, pairs = c->in_height / 2;
   const int64_t y_bytes = static_cast<int64_t>(c->out_width) * c->out_height;
   const int64_t c_bytes = static_cast<int64_t>(c->out_width / 2) * (c->out_height / 2);

@@ -79,7 +79,7 @@ void check_against_model(const BayerCase& c) {
   ASSERT_EQ(ppl_set_decimation(ctx, c.decimation, 0, 0), 1);
   ctx->h_mirror = c.h_mirror;
   ctx->v_mirror = c.v_mirror;
-  rebuild_step_tables(ctx);
+  rebuild_step_table(ctx);
   load_bayer_controls(ctx, c.random_controls ? random_bayer_controls(c.seed) : neutral_bayer_controls());
   ctx->quality = c.quality;
 

@@ -82,9 +82,9 @@ std::vector<model::Rgb8> kernel_colour(const Plane& m, const Plane& green) {
       }
       const RgbSites<S> sites = edge::colour_pair_sites<S>(rows);
       for (int row = 0; row < 2; ++row) {
-        const auto rb = bytes_of<S>(edge::merge_sites<S>(sites.r[row][0], sites.r[row][1]));
-        const auto gb = bytes_of<S>(edge::merge_sites<S>(sites.g[row][0], sites.g[row][1]));
-        const auto bb = bytes_of<S>(edge::merge_sites<S>(sites.b[row][0], sites.b[row][1]));
+        const auto rb = bytes_of<S>(interleave_u8<S>(sites.r[row][0], sites.r[row][1]));
+        const auto gb = bytes_of<S>(interleave_u8<S>(sites.g[row][0], sites.g[row][1]));
+        const auto bb = bytes_of<S>(interleave_u8<S>(sites.b[row][0], sites.b[row][1]));
         for (int i = 0; i < S::kBytes; ++i) out[(y + row) * m.w + x0 + i] = {rb.b[i], gb.b[i], bb.b[i]};
       }
     }
@@ -273,7 +273,7 @@ TYPED_TEST(EdgeKernels, FullRangeConversionMatchesTheModel) {
     int16_t k[9];
     for (auto& x : k) x = static_cast<int16_t>(static_cast<int>(rng() % 512) - 256);
     const int16_t offset = static_cast<int16_t>(rng());
-    edge::Coefficients<S> c;
+    Matrix3<S> c;
     for (int i = 0; i < 9; ++i) c.k[i] = S::set1_16(k[i]);
     c.offset = S::set1_16(offset);
     Block<S> r, g, b;

@@ -46,14 +46,6 @@ PPL_VEC_INLINE typename S::V abs_diff16(typename S::V a, typename S::V b) {
   const typename S::V d = S::sub16(a, b);
   return S::max16(d, S::sub16(S::zero(), d));
 }
-// 16-bit lanes of even and odd photosites back into one byte vector, each
-// saturated to 0..255.
-template <class S>
-PPL_VEC_INLINE typename S::V merge_sites(typename S::V even, typename S::V odd) {
-  const typename S::V p = S::packus16(even, odd);
-  return S::unpacklo8(p, S::template srl_bytes<S::kBytes / 2>(p));
-}
-
 // Step 1 on one row of a group. `m` is the row itself with its horizontal
 // taps; `nn`, `n`, `s`, `ss` are the rows two and one above and below (at
 // the group's columns). `Parity` is the column parity of the row's B or R
@@ -83,8 +75,8 @@ PPL_VEC_INLINE typename S::V green_row(const RowTaps<S>& m, typename S::V nn, ty
   const V g_flat = S::add16(half_m, S::template sra16<2>(S::add16(hsum, vsum)));
   const V g = S::or_(S::and_(strong, g_edge), S::andnot(strong, g_flat));
 
-  return Parity == 0 ? merge_sites<S>(g, odd_sites<S>(m.at(0)))
-                     : merge_sites<S>(even_sites<S>(m.at(0)), g);
+  return Parity == 0 ? interleave_u8<S>(g, odd_sites<S>(m.at(0)))
+                     : interleave_u8<S>(even_sites<S>(m.at(0)), g);
 }
 
 // One row of step 2's input: the conditioned samples and the green of a

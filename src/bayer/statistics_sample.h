@@ -39,13 +39,6 @@
 
 namespace pplcam {
 
-// The walk state of path Bytes (the saved raw rows live there).
-template <int Bytes>
-PathWalkState<Bytes>* walk_state_of(ppl_context* c) {
-  if constexpr (Bytes == 8) return &c->mmx_walk;
-  else return &c->sse2_walk;
-}
-
 // The two rows of one block: a blue-green row (B at even bytes, Gb at odd)
 // and the green-red row below it (Gr, R).
 template <class S>

@@ -25,17 +25,12 @@
 #include "bayer/raw_passthrough.h"
 #include "bayer/scaled_pack.h"
 #include "bayer/stages.h"
+#include "bayer/walk_frame.h"
 #include "bayer/walk_statistics.h"
 #include "core/context.h"
 #include "core/simd.h"
 
 namespace pplcam {
-
-template <int Bytes>
-PathWalkState<Bytes>* path_walk(ppl_context* c) {
-  if constexpr (Bytes == 8) return &c->mmx_walk;
-  else return &c->sse2_walk;
-}
 
 template <class S, BayerOutput F>
 class BayerWalk {
@@ -51,11 +46,7 @@ class BayerWalk {
         walk_(path_walk<S::kBytes>(c)),
         src_(src),
         dst_(dst),
-        pitch_(c->in_width),
-        groups_(c->in_width / kGroup),
-        pairs_(c->in_height / 2),
-        width_(groups_ * kGroup),
-        decimation_(c->decimation),
+        frame_(c, k_, dst),
         stats_(c, c->quality) {}
 
   uint8_t run() {
@@ -64,14 +55,14 @@ class BayerWalk {
     if (quality > 3 || quality < 0) {
       raw_passthrough(c_, F, src_, dst_, kGroup, &walk_->marker_cell);
     } else {
-      if (groups_ > 0 && pairs_ > 0) {
+      if (frame_.groups > 0 && frame_.pairs > 0) {
         setup();
         if (quality <= 1) {
           edge_walk<S, F>(c_, src_, dst_, [this](int32_t k) { condition_pair(k); });
         } else {
           if (quality == 3) walk_cells();
           else walk_bilinear();
-          if (decimation_ != 0) finish_scaled_frame(scaled_);
+          if (frame_.decimation != 0) finish_scaled_frame(scaled_);
         }
       }
       // The scale of each quality matches the coverage of its sampling.
@@ -86,18 +77,10 @@ class BayerWalk {
  private:
   void setup() {
     build_condition_tables<S::kBytes>(c_, k_);
-    const StepTable& t = c_->steps;
-    main_ = Plane{dst_, main_plane_steps(t, F)};
-    chroma_ = Plane{dst_ + c_->out_counts[1], t.i420_c};
-    quarter_ = static_cast<int32_t>(c_->out_counts[2]);
-    matrix_ = kRgb ? load_matrix<S>(k_.c_rgb, k_.matrix_offset[2])
-                   : load_matrix<S>(k_.c_ycc, k_.matrix_offset[0]);
-    scaled_ = ScaledFrame{F,        c_->quality == 3, decimation_, width_, 2 * pairs_,
-                          main_,    chroma_,          quarter_,
-                          {c_->ring[0], c_->ring[1], c_->ring[2], c_->ring[3], c_->ring[4]}};
+    scaled_ = frame_.scaled(c_, c_->quality == 3, c_->ring[kLumaRing]);
   }
 
-  uint8_t* row(int32_t r) { return src_ + static_cast<ptrdiff_t>(r) * pitch_; }
+  uint8_t* row(int32_t r) { return src_ + static_cast<ptrdiff_t>(r) * frame_.pitch; }
 
   // Raw conditioning of column group j of row pair k.
   // Statistics sampling sees every conditioned block, raw and conditioned.
@@ -112,26 +95,26 @@ class BayerWalk {
   // pass over both rows unless statistics sample some of its blocks.
   void condition_pair(int32_t k) {
     if (stats_.samples_row_pair(k)) {
-      stats_.condition_row_pair(k, groups_, row(2 * k), row(2 * k + 1), [this](uint8_t* bg, uint8_t* gr) {
+      stats_.condition_row_pair(k, frame_.groups, row(2 * k), row(2 * k + 1), [this](uint8_t* bg, uint8_t* gr) {
         condition_row_pair(c_->condition_words, bg, gr, kGroup);
       });
       return;
     }
-    condition_row_pair(c_->condition_words, row(2 * k), row(2 * k + 1), width_);
+    condition_row_pair(c_->condition_words, row(2 * k), row(2 * k + 1), frame_.width);
   }
 
   // Output of one converted group of row pair k.
   void emit(const Converted& out, int32_t k, int32_t j, uint32_t index) {
-    if (decimation_ == 0) {
+    if (frame_.decimation == 0) {
       const int32_t x0 = j * kGroup, y = 2 * k;
-      if constexpr (F == BayerOutput::kI420) pack_i420<S>(out, main_, chroma_, quarter_, x0, y, lanes_);
-      else if constexpr (F == BayerOutput::kYuyv) pack_422<S, false>(out, main_, x0, y);
-      else if constexpr (F == BayerOutput::kUyvy) pack_422<S, true>(out, main_, x0, y);
-      else pack_rgb<S, F == BayerOutput::kRgb24 ? 3 : 4>(out, main_, x0, y);
+      if constexpr (F == BayerOutput::kI420) pack_i420<S>(out, frame_.main, frame_.chroma, frame_.quarter, x0, y, lanes_);
+      else if constexpr (F == BayerOutput::kYuyv) pack_422<S, false>(out, frame_.main, x0, y);
+      else if constexpr (F == BayerOutput::kUyvy) pack_422<S, true>(out, frame_.main, x0, y);
+      else pack_rgb<S, F == BayerOutput::kRgb24 ? 3 : 4>(out, frame_.main, x0, y);
       return;
     }
     const uint32_t i0 = index & (kRingBytes - 1);
-    const uint32_t i1 = (index + static_cast<uint32_t>(width_)) & (kRingBytes - 1);
+    const uint32_t i1 = (index + static_cast<uint32_t>(frame_.width)) & (kRingBytes - 1);
     if constexpr (kRgb) {
       S::store(c_->ring[kPlaneRing1] + i0, out.r[0]);
       S::store(c_->ring[kPlaneRing1] + i1, out.r[1]);
@@ -148,7 +131,7 @@ class BayerWalk {
   }
 
   void end_row_pair(int32_t k, uint32_t index) {
-    if (decimation_ != 0) pack_scaled_row_pair(scaled_, k, index);
+    if (frame_.decimation != 0) pack_scaled_row_pair(scaled_, k, index);
   }
 
   // ------------------------------------------------------- quality 3
@@ -158,15 +141,15 @@ class BayerWalk {
   // rewritten one by one would stall on store forwarding.
   void walk_cells() {
     uint32_t index = 0;
-    for (int32_t k = 0; k < pairs_; ++k) {
+    for (int32_t k = 0; k < frame_.pairs; ++k) {
       const uint32_t row_index = index;
       condition_block(k, 0);
-      for (int32_t j = 0; j < groups_; ++j, index += kGroup) {
-        if (j + 1 < groups_) condition_block(k, j + 1);
+      for (int32_t j = 0; j < frame_.groups; ++j, index += kGroup) {
+        if (j + 1 < frame_.groups) condition_block(k, j + 1);
         const Cells<S> cells = load_cells<S>(row(2 * k) + j * kGroup, row(2 * k + 1) + j * kGroup, lanes_);
         Converted out;
-        if constexpr (kRgb) cells_to_rgb<S>(matrix_, cells, &out);
-        else cells_to_yuv<S>(matrix_, cells, lanes_, &out);
+        if constexpr (kRgb) cells_to_rgb<S>(frame_.matrix, cells, &out);
+        else cells_to_yuv<S>(frame_.matrix, cells, lanes_, &out);
         emit(out, k, j, index);
       }
       end_row_pair(k, row_index);
@@ -180,23 +163,23 @@ class BayerWalk {
   // reflected neighbours. The run-ahead block is the next column group of
   // the next row pair: the last one this group's demosaic reads.
   void walk_bilinear() {
-    for (int32_t j = 0; j < groups_; ++j) condition_block(0, j);
+    for (int32_t j = 0; j < frame_.groups; ++j) condition_block(0, j);
     uint32_t index = 0;
-    const int32_t height = 2 * pairs_;
-    for (int32_t k = 0; k < pairs_; ++k) {
+    const int32_t height = frame_.height;
+    for (int32_t k = 0; k < frame_.pairs; ++k) {
       const int32_t r = 2 * k;
       RowPairRows rows{row(r == 0 ? 1 : r - 1), row(r), row(r + 1),
-                       row(r + 2 < height ? r + 2 : height - 2), k + 1 < pairs_};
+                       row(r + 2 < height ? r + 2 : height - 2), k + 1 < frame_.pairs};
       const uint32_t row_index = index;
       if (rows.ahead) condition_block(k + 1, 0);
       border_group(rows, k, 0, index);
       index += kGroup;
-      for (int32_t j = 1; j < groups_ - 1; ++j, index += kGroup) {
+      for (int32_t j = 1; j < frame_.groups - 1; ++j, index += kGroup) {
         if (rows.ahead) condition_block(k + 1, j + 1);
         inner_group(rows, k, j, index);
       }
-      if (groups_ > 1) {
-        border_group(rows, k, groups_ - 1, index);
+      if (frame_.groups > 1) {
+        border_group(rows, k, frame_.groups - 1, index);
         index += kGroup;
       }
       end_row_pair(k, row_index);
@@ -210,8 +193,8 @@ class BayerWalk {
 
   void convert_and_emit(const RgbRows<S>& rgb, int32_t k, int32_t j, uint32_t index) {
     Converted out;
-    if constexpr (kRgb) rgb_to_rgb<S>(matrix_, rgb, lanes_, &out);
-    else rgb_to_yuv<S, F != BayerOutput::kI420>(matrix_, rgb, lanes_, &out);
+    if constexpr (kRgb) rgb_to_rgb<S>(frame_.matrix, rgb, lanes_, &out);
+    else rgb_to_yuv<S, F != BayerOutput::kI420>(frame_.matrix, rgb, lanes_, &out);
     emit(out, k, j, index);
   }
 
@@ -223,9 +206,9 @@ class BayerWalk {
   }
 
   // First and last groups: copies of the four rows with columns -1 and
-  // width_ replaced by their reflections (columns 1 and width_ - 2).
+  // `width` replaced by their reflections (columns 1 and width - 2).
   void border_group(const RowPairRows& rows, int32_t k, int32_t j, uint32_t index) {
-    if (j == 0 && rows.ahead && groups_ > 1) condition_block(k + 1, 1);
+    if (j == 0 && rows.ahead && frame_.groups > 1) condition_block(k + 1, 1);
     alignas(16) uint8_t stage[4][kGroup + 2];
     const uint8_t* src_rows[4] = {rows.up, rows.r0, rows.r1, rows.dn};
     const int32_t x0 = j * kGroup;
@@ -233,7 +216,7 @@ class BayerWalk {
       for (int32_t x = -1; x <= kGroup; ++x) {
         int32_t col = x0 + x;
         if (col < 0) col = -col;
-        if (col >= width_) col = 2 * (width_ - 1) - col;
+        if (col >= frame_.width) col = 2 * (frame_.width - 1) - col;
         stage[i][x + 1] = src_rows[i][col];
       }
     }
@@ -247,15 +230,8 @@ class BayerWalk {
   PathWalkState<S::kBytes>* walk_;
   uint8_t* src_;
   uint8_t* dst_;
-  int32_t pitch_;
-  int32_t groups_;
-  int32_t pairs_;
-  int32_t width_;       // walked width: whole column groups
-  int32_t decimation_;
+  const WalkFrame<S, F> frame_;
   WalkStatistics<S> stats_;
-  Plane main_{}, chroma_{};
-  int32_t quarter_ = 0;
-  Matrix3<S> matrix_{};
   Lanes<S> lanes_;
   ScaledFrame scaled_{};
 };

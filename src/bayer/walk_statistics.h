@@ -35,7 +35,7 @@ class WalkStatistics {
   WalkStatistics(ppl_context* c, int32_t quality)
       : sampler_(c, quality == 3 ? 2 : 0),
         cursor_(c, path_geometry<S::kBytes>(c)),
-        walk_(walk_state_of<S::kBytes>(c)),
+        walk_(path_walk<S::kBytes>(c)),
         whole_frame_(quality == 3 ? &c->whole_frame : nullptr) {
     const int32_t n = c->in_height / 2, groups = c->in_width / S::kBytes;
     on_ = c->mean_collection != 0 && quality >= 0 && quality <= 3;

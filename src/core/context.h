@@ -204,6 +204,12 @@ inline PathGeometry& path_geometry(ppl_context* c) {
   return Bytes == 8 ? c->mmx_geometry : c->sse2_geometry;
 }
 
+template <int Bytes>
+inline PathWalkState<Bytes>* path_walk(ppl_context* c) {
+  if constexpr (Bytes == 8) return &c->mmx_walk;
+  else return &c->sse2_walk;
+}
+
 static_assert(offsetof(ppl_context, sse2) % 16 == 0, "SSE2 block must be 16-byte aligned");
 static_assert(offsetof(ppl_context, work_area) % 32 == 0, "work area must be 32-byte aligned");
 static_assert(sizeof(ppl_context) % 32 == 0, "every slot keeps the same alignment");

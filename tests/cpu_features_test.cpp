@@ -43,18 +43,39 @@ TEST(CpuFeatures, DetectionOnThisMachineAllowsBothPaths) {
   EXPECT_EQ(std::string(cpu_vendor(), 12).size(), 12u);
 }
 
-TEST(PathChoice, Sse2NeedsAlignmentTheFeatureAndNoP3Only) {
+// Between the MMX and the SSE2 rows: the wider one needs its alignment, its
+// features, no P3_only and, for a Bayer frame, a width its groups divide;
+// the MMX row is the floor of a processing operation, and what a converter
+// needs to run at all.
+TEST(PathChoice, WidestRowTheCallMeetsWithTheMmxRowAsTheFloor) {
   ScopedContext c;
-  AlignedBuffer a16(64, Align::k16), b16(64, Align::k16), a8(64, Align::k8Not16);
-  const void* both16[] = {a16.data(), b16.data()};
-  const void* one8[] = {a16.data(), a8.data()};
-  EXPECT_TRUE(use_sse2_path(c, both16, 2));
-  EXPECT_FALSE(use_sse2_path(c, one8, 2));
-  c->P3_only = 1;
-  EXPECT_FALSE(use_sse2_path(c, both16, 2));
-  c->P3_only = 0;
-  ScopedCpuFeatures no_sse2(kCpuSse2);
-  EXPECT_FALSE(use_sse2_path(c, both16, 2));
+  c->path_limit = PathId::kSse2;
+  AlignedBuffer a16(64, Align::k16), b16(64, Align::k16), a8(64, Align::k8Not16), odd(64, Align::kOdd);
+  const struct {
+    const char* what;
+    void* second;
+    uint8_t p3_only;
+    uint32_t hidden;
+    int32_t bayer_width;
+    PathId path;
+    bool converter_runs;
+  } rows[] = {
+      {"16-byte aligned", b16.data(), 0, 0, 0, PathId::kSse2, true},
+      {"a Bayer width of whole 16-byte groups", b16.data(), 0, 0, 640, PathId::kSse2, true},
+      {"a Bayer width of 8-byte groups", b16.data(), 0, 0, 648, PathId::kMmx, true},
+      {"8-byte aligned", a8.data(), 0, 0, 0, PathId::kMmx, true},
+      {"odd address", odd.data(), 0, 0, 0, PathId::kMmx, false},
+      {"P3_only", b16.data(), 1, 0, 0, PathId::kMmx, true},
+      {"no SSE2", b16.data(), 0, kCpuSse2, 0, PathId::kMmx, true},
+      {"no kernel path", b16.data(), 0, kCpuMmxPath | kCpuSse2, 0, PathId::kMmx, false},
+  };
+  for (const auto& row : rows) {
+    const void* buffers[] = {a16.data(), row.second};
+    ScopedCpuFeatures features(row.hidden);
+    c->P3_only = row.p3_only;
+    EXPECT_EQ(choose_path(c, buffers, 2, row.bayer_width), row.path) << row.what;
+    EXPECT_EQ(converter_can_run(buffers, 2), row.converter_runs) << row.what;
+  }
 }
 
 }  // namespace

@@ -124,7 +124,7 @@ void expect_demosaic_matches_model(const std::vector<uint8_t>& frame, int w, int
 
 template <class S>
 class EdgeKernels : public ::testing::Test {};
-using Paths = ::testing::Types<Simd<8>, Simd<16>>;
+using Paths = ::testing::Types<Mmx, Sse2>;
 TYPED_TEST_SUITE(EdgeKernels, Paths);
 
 TYPED_TEST(EdgeKernels, DemosaicOfRandomFramesMatchesTheModel) {

@@ -50,7 +50,7 @@ StatisticsSums run_driver(ppl_context* c, bool sse2, const std::vector<uint8_t>&
   const size_t out = static_cast<size_t>(c->out_width) * c->out_height * 3 / 2 + 64;
   AlignedBuffer dst(out * 4, Align::k16);
   clear_frame_statistics(c);
-  run_bayer_driver(BayerOutput::kI420, sse2, c, src.data(), dst.data());
+  run_bayer_driver(BayerOutput::kI420, sse2 ? PathId::kSse2 : PathId::kMmx, c, src.data(), dst.data());
   return model::statistics_sums_of(c);
 }
 
@@ -335,7 +335,7 @@ TEST(StatisticsFrame, SamplingStaysInsideTheFrame) {
         if (sse2 && !sse2_available()) continue;
         std::memcpy(src.data(), raw.data(), raw.size());
         clear_frame_statistics(c);
-        run_bayer_driver(BayerOutput::kI420, sse2, c, src.data(), dst.data());
+        run_bayer_driver(BayerOutput::kI420, sse2 ? PathId::kSse2 : PathId::kMmx, c, src.data(), dst.data());
         EXPECT_GT(c->qae_count, 0u);
       }
     }

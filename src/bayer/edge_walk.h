@@ -1,6 +1,6 @@
 // The frame walk of qualities 0 and 1: edge-directed demosaic, colour
-// conversion and (quality 0) luma sharpening, written once over the path
-// (Simd<8> or Simd<16>) and the output format.
+// conversion and (quality 0) luma sharpening, written once over the kernel
+// path P (core/path_types.h) and the output format.
 //
 // Each unit of work reads a neighbourhood that the units before it must
 // have finished, so the walk runs them at fixed distances. Pass p (row
@@ -49,17 +49,19 @@
 #include "bayer/stages.h"
 #include "bayer/walk_frame.h"
 #include "core/context.h"
-#include "core/simd.h"
+#include "core/path_types.h"
 
 namespace pplcam {
 
 // `Conditioner` is called as conditioner(k) to condition row pair k in
 // place, its groups left to right (and to sample statistics around them);
 // the walk calls it exactly once per row pair.
-template <class S, BayerOutput F, class Conditioner>
+template <class P, BayerOutput F, class Conditioner>
 class EdgeWalk {
+  using S = typename P::S;
   using V = typename S::V;
-  static constexpr int kGroup = S::kBytes;
+  static constexpr int kGroup = P::kGroup;
+  static_assert(kGroup == S::kBytes, "the walk takes one column group per register");
   static constexpr bool kRgb = F == BayerOutput::kRgb24 || F == BayerOutput::kRgb32;
   static constexpr uint32_t kGreenMask = kGreenRingBytes - 1;
   static constexpr uint32_t kRingMask = kRingBytes - 1;
@@ -69,7 +71,7 @@ class EdgeWalk {
   EdgeWalk(ppl_context* c, uint8_t* src, uint8_t* dst, Conditioner& conditioner)
       : c_(c),
         conditioner_(conditioner),
-        k_(path_constants<S::kBytes>(c)),
+        k_(path_constants<kGroup>(c)),
         src_(src),
         frame_(c, k_, dst),
         sharpen_(c->quality == 0),
@@ -391,9 +393,9 @@ class EdgeWalk {
 
   ppl_context* c_;
   Conditioner& conditioner_;
-  const PathConstants<S::kBytes>& k_;
+  const PathConstants<kGroup>& k_;
   uint8_t* src_;
-  const WalkFrame<S, F> frame_;
+  const WalkFrame<P, F> frame_;
   bool sharpen_;
   uint8_t* green_ring_;
   uint8_t* luma_ring_;
@@ -409,10 +411,10 @@ class EdgeWalk {
   uint32_t out_index_ = 0;
 };
 
-// One frame at quality 0 or 1 through the walk of path S and format F.
-template <class S, BayerOutput F, class Conditioner>
+// One frame at quality 0 or 1 through the walk of path P and format F.
+template <class P, BayerOutput F, class Conditioner>
 void edge_walk(ppl_context* c, uint8_t* src, uint8_t* dst, Conditioner&& conditioner) {
-  EdgeWalk<S, F, std::remove_reference_t<Conditioner>>(c, src, dst, conditioner).run();
+  EdgeWalk<P, F, std::remove_reference_t<Conditioner>>(c, src, dst, conditioner).run();
 }
 
 }  // namespace pplcam

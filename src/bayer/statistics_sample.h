@@ -1,13 +1,14 @@
-// Statistics sampling of the Bayer walk, written once over Simd<8> (MMX
-// path) and Simd<16> (SSE2 path).
+// Statistics sampling of the Bayer walk, written once over the kernel path
+// P (core/path_types.h). What a caller sees of it follows the path's
+// column-group width, P::kGroup.
 //
 // In an odd row pair the walk hands every column group's run-ahead block
 // (the block it is about to condition) to this stage:
 //   even group: the raw rows of the block are kept (save_raw);
 //   odd group:  the kept block and the current one form one sample (take).
 // Of each block only the odd cells are used (photosite columns 2-3, 6-7 of
-// every 8), so a sample holds S::kBytes / 2 cells: 4 on the MMX path, 8 on
-// the SSE2 path. Per sample:
+// every 8), so a sample holds P::kGroup / 2 cells: 4 with 8-byte groups, 8
+// with 16-byte groups. Per sample:
 //   qual test on the raw cells (colour differences and channel ranges); the
 //     qualifying cells' Gb, R, B, Gr sums go to the qual sums and, as the
 //     mean over all cells of the sample (non-qualifying cells count 0), to
@@ -28,14 +29,14 @@
 //
 // Counts are exact: a cell that passes sets both bytes of its 16-bit mask
 // lane and adds 2 x 255 = 510 to the mask's byte sum; for n <= kCells such
-// cells, 510 n + kBytes lies in [512 n, 512 n + 511], so (sum + kBytes) >> 9
-// is n (the MMX path's (sum + 8) >> 9, the SSE2 path's (halves + 16) >> 9).
+// cells, 510 n + kGroup lies in [512 n, 512 n + 511], so (sum + kGroup) >> 9
+// is n ((sum + 8) >> 9 with 8-byte groups, (halves + 16) >> 9 with 16).
 #pragma once
 
 #include <cstdint>
 
 #include "core/context.h"
-#include "core/simd.h"
+#include "core/path_types.h"
 
 namespace pplcam {
 
@@ -51,19 +52,23 @@ PPL_VEC_INLINE BayerBlock<S> load_block(const uint8_t* bg_row, const uint8_t* gr
   return BayerBlock<S>{S::load(bg_row), S::load(gr_row)};
 }
 
-template <class S>
+template <class P>
 class StatisticsSampler {
+  using S = typename P::S;
   using V = typename S::V;
+  static constexpr int kGroup = P::kGroup;
+  static_assert(kGroup == S::kBytes, "a block is one register");
 
  public:
-  static constexpr int kCells = S::kBytes / 2;         // cells per sample
-  static constexpr int kHistogramShift = S::kBytes == 8 ? 2 : 3;   // log2(kCells)
+  static constexpr int kCells = kGroup / 2;   // cells per sample
+  static constexpr int kHistogramShift = kCells == 4 ? 2 : 3;   // log2(kCells)
+  static_assert(kCells == 1 << kHistogramShift, "a sample's mean is a shift");
 
-  // Loads the limit vectors of path S. `whole_frame_shift` is the left shift
+  // Loads the limit vectors of path P. `whole_frame_shift` is the left shift
   // of the accumulator sums: 0 into a sub-window triple, 2 into the whole-
   // frame sums at quality 3 (one cell in four is sampled).
   StatisticsSampler(ppl_context* c, int whole_frame_shift) : c_(c), acc_shift_(whole_frame_shift) {
-    const PathConstants<S::kBytes>& k = path_constants<S::kBytes>(c);
+    const PathConstants<kGroup>& k = path_constants<kGroup>(c);
     for (int i = 0; i < 4; ++i) {
       below_[i] = load_const<S>(k.qual_diff[i][0]);
       above_[i] = load_const<S>(k.qual_diff[i][1]);
@@ -85,7 +90,7 @@ class StatisticsSampler {
 
   // Even column group: keeps the raw rows of the run-ahead block for the
   // sample of the next group. Call before the block is conditioned.
-  PPL_MEMBER_INLINE void save_raw(PathWalkState<S::kBytes>* walk, const uint8_t* bg_row,
+  PPL_MEMBER_INLINE void save_raw(PathWalkState<kGroup>* walk, const uint8_t* bg_row,
                                   const uint8_t* gr_row) const {
     S::store(walk->saved_raw[0], S::load(bg_row));
     S::store(walk->saved_raw[1], S::load(gr_row));
@@ -95,7 +100,7 @@ class StatisticsSampler {
   // rows start at bg_row and gr_row: `condition()` conditions it in place.
   // An even group keeps the raw block; an odd group takes the sample.
   template <class Condition>
-  PPL_MEMBER_INLINE void run_ahead(bool odd_group, RgbSum* acc, PathWalkState<S::kBytes>* walk,
+  PPL_MEMBER_INLINE void run_ahead(bool odd_group, RgbSum* acc, PathWalkState<kGroup>* walk,
                                    const uint8_t* bg_row, const uint8_t* gr_row, Condition&& condition) const {
     if (!odd_group) {
       save_raw(walk, bg_row, gr_row);
@@ -109,10 +114,10 @@ class StatisticsSampler {
 
   // Odd column group: one sample from the kept raw block of the previous
   // group and `raw` (the current block as loaded before conditioning), with
-  // the conditioned bytes of both blocks read at bg_row - kBytes .. bg_row
-  // + kBytes - 1 (and the same of gr_row), after the current block has been
+  // the conditioned bytes of both blocks read at bg_row - kGroup .. bg_row
+  // + kGroup - 1 (and the same of gr_row), after the current block has been
   // conditioned. Sums go to `acc`.
-  PPL_MEMBER_INLINE void take(RgbSum* acc, const PathWalkState<S::kBytes>* walk, BayerBlock<S> raw,
+  PPL_MEMBER_INLINE void take(RgbSum* acc, const PathWalkState<kGroup>* walk, BayerBlock<S> raw,
                               const uint8_t* bg_row, const uint8_t* gr_row) const {
     take_cells(acc, raw_cells(walk, raw), bg_row, gr_row);
   }
@@ -120,14 +125,14 @@ class StatisticsSampler {
   // The two halves of take(): the raw cells of the sample (the kept block's
   // and those of `raw`), which can be kept while the walk goes on, and the
   // sample itself from them and the conditioned bytes of both blocks.
-  PPL_MEMBER_INLINE BayerBlock<S> raw_cells(const PathWalkState<S::kBytes>* walk, BayerBlock<S> raw) const {
+  PPL_MEMBER_INLINE BayerBlock<S> raw_cells(const PathWalkState<kGroup>* walk, BayerBlock<S> raw) const {
     return BayerBlock<S>{odd_cells(S::load(walk->saved_raw[0]), raw.bg),
                          odd_cells(S::load(walk->saved_raw[1]), raw.gr)};
   }
   PPL_MEMBER_INLINE void take_cells(RgbSum* acc, const BayerBlock<S>& raw_cells, const uint8_t* bg_row,
                                     const uint8_t* gr_row) const {
-    const BayerBlock<S> cells{odd_cells(S::load(bg_row - S::kBytes), S::load(bg_row)),
-                              odd_cells(S::load(gr_row - S::kBytes), S::load(gr_row))};
+    const BayerBlock<S> cells{odd_cells(S::load(bg_row - kGroup), S::load(bg_row)),
+                              odd_cells(S::load(gr_row - kGroup), S::load(gr_row))};
     qualify(raw_cells);
     expose_and_accumulate(acc, cells);
   }
@@ -141,7 +146,7 @@ class StatisticsSampler {
   }
 
   PPL_VEC_INLINE uint32_t cell_count(uint32_t mask_byte_sum) {
-    return (mask_byte_sum + S::kBytes) >> 9;
+    return (mask_byte_sum + kGroup) >> 9;
   }
 
   // Mask lanes (0xFFFF) of the cells whose value d lies strictly between

@@ -1,8 +1,9 @@
-// The Bayer frame walk, written once over the path (Simd<8> or Simd<16>)
-// and the output format, instantiated in walk_mmx.cpp and walk_sse2.cpp.
+// The Bayer frame walk, written once over the kernel path P
+// (core/path_types.h) and the output format, instantiated in
+// walk_<path>.cpp.
 //
 // A frame is walked in row pairs, top to bottom, and within a row pair in
-// column groups of S::kBytes photosites, left to right. For each group:
+// column groups of P::kGroup photosites, left to right. For each group:
 //   1. run-ahead block: raw conditioning of a block the demosaic will read
 //      (the hook where statistics sampling reads the raw and conditioned
 //      bytes of the block, with the accumulator selected for the group);
@@ -28,22 +29,24 @@
 #include "bayer/walk_frame.h"
 #include "bayer/walk_statistics.h"
 #include "core/context.h"
-#include "core/simd.h"
+#include "core/path_types.h"
 
 namespace pplcam {
 
-template <class S, BayerOutput F>
+template <class P, BayerOutput F>
 class BayerWalk {
+  using S = typename P::S;
   using V = typename S::V;
-  static constexpr int kGroup = S::kBytes;
+  static constexpr int kGroup = P::kGroup;
+  static_assert(kGroup == S::kBytes, "the walk takes one column group per register");
   static constexpr bool kRgb = F == BayerOutput::kRgb24 || F == BayerOutput::kRgb32;
   using Converted = std::conditional_t<kRgb, RgbRows<S>, YuvRows<S>>;
 
  public:
   BayerWalk(ppl_context* c, uint8_t* src, uint8_t* dst)
       : c_(c),
-        k_(path_constants<S::kBytes>(c)),
-        walk_(path_walk<S::kBytes>(c)),
+        k_(path_constants<kGroup>(c)),
+        walk_(path_walk<kGroup>(c)),
         src_(src),
         dst_(dst),
         frame_(c, k_, dst),
@@ -58,7 +61,7 @@ class BayerWalk {
       if (frame_.groups > 0 && frame_.pairs > 0) {
         setup();
         if (quality <= 1) {
-          edge_walk<S, F>(c_, src_, dst_, [this](int32_t k) { condition_pair(k); });
+          edge_walk<P, F>(c_, src_, dst_, [this](int32_t k) { condition_pair(k); });
         } else {
           if (quality == 3) walk_cells();
           else walk_bilinear();
@@ -66,7 +69,7 @@ class BayerWalk {
         }
       }
       // The scale of each quality matches the coverage of its sampling.
-      c_->stats_scale = path_geometry<S::kBytes>(c_).stats_scale[quality];
+      c_->stats_scale = path_geometry<kGroup>(c_).stats_scale[quality];
       result = 1;
     }
     ++c_->n_frame;
@@ -76,7 +79,7 @@ class BayerWalk {
 
  private:
   void setup() {
-    build_condition_tables<S::kBytes>(c_, k_);
+    build_condition_tables<kGroup>(c_, k_);
     scaled_ = frame_.scaled(c_, c_->quality == 3, c_->ring[kLumaRing]);
   }
 
@@ -226,21 +229,33 @@ class BayerWalk {
   }
 
   ppl_context* c_;
-  const PathConstants<S::kBytes>& k_;
-  PathWalkState<S::kBytes>* walk_;
+  const PathConstants<kGroup>& k_;
+  PathWalkState<kGroup>* walk_;
   uint8_t* src_;
   uint8_t* dst_;
-  const WalkFrame<S, F> frame_;
-  WalkStatistics<S> stats_;
+  const WalkFrame<P, F> frame_;
+  WalkStatistics<P> stats_;
   Lanes<S> lanes_;
   ScaledFrame scaled_{};
 };
 
-// One frame through the walk of path S and format F.
-template <class S, BayerOutput F>
+// One frame through the walk of path P and format F.
+template <class P, BayerOutput F>
 uint8_t bayer_walk(ppl_context* c, uint8_t* src, uint8_t* dst) {
-  BayerWalk<S, F> walk(c, src, dst);
+  BayerWalk<P, F> walk(c, src, dst);
   return walk.run();
+}
+
+template <class P>
+uint8_t bayer_walk_frame(BayerOutput out, ppl_context* c, uint8_t* src, uint8_t* dst) {
+  switch (out) {
+    case BayerOutput::kI420: return bayer_walk<P, BayerOutput::kI420>(c, src, dst);
+    case BayerOutput::kYuyv: return bayer_walk<P, BayerOutput::kYuyv>(c, src, dst);
+    case BayerOutput::kUyvy: return bayer_walk<P, BayerOutput::kUyvy>(c, src, dst);
+    case BayerOutput::kRgb24: return bayer_walk<P, BayerOutput::kRgb24>(c, src, dst);
+    case BayerOutput::kRgb32: break;
+  }
+  return bayer_walk<P, BayerOutput::kRgb32>(c, src, dst);
 }
 
 }  // namespace pplcam

@@ -10,18 +10,20 @@
 #include "bayer/scaled_pack.h"
 #include "bayer/stages.h"
 #include "core/context.h"
+#include "core/path_types.h"
 
 namespace pplcam {
 
-template <class S, BayerOutput F>
+template <class P, BayerOutput F>
 struct WalkFrame {
+  using S = typename P::S;
   static constexpr bool kRgb = F == BayerOutput::kRgb24 || F == BayerOutput::kRgb32;
 
-  WalkFrame(const ppl_context* c, const PathConstants<S::kBytes>& k, uint8_t* dst)
+  WalkFrame(const ppl_context* c, const PathConstants<P::kGroup>& k, uint8_t* dst)
       : pitch(c->in_width),
-        groups(c->in_width / S::kBytes),
+        groups(c->in_width / P::kGroup),
         pairs(c->in_height / 2),
-        width(groups * S::kBytes),
+        width(groups * P::kGroup),
         height(2 * pairs),
         decimation(c->decimation),
         main{dst, main_plane_steps(c->steps, F)},

@@ -29,15 +29,18 @@
 
 namespace pplcam {
 
-template <class S>
+template <class P>
 class WalkStatistics {
+  using S = typename P::S;
+  static constexpr int kGroup = P::kGroup;
+
  public:
   WalkStatistics(ppl_context* c, int32_t quality)
       : sampler_(c, quality == 3 ? 2 : 0),
-        cursor_(c, path_geometry<S::kBytes>(c)),
-        walk_(path_walk<S::kBytes>(c)),
+        cursor_(c, path_geometry<kGroup>(c)),
+        walk_(path_walk<kGroup>(c)),
         whole_frame_(quality == 3 ? &c->whole_frame : nullptr) {
-    const int32_t n = c->in_height / 2, groups = c->in_width / S::kBytes;
+    const int32_t n = c->in_height / 2, groups = c->in_width / kGroup;
     on_ = c->mean_collection != 0 && quality >= 0 && quality <= 3;
     switch (quality) {
       case 0: ahead_groups_ = 2, ahead_pairs_ = 2, last_pair_ = n - 3, last_group_ = groups - 4; break;
@@ -72,8 +75,8 @@ class WalkStatistics {
     } pending{};
     bool waiting = false;
     for (int32_t j = 0; j < groups; ++j) {
-      uint8_t* bg = bg_row + j * S::kBytes;
-      uint8_t* gr = gr_row + j * S::kBytes;
+      uint8_t* bg = bg_row + j * kGroup;
+      uint8_t* gr = gr_row + j * kGroup;
       const int32_t g = j - ahead_groups_;
       const bool sampled = g >= 0 && g <= last_group_;
       if (sampled && (g & 1) != 0) {
@@ -110,9 +113,9 @@ class WalkStatistics {
   }
 
  private:
-  StatisticsSampler<S> sampler_;
+  StatisticsSampler<P> sampler_;
   SubWindowCursor cursor_;
-  PathWalkState<S::kBytes>* walk_;
+  PathWalkState<kGroup>* walk_;
   RgbSum* whole_frame_;   // quality 3: the sums go to the whole frame, x4
   bool on_;
   int32_t ahead_groups_, ahead_pairs_, last_pair_, last_group_;

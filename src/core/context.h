@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/path_table.h"
+
 namespace pplcam {
 
 // One packed 16-bit constant: a value per lane, 4 lanes (MMX) or 8 (SSE2).
@@ -130,6 +132,7 @@ struct alignas(32) ppl_context {
   pplcam::PathWalkState<16> sse2_walk;
 
   uint8_t P3_only;
+  pplcam::PathId path_limit;    // the widest path the context may choose
   int32_t sensor_type;
   int32_t decimation;
   int32_t top_black_lines, bottom_black_lines;
@@ -198,6 +201,10 @@ template <>
 inline PathConstants<8>& path_constants<8>(ppl_context* c) { return c->mmx; }
 template <>
 inline PathConstants<16>& path_constants<16>(ppl_context* c) { return c->sse2; }
+template <int Bytes>
+inline const PathConstants<Bytes>& path_constants(const ppl_context* c) {
+  return path_constants<Bytes>(const_cast<ppl_context*>(c));
+}
 
 template <int Bytes>
 inline PathGeometry& path_geometry(ppl_context* c) {

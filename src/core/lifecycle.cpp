@@ -91,6 +91,7 @@ ppl_context* PPLCALL ppl_init(void) {
     ppl_context* c = pool_slot(i);
     if (c->in_use) continue;
     c->in_use = 1;
+    c->path_limit = kWidestPath;
     for (int r = 0; r < 5; ++r) c->ring[r] = c->work_area + kRingOffset[r];
     set_default_controls(c);
     return c;

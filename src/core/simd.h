@@ -1,11 +1,11 @@
-// The two register widths of the kernels behind one set of names.
+// The instruction sets of the kernels behind one set of names.
 //
-// A kernel is written once as a template over `S`, one of Simd<8> (the MMX
-// path: 8-byte registers, MMX with its integer extensions) and Simd<16> (the
-// SSE2 path: 16-byte registers), and instantiated for both. Every operation
-// has the exact semantics of the instruction it names, lane for lane, so the
-// two instantiations compute the same bytes on the same lanes. S::kBytes is
-// the register width and, in the Bayer walk, the column-group width.
+// Each struct is one instruction set: Mmx (8-byte registers, MMX with its
+// integer extensions) and Sse2 (16-byte registers). A kernel is written once
+// as a template over `S`, one of these structs, and instantiated once per
+// kernel path (core/path_types.h). Every operation has the exact semantics
+// of the instruction it names, lane for lane, so the instantiations compute
+// the same bytes on the same lanes. S::kBytes is the register width.
 //
 // On x86-64 GCC lowers the MMX intrinsics to SSE2 instructions on the low
 // half of an XMM register; in a 32-bit build they are real MMX instructions,
@@ -27,12 +27,8 @@
 
 namespace pplcam {
 
-template <int Bytes>
-struct Simd;
-
-// ---------------------------------------------------------------- MMX path
-template <>
-struct Simd<8> {
+// ------------------------------------------------------------------- MMX
+struct Mmx {
   using V = __m64;
   static constexpr int kBytes = 8;
   static constexpr int kLanes16 = 4;
@@ -132,9 +128,8 @@ struct Simd<8> {
   }
 };
 
-// --------------------------------------------------------------- SSE2 path
-template <>
-struct Simd<16> {
+// ------------------------------------------------------------------ SSE2
+struct Sse2 {
   using V = __m128i;
   static constexpr int kBytes = 16;
   static constexpr int kLanes16 = 8;
@@ -233,13 +228,10 @@ struct Simd<16> {
   }
 };
 
-using Mmx = Simd<8>;
-using Sse2 = Simd<16>;
-
 // Loads one packed constant of the matching width.
 template <class S, class Packed>
 PPL_VEC_INLINE typename S::V load_const(const Packed& p) {
-  static_assert(sizeof(Packed) == S::kBytes, "constant width must match the path");
+  static_assert(sizeof(Packed) == S::kBytes, "constant width must match the register width");
   return S::load(&p);
 }
 

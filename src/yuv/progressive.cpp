@@ -3,6 +3,7 @@
 // frame descriptions that the path kernels walk.
 #include "yuv/progressive.h"
 
+#include "core/path_types.h"
 #include "yuv/progressive_frames.h"
 
 namespace pplcam {
@@ -11,6 +12,28 @@ namespace {
 using yuv::I420Frame;
 using yuv::Order422;
 using yuv::Rgb24Frame;
+
+struct ProgressiveRow {
+  void (*packed422_to_i420)(const I420Frame&, Order422);
+  void (*yyyy_to_i420)(const I420Frame&);
+  void (*packed422_to_rgb24)(const Rgb24Frame&, Order422);
+  constexpr explicit operator bool() const {
+    return packed422_to_i420 && yyyy_to_i420 && packed422_to_rgb24;
+  }
+};
+
+template <class P>
+constexpr ProgressiveRow row_of() {
+  return {yuv::packed422_to_i420<P>, yuv::yyyy_to_i420<P>, yuv::packed422_to_rgb24<P>};
+}
+
+// One row per path, in PathId order.
+constexpr ProgressiveRow kProgressiveKernels[kPathRows] = {
+    {},
+    row_of<MmxPath>(),
+    row_of<Sse2Path>(),
+};
+static_assert(every_path_has_a_row(kProgressiveKernels));
 
 // The kernels step over 16-pixel units and may overlap their last step by
 // up to 16 pixels on the SSE2 path, so a line must hold two units.
@@ -29,7 +52,7 @@ bool steps_fit(const PlaneSteps& s, int32_t cols, int32_t rows, int64_t plane_by
   return lo >= 0 && hi < plane_bytes;
 }
 
-uint8_t run_i420(ProgressiveKernel k, bool sse2, ppl_context* c, const uint8_t* src,
+uint8_t run_i420(ProgressiveKernel k, const ProgressiveRow& kernels, ppl_context* c, const uint8_t* src,
                  uint8_t* dst) {
   if (c->decimation != 0) return 1;
   if (!walkable(c)) return 0;
@@ -60,11 +83,11 @@ uint8_t run_i420(ProgressiveKernel k, bool sse2, ppl_context* c, const uint8_t* 
 
   if (k == ProgressiveKernel::kYyyyToI420) {
     f.line_bytes = width / 2 * 3;
-    sse2 ? yuv::yyyy_to_i420<16>(f) : yuv::yyyy_to_i420<8>(f);
+    kernels.yyyy_to_i420(f);
   } else {
     f.line_bytes = 2 * width;
     const Order422 order = k == ProgressiveKernel::kYuyvToI420 ? Order422::kYuyv : Order422::kUyvy;
-    sse2 ? yuv::packed422_to_i420<16>(f, order) : yuv::packed422_to_i420<8>(f, order);
+    kernels.packed422_to_i420(f, order);
   }
   return 1;
 }
@@ -73,7 +96,7 @@ uint8_t run_i420(ProgressiveKernel k, bool sse2, ppl_context* c, const uint8_t* 
 // of in_width pixels bottom-up into rows of out_width pixels. An output
 // that is narrower or shorter than the input cannot hold that picture:
 // refused rather than written past the destination.
-uint8_t run_rgb24(ProgressiveKernel k, bool sse2, ppl_context* c, const uint8_t* src,
+uint8_t run_rgb24(ProgressiveKernel k, const ProgressiveRow& kernels, ppl_context* c, const uint8_t* src,
                   uint8_t* dst) {
   if (!walkable(c) || c->out_width < c->in_width || c->out_height < c->in_height) return 0;
   const int32_t row_bytes = 3 * c->out_width;
@@ -84,23 +107,24 @@ uint8_t run_rgb24(ProgressiveKernel k, bool sse2, ppl_context* c, const uint8_t*
   f.row0 = dst + static_cast<int64_t>(c->out_height - 1) * row_bytes;
   f.row_stride = -row_bytes;
   const Order422 order = k == ProgressiveKernel::kYuyvToRgb24 ? Order422::kYuyv : Order422::kUyvy;
-  sse2 ? yuv::packed422_to_rgb24<16>(f, order) : yuv::packed422_to_rgb24<8>(f, order);
+  kernels.packed422_to_rgb24(f, order);
   return 1;
 }
 
 }  // namespace
 
-uint8_t run_progressive_kernel(ProgressiveKernel k, bool sse2, ppl_context* c,
-                               const uint8_t* src, uint8_t* dst) {
+uint8_t run_progressive_kernel(ProgressiveKernel k, PathId path, ppl_context* c, const uint8_t* src,
+                               uint8_t* dst) {
   ++c->n_frame;
+  const ProgressiveRow& kernels = kProgressiveKernels[static_cast<int>(path)];
   switch (k) {
     case ProgressiveKernel::kYuyvToI420:
     case ProgressiveKernel::kUyvyToI420:
     case ProgressiveKernel::kYyyyToI420:
-      return run_i420(k, sse2, c, src, dst);
+      return run_i420(k, kernels, c, src, dst);
     case ProgressiveKernel::kYuyvToRgb24:
     case ProgressiveKernel::kUyvyToRgb24:
-      return run_rgb24(k, sse2, c, src, dst);
+      return run_rgb24(k, kernels, c, src, dst);
     case ProgressiveKernel::kRgb24ToRgb32:
       break;
   }

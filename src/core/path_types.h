@@ -1,0 +1,39 @@
+// The kernels' view of a path row (core/path_table.h): the register struct
+// of its instruction set and the column-group width of its behaviour. A
+// kernel family is a template over one of these types, instantiated in one
+// <family>_<path>.cpp file per path, and each family's table lists those
+// instantiations in PathId order.
+#pragma once
+
+#include "core/path_table.h"
+#include "core/simd.h"
+
+namespace pplcam {
+
+template <PathId Id, class InstructionSet>
+struct KernelPath {
+  static constexpr PathId kId = Id;
+  using S = InstructionSet;
+  static constexpr int kGroup = path_traits(Id).group_bytes;
+  static_assert(S::kBytes == path_traits(Id).register_bytes, "the row's register width is its struct's");
+};
+
+using MmxPath = KernelPath<PathId::kMmx, Mmx>;
+using Sse2Path = KernelPath<PathId::kSse2, Sse2>;
+
+// Every path type, for code written once for all of them (typed tests).
+template <class... P>
+struct PathList {};
+using AllPaths = PathList<MmxPath, Sse2Path>;
+
+// Whether a per-path table has an entry for every path (rows 1 on; row 0,
+// PathId::kNone, stays empty).
+template <class Row, int N>
+constexpr bool every_path_has_a_row(const Row (&table)[N]) {
+  static_assert(N == kPathRows, "one row per path");
+  for (int i = 1; i < N; ++i)
+    if (!table[i]) return false;
+  return true;
+}
+
+}  // namespace pplcam

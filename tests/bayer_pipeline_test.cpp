@@ -157,7 +157,7 @@ TEST(BayerPipeline, StatisticsScaleFollowsTheWalk) {
   EXPECT_EQ(ctx->stats_scale, 1024u);
   ctx->quality = 2;
   ppl_process_blrtoyuyv(ctx, src.data(), dst.data(), 640, 480);
-  EXPECT_EQ(ctx->stats_scale, ctx->sse2_geometry.stats_scale[2]);
+  EXPECT_EQ(ctx->stats_scale, ctx->group16.geometry.stats_scale[2]);
 }
 
 TEST(BayerPipeline, RawMarkerWalksTheGridOnePathAtATime) {
@@ -166,8 +166,8 @@ TEST(BayerPipeline, RawMarkerWalksTheGridOnePathAtATime) {
   for (bool sse2 : {false, true}) {
     ScopedContext ctx;
     ctx->quality = 4;
-    uint32_t& mine = sse2 ? ctx->sse2_walk.marker_cell : ctx->mmx_walk.marker_cell;
-    const uint32_t& other = sse2 ? ctx->mmx_walk.marker_cell : ctx->sse2_walk.marker_cell;
+    uint32_t& mine = sse2 ? ctx->group16.walk.marker_cell : ctx->group8.walk.marker_cell;
+    const uint32_t& other = sse2 ? ctx->group8.walk.marker_cell : ctx->group16.walk.marker_cell;
     const uint32_t other_before = other;
     mine = 0;
     ScopedCpuFeatures features(sse2 ? 0 : kCpuSse2);

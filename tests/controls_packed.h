@@ -30,7 +30,7 @@ inline std::vector<int> repeated(const std::vector<int>& pattern, size_t n) {
 // The constant `pick` selects holds `pattern` repeated, on both paths.
 template <class Pick>
 void expect_packed(const ppl_context* c, Pick pick, const std::vector<int>& pattern, const std::string& what) {
-  const auto m = lanes(pick(c->mmx)), s = lanes(pick(c->sse2));
+  const auto m = lanes(pick(c->group8.constants)), s = lanes(pick(c->group16.constants));
   EXPECT_EQ(m, repeated(pattern, m.size())) << what << " (MMX path)";
   EXPECT_EQ(s, repeated(pattern, s.size())) << what << " (SSE2 path)";
 }
@@ -40,11 +40,11 @@ void expect_packed(const ppl_context* c, Pick pick, const std::vector<int>& patt
 // Both constant blocks as they were, to show that a refused or skipped
 // build left them alone.
 struct ConstantsSnapshot {
-  PathConstants<8> mmx;
-  PathConstants<16> sse2;
-  explicit ConstantsSnapshot(const ppl_context* c) : mmx(c->mmx), sse2(c->sse2) {}
+  GroupConstants<8> mmx;
+  GroupConstants<16> sse2;
+  explicit ConstantsSnapshot(const ppl_context* c) : mmx(c->group8.constants), sse2(c->group16.constants) {}
   bool same_as(const ppl_context* c) const {
-    return std::memcmp(&mmx, &c->mmx, sizeof mmx) == 0 && std::memcmp(&sse2, &c->sse2, sizeof sse2) == 0;
+    return std::memcmp(&mmx, &c->group8.constants, sizeof mmx) == 0 && std::memcmp(&sse2, &c->group16.constants, sizeof sse2) == 0;
   }
 };
 

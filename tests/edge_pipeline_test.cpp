@@ -113,7 +113,7 @@ TEST(EdgePipeline, ReportsTheScaleOfItsSampling) {
       ScopedCpuFeatures features(sse2 ? 0 : kCpuSse2);
       AlignedBuffer s(src.size(), Align::k16), d(dst.size(), Align::k16);
       ASSERT_EQ(ppl_process_blrtoi420(ctx, s.data(), d.data(), 640, 480), 1);
-      const PathGeometry& g = sse2 ? ctx->sse2_geometry : ctx->mmx_geometry;
+      const GroupGeometry& g = sse2 ? ctx->group16.geometry : ctx->group8.geometry;
       EXPECT_EQ(ctx->stats_scale, g.stats_scale[q]) << "quality " << q << (sse2 ? " SSE2" : " MMX");
     }
   }

@@ -43,7 +43,7 @@ TEST(FrameSize, DerivesGridScalesAndNormalisersPerPath) {
     ASSERT_EQ(ppl_new_frame_size(c, w, h), 1);
     const double all_cells = w * h / 4.0;
     for (int bytes : {8, 16}) {
-      const PathGeometry& g = bytes == 8 ? c->mmx_geometry : c->sse2_geometry;
+      const GroupGeometry& g = bytes == 8 ? c->group8.geometry : c->group16.geometry;
       const int side = bytes == 8 ? 16 : 32;
       const int borders[3] = {side, side / 2, 0};
       for (int k = 0; k < 3; ++k) {
@@ -57,7 +57,7 @@ TEST(FrameSize, DerivesGridScalesAndNormalisersPerPath) {
       EXPECT_EQ(g.grid_pairs, 6 * g.window_pairs);
     }
     // Normalisers come from the SSE2 grid, the last builder to run.
-    const int cells = 8 * c->sse2_geometry.window_pairs * c->sse2_geometry.window_groups;
+    const int cells = 8 * c->group16.geometry.window_pairs * c->group16.geometry.window_groups;
     EXPECT_EQ(c->window_norm[0], (1u << 20) / cells);
     EXPECT_EQ(c->window_norm[1], (1u << 20) / (2 * cells));
     EXPECT_EQ(c->window_norm[2], c->window_norm[0]);
@@ -67,7 +67,7 @@ TEST(FrameSize, DerivesGridScalesAndNormalisersPerPath) {
 TEST(FrameSize, TinyFramesGiveZeroScalesInsteadOfTrapping) {
   ScopedContext c;
   ASSERT_EQ(ppl_new_frame_size(c, 0, 0), 1);
-  EXPECT_EQ(c->sse2_geometry.stats_scale[0], 0u);
+  EXPECT_EQ(c->group16.geometry.stats_scale[0], 0u);
   ASSERT_EQ(ppl_new_frame_size(c, 48, 4), 1);
   EXPECT_EQ(c->window_norm[0], 0u);
 }
@@ -106,7 +106,7 @@ TEST(Decimation, FailedBracketStillUpdatesTheSizes) {
   ScopedContext c;
   ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
   const StepTable before = c->steps;
-  const PathGeometry grid = c->sse2_geometry;
+  const GroupGeometry grid = c->group16.geometry;
   {
     ScopedFpSaveFailure fail;
     EXPECT_EQ(ppl_set_decimation(c, 1, 0, 0), 1);
@@ -115,7 +115,7 @@ TEST(Decimation, FailedBracketStillUpdatesTheSizes) {
   EXPECT_EQ(c->out_width, 160);
   EXPECT_EQ(c->in_width, 320);
   EXPECT_EQ(std::memcmp(&before, &c->steps, sizeof before), 0);
-  EXPECT_EQ(std::memcmp(&grid, &c->sse2_geometry, sizeof grid), 0) << "derived tables keep their values";
+  EXPECT_EQ(std::memcmp(&grid, &c->group16.geometry, sizeof grid), 0) << "derived tables keep their values";
 }
 
 TEST(FrameSizes, EveryRowOfTheTableGivesItsModeAndBlackLines) {

@@ -111,7 +111,7 @@ void expect_walks_match_model(ppl_context* c, const model::BayerControls& k, con
                             &want);
     expect_same_sums(run_driver(c, sse2, raw, w, h), want);
     // The scale of the quality's coverage on this path.
-    EXPECT_EQ(c->stats_scale, (sse2 ? c->sse2_geometry : c->mmx_geometry).stats_scale[quality]);
+    EXPECT_EQ(c->stats_scale, (sse2 ? c->group16.geometry : c->group8.geometry).stats_scale[quality]);
     if (w == 128) expect_same_sums(run_driver(c, sse2, raw, w, h, 1), want);
   }
 }
@@ -267,7 +267,7 @@ TEST(StatisticsFrame, FlatFrameGivesEqualWindowMeansComputedByHand) {
     // odd groups, 100 samples of 4 cells. SSE2 windows of 5 groups hold 2
     // or 3 odd groups in turn: windows 0, 2, 4, 6 of a row have 2 (40
     // samples of 8 cells), windows 1, 3, 5 have 3 (60 samples).
-    const uint32_t scale = (mmx_only ? c->mmx_geometry : c->sse2_geometry).stats_scale[2];
+    const uint32_t scale = (mmx_only ? c->group8.geometry : c->group16.geometry).stats_scale[2];
     for (int row = 0; row < 5; ++row) {
       for (int col = 0; col < 7; ++col) {
         const uint32_t cells = mmx_only ? 400 : col % 2 ? 480 : 320;
@@ -432,7 +432,7 @@ TEST(StatisticsFrame, AccumulatorSelectionFollowsTheGrid) {
     for (int bytes : {8, 16}) {
       if (bytes == 16 && !sse2_available()) continue;
       SCOPED_TRACE(testing::Message() << bytes << "-byte groups " << size[0] << "x" << size[1]);
-      SubWindowCursor cursor(c, bytes == 8 ? c->mmx_geometry : c->sse2_geometry);
+      SubWindowCursor cursor(c, bytes == 8 ? c->group8.geometry : c->group16.geometry);
       for (int k = 0; k < size[1] / 2; ++k) {
         cursor.begin_row_pair();
         for (int j = 0; j < size[0] / bytes; ++j) {

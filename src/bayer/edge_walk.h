@@ -71,7 +71,7 @@ class EdgeWalk {
   EdgeWalk(ppl_context* c, uint8_t* src, uint8_t* dst, Conditioner& conditioner)
       : c_(c),
         conditioner_(conditioner),
-        k_(path_constants<kGroup>(c)),
+        k_(group_constants<kGroup>(c)),
         src_(src),
         frame_(c, k_, dst),
         sharpen_(c->quality == 0),
@@ -393,7 +393,7 @@ class EdgeWalk {
 
   ppl_context* c_;
   Conditioner& conditioner_;
-  const PathConstants<kGroup>& k_;
+  const GroupConstants<kGroup>& k_;
   uint8_t* src_;
   const WalkFrame<P, F> frame_;
   bool sharpen_;

@@ -68,7 +68,7 @@ class StatisticsSampler {
   // of the accumulator sums: 0 into a sub-window triple, 2 into the whole-
   // frame sums at quality 3 (one cell in four is sampled).
   StatisticsSampler(ppl_context* c, int whole_frame_shift) : c_(c), acc_shift_(whole_frame_shift) {
-    const PathConstants<kGroup>& k = path_constants<kGroup>(c);
+    const GroupConstants<kGroup>& k = group_constants<kGroup>(c);
     for (int i = 0; i < 4; ++i) {
       below_[i] = load_const<S>(k.qual_diff[i][0]);
       above_[i] = load_const<S>(k.qual_diff[i][1]);
@@ -90,7 +90,7 @@ class StatisticsSampler {
 
   // Even column group: keeps the raw rows of the run-ahead block for the
   // sample of the next group. Call before the block is conditioned.
-  PPL_MEMBER_INLINE void save_raw(PathWalkState<kGroup>* walk, const uint8_t* bg_row,
+  PPL_MEMBER_INLINE void save_raw(GroupWalkState<kGroup>* walk, const uint8_t* bg_row,
                                   const uint8_t* gr_row) const {
     S::store(walk->saved_raw[0], S::load(bg_row));
     S::store(walk->saved_raw[1], S::load(gr_row));
@@ -100,7 +100,7 @@ class StatisticsSampler {
   // rows start at bg_row and gr_row: `condition()` conditions it in place.
   // An even group keeps the raw block; an odd group takes the sample.
   template <class Condition>
-  PPL_MEMBER_INLINE void run_ahead(bool odd_group, RgbSum* acc, PathWalkState<kGroup>* walk,
+  PPL_MEMBER_INLINE void run_ahead(bool odd_group, RgbSum* acc, GroupWalkState<kGroup>* walk,
                                    const uint8_t* bg_row, const uint8_t* gr_row, Condition&& condition) const {
     if (!odd_group) {
       save_raw(walk, bg_row, gr_row);
@@ -117,7 +117,7 @@ class StatisticsSampler {
   // the conditioned bytes of both blocks read at bg_row - kGroup .. bg_row
   // + kGroup - 1 (and the same of gr_row), after the current block has been
   // conditioned. Sums go to `acc`.
-  PPL_MEMBER_INLINE void take(RgbSum* acc, const PathWalkState<kGroup>* walk, BayerBlock<S> raw,
+  PPL_MEMBER_INLINE void take(RgbSum* acc, const GroupWalkState<kGroup>* walk, BayerBlock<S> raw,
                               const uint8_t* bg_row, const uint8_t* gr_row) const {
     take_cells(acc, raw_cells(walk, raw), bg_row, gr_row);
   }
@@ -125,7 +125,7 @@ class StatisticsSampler {
   // The two halves of take(): the raw cells of the sample (the kept block's
   // and those of `raw`), which can be kept while the walk goes on, and the
   // sample itself from them and the conditioned bytes of both blocks.
-  PPL_MEMBER_INLINE BayerBlock<S> raw_cells(const PathWalkState<kGroup>* walk, BayerBlock<S> raw) const {
+  PPL_MEMBER_INLINE BayerBlock<S> raw_cells(const GroupWalkState<kGroup>* walk, BayerBlock<S> raw) const {
     return BayerBlock<S>{odd_cells(S::load(walk->saved_raw[0]), raw.bg),
                          odd_cells(S::load(walk->saved_raw[1]), raw.gr)};
   }

@@ -16,7 +16,7 @@ namespace pplcam {
 
 class SubWindowCursor {
  public:
-  SubWindowCursor(ppl_context* c, const PathGeometry& g)
+  SubWindowCursor(ppl_context* c, const GroupGeometry& g)
       : base_(c->sub_windows),
         outside_(c->sub_windows + 48),
         window_groups_(g.window_groups),

@@ -45,8 +45,8 @@ class BayerWalk {
  public:
   BayerWalk(ppl_context* c, uint8_t* src, uint8_t* dst)
       : c_(c),
-        k_(path_constants<kGroup>(c)),
-        walk_(path_walk<kGroup>(c)),
+        k_(group_constants<kGroup>(c)),
+        walk_(group_walk<kGroup>(c)),
         src_(src),
         dst_(dst),
         frame_(c, k_, dst),
@@ -69,7 +69,7 @@ class BayerWalk {
         }
       }
       // The scale of each quality matches the coverage of its sampling.
-      c_->stats_scale = path_geometry<kGroup>(c_).stats_scale[quality];
+      c_->stats_scale = group_geometry<kGroup>(c_).stats_scale[quality];
       result = 1;
     }
     ++c_->n_frame;
@@ -229,8 +229,8 @@ class BayerWalk {
   }
 
   ppl_context* c_;
-  const PathConstants<kGroup>& k_;
-  PathWalkState<kGroup>* walk_;
+  const GroupConstants<kGroup>& k_;
+  GroupWalkState<kGroup>* walk_;
   uint8_t* src_;
   uint8_t* dst_;
   const WalkFrame<P, F> frame_;

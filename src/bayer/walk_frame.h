@@ -19,7 +19,7 @@ struct WalkFrame {
   using S = typename P::S;
   static constexpr bool kRgb = F == BayerOutput::kRgb24 || F == BayerOutput::kRgb32;
 
-  WalkFrame(const ppl_context* c, const PathConstants<P::kGroup>& k, uint8_t* dst)
+  WalkFrame(const ppl_context* c, const GroupConstants<P::kGroup>& k, uint8_t* dst)
       : pitch(c->in_width),
         groups(c->in_width / P::kGroup),
         pairs(c->in_height / 2),

@@ -37,8 +37,8 @@ class WalkStatistics {
  public:
   WalkStatistics(ppl_context* c, int32_t quality)
       : sampler_(c, quality == 3 ? 2 : 0),
-        cursor_(c, path_geometry<kGroup>(c)),
-        walk_(path_walk<kGroup>(c)),
+        cursor_(c, group_geometry<kGroup>(c)),
+        walk_(group_walk<kGroup>(c)),
         whole_frame_(quality == 3 ? &c->whole_frame : nullptr) {
     const int32_t n = c->in_height / 2, groups = c->in_width / kGroup;
     on_ = c->mean_collection != 0 && quality >= 0 && quality <= 3;
@@ -115,7 +115,7 @@ class WalkStatistics {
  private:
   StatisticsSampler<P> sampler_;
   SubWindowCursor cursor_;
-  PathWalkState<kGroup>* walk_;
+  GroupWalkState<kGroup>* walk_;
   RgbSum* whole_frame_;   // quality 3: the sums go to the whole frame, x4
   bool on_;
   int32_t ahead_groups_, ahead_pairs_, last_pair_, last_group_;

@@ -35,7 +35,7 @@ bool build_gains(ppl_context* c, unsigned channels) {
   for (int ch = kR; ch <= kB; ++ch)
     if ((channels & (1u << ch)) && !gain_in_range(c->gain[ch])) return false;
   const unsigned rows = rows_of(channels);
-  PathConstants<Bytes>& k = path_constants<Bytes>(c);
+  GroupConstants<Bytes>& k = group_constants<Bytes>(c);
   // Units of 1/32: the conditioning multiplies 8-bit samples by a 8-bit
   // gain and keeps the product within 16 bits.
   if (rows & kRowsBG) pack_pair16(k.gain[kRowBG], c->gain[kB] >> 3, c->gain[kG] >> 3);
@@ -48,7 +48,7 @@ bool build_deltas(ppl_context* c, unsigned channels) {
   for (int ch = kR; ch <= kB; ++ch)
     if ((channels & (1u << ch)) && !delta_in_range(c->delta[ch])) return false;
   const unsigned rows = rows_of(channels);
-  PathConstants<Bytes>& k = path_constants<Bytes>(c);
+  GroupConstants<Bytes>& k = group_constants<Bytes>(c);
   if (rows & kRowsBG) pack_pair16(k.delta[kRowBG], c->delta[kB], c->delta[kG]);
   if (rows & kRowsGR) pack_pair16(k.delta[kRowGR], c->delta[kG], c->delta[kR]);
   return true;
@@ -57,10 +57,10 @@ bool build_deltas(ppl_context* c, unsigned channels) {
 // With the bracket unavailable the gain and delta setters report success:
 // the value is stored and takes effect with the next successful rebuild.
 uint8_t rebuild_gains(ppl_context* c, unsigned channels) {
-  return build_for_paths(1, [c, channels](auto tag) { return build_gains<decltype(tag)::kBytes>(c, channels); });
+  return build_for_groups(1, [c, channels](auto tag) { return build_gains<decltype(tag)::kGroup>(c, channels); });
 }
 uint8_t rebuild_deltas(ppl_context* c, unsigned channels) {
-  return build_for_paths(1, [c, channels](auto tag) { return build_deltas<decltype(tag)::kBytes>(c, channels); });
+  return build_for_groups(1, [c, channels](auto tag) { return build_deltas<decltype(tag)::kGroup>(c, channels); });
 }
 
 constexpr int32_t kIdentityMatrix[9] = {256, 0, 0, 0, 256, 0, 0, 0, 256};

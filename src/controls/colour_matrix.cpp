@@ -49,7 +49,7 @@ ColourWords compute_colour_words(const ppl_context* c) {
 template <int Bytes>
 bool build_colour_matrices(ppl_context* c) {
   const ColourWords w = compute_colour_words(c);
-  PathConstants<Bytes>& k = path_constants<Bytes>(c);
+  GroupConstants<Bytes>& k = group_constants<Bytes>(c);
   for (int i = 0; i < 9; ++i) {
     pack_all16(k.c_rgb[i], w.c_rgb[i]);
     pack_all16(k.c_yuv[i], w.c_yuv[i]);
@@ -63,8 +63,8 @@ template bool build_colour_matrices<8>(ppl_context*);
 template bool build_colour_matrices<16>(ppl_context*);
 
 uint8_t rebuild_colour_matrices(ppl_context* c, uint8_t if_bracket_fails) {
-  return build_for_paths(if_bracket_fails,
-                         [c](auto tag) { return build_colour_matrices<decltype(tag)::kBytes>(c); });
+  return build_for_groups(if_bracket_fails,
+                         [c](auto tag) { return build_colour_matrices<decltype(tag)::kGroup>(c); });
 }
 
 }  // namespace pplcam

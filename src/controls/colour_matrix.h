@@ -9,7 +9,7 @@
 
 namespace pplcam {
 
-// The 30 words every path packs, in the order of PathConstants: nine C_rgb
+// The 30 words every path packs, in the order of GroupConstants: nine C_rgb
 // coefficients, nine C_yuv, nine C_ycc (row-major, units of 1/64, clamped
 // to -256..255), then the offsets of o_ycc, o_yuv and o_rgb.
 struct ColourWords {

@@ -16,29 +16,29 @@ constexpr int32_t kIntl3TThresholdMax = 765;  // 3 x 255
 // beyond 16 bits are refused; the setters' range checks already exclude
 // them.
 template <int Bytes>
-bool pack_threshold(ppl_context* c, Packed16<Bytes> PathConstants<Bytes>::*field, int32_t value) {
+bool pack_threshold(ppl_context* c, Packed16<Bytes> GroupConstants<Bytes>::*field, int32_t value) {
   if (value < 0 || value > 0xFFFF) return false;
-  pack_all16(path_constants<Bytes>(c).*field, value);
+  pack_all16(group_constants<Bytes>(c).*field, value);
   return true;
 }
 
 uint8_t rebuild_edge_threshold(ppl_context* c) {
-  return build_for_paths(1, [c](auto tag) {
-    constexpr int B = decltype(tag)::kBytes;
-    return pack_threshold<B>(c, &PathConstants<B>::edge_threshold, c->edge_threshold);
+  return build_for_groups(1, [c](auto tag) {
+    constexpr int B = decltype(tag)::kGroup;
+    return pack_threshold<B>(c, &GroupConstants<B>::edge_threshold, c->edge_threshold);
   });
 }
 uint8_t rebuild_edge_factor(ppl_context* c) {
   // Units of 1/64 in the kernel.
-  return build_for_paths(1, [c](auto tag) {
-    constexpr int B = decltype(tag)::kBytes;
-    return pack_threshold<B>(c, &PathConstants<B>::edge_factor, c->edge_enhance_factor >> 2);
+  return build_for_groups(1, [c](auto tag) {
+    constexpr int B = decltype(tag)::kGroup;
+    return pack_threshold<B>(c, &GroupConstants<B>::edge_factor, c->edge_enhance_factor >> 2);
   });
 }
 uint8_t rebuild_intl_3t(ppl_context* c) {
-  return build_for_paths(1, [c](auto tag) {
-    constexpr int B = decltype(tag)::kBytes;
-    return pack_threshold<B>(c, &PathConstants<B>::intl_3t_threshold, c->intl_3t_threshold);
+  return build_for_groups(1, [c](auto tag) {
+    constexpr int B = decltype(tag)::kGroup;
+    return pack_threshold<B>(c, &GroupConstants<B>::intl_3t_threshold, c->intl_3t_threshold);
   });
 }
 

@@ -1,11 +1,12 @@
 // The per-stream record behind the opaque `ppl_context` handle.
 //
 // Every byte the library uses lives here or in the caller's buffers. The
-// record holds the plain control values, the packed constants that the two
-// kernel paths read (8-byte MMX lanes and 16-byte SSE2 lanes, built from the
-// same values at the same time), the frame geometry with each path's derived
-// sizes, the output steps, the statistics results and a 32-byte-aligned work
-// area for the ring buffers of the Bayer walk.
+// record holds the plain control values; per column-group width (the
+// behaviour a kernel path reproduces, core/path_table.h) the packed
+// constants its paths read, its size-derived geometry and its walk scratch,
+// all built from the same values at the same time; the output steps, the
+// statistics results and a 32-byte-aligned work area for the ring buffers
+// of the Bayer walk.
 #pragma once
 
 #include <cstddef>
@@ -15,13 +16,14 @@
 
 namespace pplcam {
 
-// One packed 16-bit constant: a value per lane, 4 lanes (MMX) or 8 (SSE2).
+// One packed 16-bit constant of a column group: a value per lane, 4 lanes
+// (8-byte groups) or 8 (16-byte groups).
 template <int Bytes>
 struct alignas(Bytes) Packed16 {
   int16_t lane[Bytes / 2];
 };
 
-// One packed byte constant: 8 (MMX) or 16 (SSE2) bytes.
+// One packed byte constant of a column group: 8 or 16 bytes.
 template <int Bytes>
 struct alignas(Bytes) Packed8 {
   uint8_t byte[Bytes];
@@ -41,10 +43,10 @@ enum QualLimit : int {
   kQualB = 6,
 };
 
-// Derived constants of one kernel path. `Bytes` is the register width: 8 on
-// the MMX path, 16 on the SSE2 path; both blocks have the same layout.
+// Derived constants of one column-group width, `Bytes`: 8 or 16. Both
+// blocks have the same layout; every path of that width reads the block.
 template <int Bytes>
-struct PathConstants {
+struct GroupConstants {
   Packed16<Bytes> qual_diff[4][2];   // per QualLimit 0..3: {min - 1, max + 1}
   Packed8<Bytes> qual_rgb[4];        // GR mins, GR spans, BG mins, BG spans
   Packed8<Bytes> qae[4];             // min, min - 1, max, max + 1 (mod 256)
@@ -79,22 +81,44 @@ struct StepTable {
   PlaneSteps rgb32;
 };
 
-// Size-derived values of one path, in its column groups (8 or 16 photosites).
-struct PathGeometry {
-  uint32_t stats_scale[4];   // S1..S4 (coverage of each sampling pattern)
+// Size-derived values of one column-group width (8 or 16 photosites).
+struct GroupGeometry {
+  uint32_t stats_scale[4];   // coverage of the sampling of qualities 0 to 3
   int32_t window_groups;     // ww: sub-window width in column groups
   int32_t grid_groups;       // 8 * ww
   int32_t window_pairs;      // wh: sub-window height in row pairs
   int32_t grid_pairs;        // 6 * wh
 };
 
-// Scratch that a path's Bayer walk keeps between column groups of a frame.
+// Scratch that the Bayer walks of one column-group width keep from frame to
+// frame and between the groups of a frame.
 template <int Bytes>
-struct PathWalkState {
+struct GroupWalkState {
   alignas(Bytes) uint8_t saved_raw[2][Bytes];   // statistics: previous raw block
-  alignas(Bytes) uint8_t row_planes[6][Bytes];  // bilinear R, G, B of both rows
   uint32_t marker_cell;                          // raw-mode marker position 0..29
 };
+
+// Everything a context keeps for one column-group width.
+template <int Bytes>
+struct GroupState {
+  GroupConstants<Bytes> constants;
+  GroupGeometry geometry;
+  GroupWalkState<Bytes> walk;
+};
+
+// Tag of a column-group width, for code written once for each.
+template <int Bytes>
+struct GroupTag {
+  static constexpr int kGroup = Bytes;
+};
+
+// Calls f(GroupTag<G>{}) for every column-group width a context keeps state
+// for, narrowest first.
+template <class F>
+void for_each_group(F&& f) {
+  f(GroupTag<8>{});
+  f(GroupTag<16>{});
+}
 
 struct RgbSum {
   uint32_t r, g, b;
@@ -124,12 +148,9 @@ enum WorkRing : int {
 struct alignas(32) ppl_context {
   uint8_t in_use;
 
-  pplcam::PathConstants<8> mmx;
-  pplcam::PathGeometry mmx_geometry;
-  pplcam::PathConstants<16> sse2;
-  pplcam::PathGeometry sse2_geometry;
-  pplcam::PathWalkState<8> mmx_walk;
-  pplcam::PathWalkState<16> sse2_walk;
+  // Per column-group width: 8 bytes (the MMX path), 16 (the SSE2 path).
+  pplcam::GroupState<8> group8;
+  pplcam::GroupState<16> group16;
 
   uint8_t P3_only;
   pplcam::PathId path_limit;    // the widest path the context may choose
@@ -196,28 +217,32 @@ struct alignas(32) ppl_context {
 namespace pplcam {
 
 template <int Bytes>
-inline PathConstants<Bytes>& path_constants(ppl_context* c);
-template <>
-inline PathConstants<8>& path_constants<8>(ppl_context* c) { return c->mmx; }
-template <>
-inline PathConstants<16>& path_constants<16>(ppl_context* c) { return c->sse2; }
+inline GroupState<Bytes>& group_state(ppl_context* c) {
+  if constexpr (Bytes == 8) return c->group8;
+  else return c->group16;
+}
 template <int Bytes>
-inline const PathConstants<Bytes>& path_constants(const ppl_context* c) {
-  return path_constants<Bytes>(const_cast<ppl_context*>(c));
+inline const GroupState<Bytes>& group_state(const ppl_context* c) {
+  return group_state<Bytes>(const_cast<ppl_context*>(c));
 }
 
 template <int Bytes>
-inline PathGeometry& path_geometry(ppl_context* c) {
-  return Bytes == 8 ? c->mmx_geometry : c->sse2_geometry;
-}
-
+inline GroupConstants<Bytes>& group_constants(ppl_context* c) { return group_state<Bytes>(c).constants; }
 template <int Bytes>
-inline PathWalkState<Bytes>* path_walk(ppl_context* c) {
-  if constexpr (Bytes == 8) return &c->mmx_walk;
-  else return &c->sse2_walk;
+inline const GroupConstants<Bytes>& group_constants(const ppl_context* c) { return group_state<Bytes>(c).constants; }
+template <int Bytes>
+inline GroupGeometry& group_geometry(ppl_context* c) { return group_state<Bytes>(c).geometry; }
+template <int Bytes>
+inline GroupWalkState<Bytes>* group_walk(ppl_context* c) { return &group_state<Bytes>(c).walk; }
+
+// Calls f(state) with the state of the column-group width of `path`.
+template <class F>
+decltype(auto) with_group_of(PathId path, ppl_context* c, F&& f) {
+  if (path_traits(path).group_bytes == 8) return f(c->group8);
+  return f(c->group16);
 }
 
-static_assert(offsetof(ppl_context, sse2) % 16 == 0, "SSE2 block must be 16-byte aligned");
+static_assert(offsetof(ppl_context, group16) % 16 == 0, "16-byte constants must be 16-byte aligned");
 static_assert(offsetof(ppl_context, work_area) % 32 == 0, "work area must be 32-byte aligned");
 static_assert(sizeof(ppl_context) % 32 == 0, "every slot keeps the same alignment");
 

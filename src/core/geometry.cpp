@@ -60,13 +60,14 @@ void build_step_table(ppl_context* c) {
 
 template <int Bytes>
 bool build_size_tables(ppl_context* c) {
-  PathGeometry& g = path_geometry<Bytes>(c);
+  GroupGeometry& g = group_geometry<Bytes>(c);
   const int32_t w = c->in_width, h = c->in_height;
 
-  // The MMX walk leaves 16/8/0 columns per side out of its sampling at
-  // qualities 0/1/2, the SSE2 walk twice that; both leave 2 rows at top and
+  // The walks leave two column groups per side out of their sampling at
+  // quality 0, one at quality 1 and none at quality 2 (16/8/0 columns with
+  // 8-byte groups, 32/16/0 with 16-byte groups), and 2 rows at top and
   // bottom. Each scale is 1024 x (all cells) / (sampled cells).
-  const int32_t side = Bytes == 8 ? 16 : 32;
+  const int32_t side = 2 * Bytes;
   g.stats_scale[0] = stats_scale(w, h, side);
   g.stats_scale[1] = stats_scale(w, h, side / 2);
   g.stats_scale[2] = stats_scale(w, h, 0);
@@ -77,8 +78,10 @@ bool build_size_tables(ppl_context* c) {
   g.window_pairs = (h / 2) / 6;
   g.grid_pairs = 6 * g.window_pairs;
 
-  // One R and one B sample per cell, two G; the SSE2 block holds twice the
-  // cells of an MMX block, so the same formula counts the same samples.
+  // One R and one B sample per cell, two G; a 16-byte group holds twice the
+  // cells of an 8-byte group, so the same formula counts the same samples.
+  // Every width in use writes the normalisers, the widest last: its values
+  // stand for all of them.
   const int32_t cells = (Bytes / 2) * g.window_pairs * g.window_groups;
   c->window_norm[0] = static_cast<uint32_t>(safe_div(1 << 20, cells));
   c->window_norm[1] = static_cast<uint32_t>(safe_div(1 << 20, 2 * cells));
@@ -157,7 +160,7 @@ uint8_t PPLCALL ppl_new_frame_size(ppl_context* c, int32_t width, int32_t height
   c->in_width = width;
   c->in_height = height;
   recompute_output_size(c);
-  return build_for_paths(1, [c](auto tag) { return build_size_tables<decltype(tag)::kBytes>(c); },
+  return build_for_groups(1, [c](auto tag) { return build_size_tables<decltype(tag)::kGroup>(c); },
                          [c] { build_step_table(c); });
 }
 

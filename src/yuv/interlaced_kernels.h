@@ -404,7 +404,7 @@ void interlaced_frame_from(const IntlFrame& f, IntlOutput output) {
 
 template <class P>
 void interlaced_frame(IntlFrame f, const ppl_context* c, Order422 input, IntlOutput output) {
-  f.threshold = &path_constants<P::kGroup>(c).intl_3t_threshold;
+  f.threshold = &group_constants<P::kGroup>(c).intl_3t_threshold;
   if (input == Order422::kYuyv) {
     interlaced_frame_from<P, Order422::kYuyv>(f, output);
   } else {

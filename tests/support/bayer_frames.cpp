@@ -93,7 +93,7 @@ void check_against_model(const BayerCase& c) {
   for (bool sse2 : {false, true}) {
     SCOPED_TRACE(sse2 ? "SSE2 path" : "MMX path");
     const bool wide = sse2 && c.width % 16 == 0;
-    uint32_t& counter = wide ? ctx->sse2_walk.marker_cell : ctx->mmx_walk.marker_cell;
+    uint32_t& counter = wide ? ctx->group16.walk.marker_cell : ctx->group8.walk.marker_cell;
 
     // The paths differ only in the raw-mode marker rule and counter.
     uint32_t want_marker = counter;

@@ -11,6 +11,7 @@ namespace {
 
 uint8_t process_bayer(BayerOutput out, ppl_context* ctx, uint8_t* src, uint8_t* dst, int32_t width,
                       int32_t height) {
+  ctx->last_path = PathId::kNone;
   if (width != ctx->in_width || height != ctx->in_height) {
     if (!ppl_new_frame_size(ctx, width, height)) return 0;
   }

@@ -19,6 +19,7 @@ static_assert(every_path_has_a_row(kBayerWalks));
 }  // namespace
 
 uint8_t run_bayer_driver(BayerOutput out, PathId path, ppl_context* ctx, uint8_t* src, uint8_t* dst) {
+  ctx->last_path = path;
   return kBayerWalks[static_cast<int>(path)](out, ctx, src, dst);
 }
 

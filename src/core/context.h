@@ -154,6 +154,7 @@ struct alignas(32) ppl_context {
 
   uint8_t P3_only;
   pplcam::PathId path_limit;    // the widest path the context may choose
+  pplcam::PathId last_path;     // the path that ran the last frame
   int32_t sensor_type;
   int32_t decimation;
   int32_t top_black_lines, bottom_black_lines;

@@ -92,6 +92,7 @@ ppl_context* PPLCALL ppl_init(void) {
     if (c->in_use) continue;
     c->in_use = 1;
     c->path_limit = kWidestPath;
+    c->last_path = PathId::kNone;
     for (int r = 0; r < 5; ++r) c->ring[r] = c->work_area + kRingOffset[r];
     set_default_controls(c);
     return c;

@@ -80,6 +80,7 @@ uint8_t run_interlaced_kernel(yuv::Order422 input, yuv::IntlOutput output, bool 
   f.wide_line = c->ring[kGreenRing];
   f.differences = c->ring[kLumaRing];
 
+  c->last_path = path;
   kInterlacedKernels[static_cast<int>(path)](f, c, input, output);
   return 1;
 }

@@ -52,8 +52,7 @@ bool steps_fit(const PlaneSteps& s, int32_t cols, int32_t rows, int64_t plane_by
   return lo >= 0 && hi < plane_bytes;
 }
 
-uint8_t run_i420(ProgressiveKernel k, const ProgressiveRow& kernels, ppl_context* c, const uint8_t* src,
-                 uint8_t* dst) {
+uint8_t run_i420(ProgressiveKernel k, PathId path, ppl_context* c, const uint8_t* src, uint8_t* dst) {
   if (c->decimation != 0) return 1;
   if (!walkable(c)) return 0;
   const StepTable& t = c->steps;
@@ -83,11 +82,13 @@ uint8_t run_i420(ProgressiveKernel k, const ProgressiveRow& kernels, ppl_context
 
   if (k == ProgressiveKernel::kYyyyToI420) {
     f.line_bytes = width / 2 * 3;
-    kernels.yyyy_to_i420(f);
+    c->last_path = path;
+    kProgressiveKernels[static_cast<int>(path)].yyyy_to_i420(f);
   } else {
     f.line_bytes = 2 * width;
     const Order422 order = k == ProgressiveKernel::kYuyvToI420 ? Order422::kYuyv : Order422::kUyvy;
-    kernels.packed422_to_i420(f, order);
+    c->last_path = path;
+    kProgressiveKernels[static_cast<int>(path)].packed422_to_i420(f, order);
   }
   return 1;
 }
@@ -96,8 +97,7 @@ uint8_t run_i420(ProgressiveKernel k, const ProgressiveRow& kernels, ppl_context
 // of in_width pixels bottom-up into rows of out_width pixels. An output
 // that is narrower or shorter than the input cannot hold that picture:
 // refused rather than written past the destination.
-uint8_t run_rgb24(ProgressiveKernel k, const ProgressiveRow& kernels, ppl_context* c, const uint8_t* src,
-                  uint8_t* dst) {
+uint8_t run_rgb24(ProgressiveKernel k, PathId path, ppl_context* c, const uint8_t* src, uint8_t* dst) {
   if (!walkable(c) || c->out_width < c->in_width || c->out_height < c->in_height) return 0;
   const int32_t row_bytes = 3 * c->out_width;
   Rgb24Frame f;
@@ -107,7 +107,8 @@ uint8_t run_rgb24(ProgressiveKernel k, const ProgressiveRow& kernels, ppl_contex
   f.row0 = dst + static_cast<int64_t>(c->out_height - 1) * row_bytes;
   f.row_stride = -row_bytes;
   const Order422 order = k == ProgressiveKernel::kYuyvToRgb24 ? Order422::kYuyv : Order422::kUyvy;
-  kernels.packed422_to_rgb24(f, order);
+  c->last_path = path;
+  kProgressiveKernels[static_cast<int>(path)].packed422_to_rgb24(f, order);
   return 1;
 }
 
@@ -116,15 +117,14 @@ uint8_t run_rgb24(ProgressiveKernel k, const ProgressiveRow& kernels, ppl_contex
 uint8_t run_progressive_kernel(ProgressiveKernel k, PathId path, ppl_context* c, const uint8_t* src,
                                uint8_t* dst) {
   ++c->n_frame;
-  const ProgressiveRow& kernels = kProgressiveKernels[static_cast<int>(path)];
   switch (k) {
     case ProgressiveKernel::kYuyvToI420:
     case ProgressiveKernel::kUyvyToI420:
     case ProgressiveKernel::kYyyyToI420:
-      return run_i420(k, kernels, c, src, dst);
+      return run_i420(k, path, c, src, dst);
     case ProgressiveKernel::kYuyvToRgb24:
     case ProgressiveKernel::kUyvyToRgb24:
-      return run_rgb24(k, kernels, c, src, dst);
+      return run_rgb24(k, path, c, src, dst);
     case ProgressiveKernel::kRgb24ToRgb32:
       break;
   }

@@ -72,8 +72,7 @@ model::BayerControls random_bayer_controls(uint32_t seed) {
 }
 
 void load_bayer_controls(ppl_context* c, const model::BayerControls& k) {
-  load_path(c->group8.constants, k);
-  load_path(c->group16.constants, k);
+  for_each_group([&](auto tag) { load_path(group_constants<decltype(tag)::kGroup>(c), k); });
   std::memcpy(c->rgb_gamma, k.gamma, 256);
 }
 

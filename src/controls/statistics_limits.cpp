@@ -6,6 +6,7 @@
 // (x - min) mod 256 <= max - min on bytes, so they pack a minimum and a
 // span per channel, laid out for the two Bayer row types (G, R on GR rows;
 // B, G on BG rows). qAE packs min, min - 1, max and max + 1 as bytes.
+#include "controls/defaults.h"
 #include "controls/packing.h"
 #include "core/path_build.h"
 #include "pplcam/pplcam.h"
@@ -125,13 +126,15 @@ uint8_t PPLCALL ppl_set_qAE_RGB_min_max(ppl_context* c, int32_t min, int32_t max
 }
 
 uint8_t PPLCALL ppl_reset_qual_min_max(ppl_context* c) {
-  ppl_set_qual_BmGb_min_max(c, -25, 25);
-  ppl_set_qual_GrmR_min_max(c, -25, 25);
-  ppl_set_qual_BmGb_p_GrmR_min_max(c, -30, 30);
-  ppl_set_qual_BmGb_m_GrmR_min_max(c, -30, 30);
-  return ppl_set_qual_RGB_min_max(c, 0, 255, 0, 255, 0, 255);
+  using namespace control_defaults;
+  for (int set = kQualBmGb; set <= kQualBmGbMGrmR; ++set)
+    set_difference_limits(c, set, kQualDifferenceMin[set], kQualDifferenceMax[set]);
+  return ppl_set_qual_RGB_min_max(c, kQualChannelMin, kQualChannelMax, kQualChannelMin, kQualChannelMax,
+                                  kQualChannelMin, kQualChannelMax);
 }
-void PPLCALL ppl_reset_qAE_min_max(ppl_context* c) { ppl_set_qAE_RGB_min_max(c, 0, 255); }
+void PPLCALL ppl_reset_qAE_min_max(ppl_context* c) {
+  ppl_set_qAE_RGB_min_max(c, control_defaults::kQaeMin, control_defaults::kQaeMax);
+}
 
 int32_t PPLCALL ppl_qual_BmGb_min(ppl_context* c) { return c->qual_limits[kQualBmGb].min; }
 int32_t PPLCALL ppl_qual_BmGb_max(ppl_context* c) { return c->qual_limits[kQualBmGb].max; }

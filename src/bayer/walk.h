@@ -50,7 +50,7 @@ class BayerWalk {
         src_(src),
         dst_(dst),
         frame_(c, k_, dst),
-        stats_(c, c->quality) {}
+        stats_(c, c->quality, frame_.groups, frame_.pairs) {}
 
   uint8_t run() {
     const int32_t quality = c_->quality;

@@ -27,8 +27,8 @@ struct WalkFrame {
         height(2 * pairs),
         decimation(c->decimation),
         main{dst, main_plane_steps(c->steps, F)},
-        chroma{dst + c->out_counts[1], c->steps.i420_c},
-        quarter(static_cast<int32_t>(c->out_counts[2])),
+        chroma{dst + c->out_pixels, c->steps.i420_c},
+        quarter(static_cast<int32_t>(c->out_quarter)),
         matrix(kRgb ? load_matrix<S>(k.c_rgb, k.matrix_offset[2]) : load_matrix<S>(k.c_ycc, k.matrix_offset[0])) {}
 
   // The per-row-pair packs of the scaled modes over this frame, reading

@@ -35,12 +35,13 @@ class WalkStatistics {
   static constexpr int kGroup = P::kGroup;
 
  public:
-  WalkStatistics(ppl_context* c, int32_t quality)
+  // Sampling at `quality` of a frame walked as `groups` column groups and
+  // `n` row pairs.
+  WalkStatistics(ppl_context* c, int32_t quality, int32_t groups, int32_t n)
       : sampler_(c, quality == 3 ? 2 : 0),
         cursor_(c, group_geometry<kGroup>(c)),
         walk_(group_walk<kGroup>(c)),
         whole_frame_(quality == 3 ? &c->whole_frame : nullptr) {
-    const int32_t n = c->in_height / 2, groups = c->in_width / kGroup;
     on_ = c->mean_collection != 0 && quality >= 0 && quality <= 3;
     switch (quality) {
       case 0: ahead_groups_ = 2, ahead_pairs_ = 2, last_pair_ = n - 3, last_group_ = groups - 4; break;

@@ -159,9 +159,12 @@ struct alignas(32) ppl_context {
   int32_t decimation;
   int32_t top_black_lines, bottom_black_lines;
   int32_t in_width, in_height;
-  uint32_t in_pixels[4];        // W*H, W*H/2, W*H/4, W*H/8
+  uint32_t in_half_pixels;      // W*H/2
+  uint32_t in_cells;            // W*H/4: the 2 x 2 cells
+  uint32_t in_half_cells;       // W*H/8
   int32_t out_width, out_height;
-  uint32_t out_counts[3];       // out_width/2, out pixels, out pixels/4
+  uint32_t out_pixels;          // out_width * out_height
+  uint32_t out_quarter;         // out pixels / 4: one I420 chroma plane
   pplcam::StepTable steps;      // where the writers put the picture
   uint32_t n_frame;
   int32_t quality;

@@ -41,10 +41,8 @@ void recompute_output_size(ppl_context* c) {
   c->out_width = d >= 0 ? c->in_width >> d : c->in_width << 1;
   const int32_t scaled_h = d >= 0 ? c->in_height >> d : c->in_height << 1;
   c->out_height = scaled_h + c->top_black_lines + c->bottom_black_lines;
-  const uint32_t pixels = static_cast<uint32_t>(c->out_width) * static_cast<uint32_t>(c->out_height);
-  c->out_counts[0] = static_cast<uint32_t>(c->out_width / 2);
-  c->out_counts[1] = pixels;
-  c->out_counts[2] = pixels / 4;
+  c->out_pixels = static_cast<uint32_t>(c->out_width) * static_cast<uint32_t>(c->out_height);
+  c->out_quarter = c->out_pixels / 4;
 }
 
 void build_step_table(ppl_context* c) {
@@ -141,6 +139,62 @@ bool lookup_size_pair(int32_t iw, int32_t ih, int32_t ow, int32_t oh, int32_t* m
   return true;
 }
 
+namespace {
+
+// The limits of ppl_new_frame_size (unsigned, so negative sizes fail too):
+// the largest frame and what the work-area rows hold.
+bool size_accepted(int32_t width, int32_t height) {
+  return static_cast<uint32_t>(width) <= 1280 && static_cast<uint32_t>(height) <= 1024 &&
+         4u * static_cast<uint32_t>(width) + 48 <= kGreenRingBytes &&
+         3u * static_cast<uint32_t>(width) + 48 <= kRingBytes;
+}
+
+// Stores an accepted input size and its pixel counts; the output size
+// follows with recompute_output_size.
+void store_input_size(ppl_context* c, int32_t width, int32_t height) {
+  c->in_half_pixels = static_cast<uint32_t>(width * height / 2);
+  c->in_cells = static_cast<uint32_t>(width * height / 4);
+  c->in_half_cells = static_cast<uint32_t>(width * height / 8);
+  c->in_width = width;
+  c->in_height = height;
+}
+
+// A size pair of the table: the input size, its decimation mode and black
+// lines. False with nothing stored for any other pair.
+bool store_size_pair(ppl_context* c, int32_t iw, int32_t ih, int32_t ow, int32_t oh) {
+  int32_t mode, top, bottom;
+  if (!lookup_size_pair(iw, ih, ow, oh, &mode, &top, &bottom) || !size_accepted(iw, ih)) return false;
+  store_input_size(c, iw, ih);
+  c->top_black_lines = top;
+  c->decimation = mode;
+  c->bottom_black_lines = bottom;
+  recompute_output_size(c);
+  return true;
+}
+
+// The tables a new size derives: every width's grid, normalisers and
+// scales, and the stepping table.
+uint8_t build_size_tables_in_use(ppl_context* c) {
+  return build_groups_in_use([c](auto tag) { return build_size_tables<decltype(tag)::kGroup>(c); },
+                             [c] { build_step_table(c); });
+}
+
+}  // namespace
+
+bool resize_frame(ppl_context* c, int32_t width, int32_t height) {
+  if (!size_accepted(width, height)) return false;
+  store_input_size(c, width, height);
+  recompute_output_size(c);
+  build_size_tables_in_use(c);
+  return true;
+}
+
+bool resize_frames(ppl_context* c, int32_t iw, int32_t ih, int32_t ow, int32_t oh) {
+  if (!store_size_pair(c, iw, ih, ow, oh)) return false;
+  build_size_tables_in_use(c);
+  return true;
+}
+
 }  // namespace pplcam
 
 using namespace pplcam;
@@ -148,20 +202,11 @@ using namespace pplcam;
 extern "C" {
 
 uint8_t PPLCALL ppl_new_frame_size(ppl_context* c, int32_t width, int32_t height) {
-  if (static_cast<uint32_t>(width) > 1280 || static_cast<uint32_t>(height) > 1024 ||
-      4u * static_cast<uint32_t>(width) + 48 > kGreenRingBytes ||
-      3u * static_cast<uint32_t>(width) + 48 > kRingBytes)
-    return 0;
-  const uint32_t pixels = static_cast<uint32_t>(width * height);
-  c->in_pixels[0] = pixels;
-  c->in_pixels[1] = static_cast<uint32_t>(width * height / 2);
-  c->in_pixels[2] = static_cast<uint32_t>(width * height / 4);
-  c->in_pixels[3] = static_cast<uint32_t>(width * height / 8);
-  c->in_width = width;
-  c->in_height = height;
+  if (!size_accepted(width, height)) return 0;
+  store_input_size(c, width, height);
   recompute_output_size(c);
-  return build_for_groups(1, [c](auto tag) { return build_size_tables<decltype(tag)::kGroup>(c); },
-                         [c] { build_step_table(c); });
+  FpBracket bracket;
+  return bracket.ok() ? build_size_tables_in_use(c) : 1;
 }
 
 uint8_t PPLCALL ppl_set_decimation(ppl_context* c, int32_t mode, int32_t top, int32_t bottom) {
@@ -177,10 +222,10 @@ uint8_t PPLCALL ppl_set_decimation(ppl_context* c, int32_t mode, int32_t top, in
 
 uint8_t PPLCALL ppl_new_frame_sizes(ppl_context* c, int32_t in_width, int32_t in_height,
                                     int32_t out_width, int32_t out_height) {
-  int32_t mode, top, bottom;
-  if (!lookup_size_pair(in_width, in_height, out_width, out_height, &mode, &top, &bottom)) return 0;
-  if (!ppl_new_frame_size(c, in_width, in_height)) return 0;
-  return ppl_set_decimation(c, mode, top, bottom) ? 1 : 0;
+  if (!store_size_pair(c, in_width, in_height, out_width, out_height)) return 0;
+  FpBracket bracket;
+  if (bracket.ok()) build_size_tables_in_use(c);
+  return 1;
 }
 
 uint8_t PPLCALL ppl_reset_decimation(ppl_context* c) { return ppl_set_decimation(c, 0, 0, 0); }

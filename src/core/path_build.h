@@ -23,11 +23,10 @@ inline bool group_in_use(int group_bytes) {
 
 // `build` is called as build(GroupTag<G>{}) for each width in use and
 // returns a uint8_t or bool result; `shared()` then builds, once, what every
-// width reads alike (when some width was built).
+// width reads alike (when some width was built). For callers whose own
+// caller holds the bracket (the processing operations).
 template <class Builder, class Shared>
-uint8_t build_for_groups(uint8_t if_bracket_fails, Builder&& build, Shared&& shared) {
-  FpBracket bracket;
-  if (!bracket.ok()) return if_bracket_fails;
+uint8_t build_groups_in_use(Builder&& build, Shared&& shared) {
   uint8_t result = 1;
   bool built = false;
   for_each_group([&](auto tag) {
@@ -37,6 +36,14 @@ uint8_t build_for_groups(uint8_t if_bracket_fails, Builder&& build, Shared&& sha
   });
   if (built) shared();
   return result;
+}
+
+// The same inside a bracket of its own.
+template <class Builder, class Shared>
+uint8_t build_for_groups(uint8_t if_bracket_fails, Builder&& build, Shared&& shared) {
+  FpBracket bracket;
+  if (!bracket.ok()) return if_bracket_fails;
+  return build_groups_in_use(build, shared);
 }
 
 template <class Builder>

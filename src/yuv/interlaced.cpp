@@ -68,7 +68,7 @@ uint8_t run_interlaced_kernel(yuv::Order422 input, yuv::IntlOutput output, bool 
   f.threshold = nullptr;
   f.dst = dst;
   f.u_plane = dst + static_cast<int64_t>(c->out_width) * c->out_height;
-  f.v_plane = f.u_plane + c->out_counts[2];
+  f.v_plane = f.u_plane + c->out_quarter;
   f.out_width = c->out_width;
   f.out_height = c->out_height;
   f.top = c->top_black_lines;

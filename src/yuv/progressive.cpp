@@ -59,13 +59,9 @@ uint8_t run_i420(ProgressiveKernel k, PathId path, ppl_context* c, const uint8_t
   const int32_t width = c->in_width, pairs = c->in_height / 2;
   const int64_t y_bytes = static_cast<int64_t>(c->out_width) * c->out_height;
   const int64_t c_bytes = static_cast<int64_t>(c->out_width / 2) * (c->out_height / 2);
-  // Luma and chroma are stored one byte per pixel; a table that does not
-  // step that way (or does not fit the planes) is not this geometry's.
-  const bool mirror = t.i420_y.pixel_step < 0;
-  if ((t.i420_y.pixel_step != 1 && t.i420_y.pixel_step != -1) ||
-      t.i420_c.pixel_step != t.i420_y.pixel_step ||
-      !steps_fit(t.i420_y, width, 2 * pairs, y_bytes) ||
-      !steps_fit(t.i420_c, width / 2, pairs, c_bytes) || c_bytes > c->out_counts[2])
+  // A table that does not fit the planes (a geometry set outside the size
+  // table, or one the last bracket could not rebuild) is not walked.
+  if (!steps_fit(t.i420_y, width, 2 * pairs, y_bytes) || !steps_fit(t.i420_c, width / 2, pairs, c_bytes))
     return 0;
 
   uint8_t* u_plane = dst + y_bytes;
@@ -76,9 +72,9 @@ uint8_t run_i420(ProgressiveKernel k, PathId path, ppl_context* c, const uint8_t
   f.y = dst + t.i420_y.origin;
   f.y_row_stride = t.i420_y.row_stride;
   f.u = u_plane + t.i420_c.origin;
-  f.v = u_plane + c->out_counts[2] + t.i420_c.origin;
+  f.v = u_plane + c->out_quarter + t.i420_c.origin;
   f.c_row_stride = t.i420_c.row_stride;
-  f.h_mirror = mirror;
+  f.h_mirror = t.i420_y.pixel_step < 0;
 
   if (k == ProgressiveKernel::kYyyyToI420) {
     f.line_bytes = width / 2 * 3;

@@ -1,5 +1,5 @@
 // Edge-directed demosaic (qualities 0 and 1), per column group, written
-// once over Simd<8> and Simd<16>.
+// once over the register struct S (core/simd.h).
 //
 // Step 1 gives every B and R photosite a green by the gradient-corrected
 // rule: a vertical and a horizontal estimate, each the two green

@@ -1,5 +1,5 @@
 // Luma sharpening of quality 0, per row of a column group, written once
-// over Simd<8> and Simd<16>.
+// over the register struct S (core/simd.h).
 //
 // With p(dr, dx) the 3 x 3 neighbourhood of a pixel of luma C:
 //   Gx = sum over dr of p(dr, 1) - p(dr, -1)

@@ -206,12 +206,12 @@ struct alignas(32) ppl_context {
   uint32_t qual_count;
   uint32_t stats_scale;
 
-  // Raw conditioning of the current Bayer frame (either path): gain, offset
+  // Raw conditioning of the current Bayer frame (any path): gain, offset
   // and RGB gamma folded into one lookup per row kind (blue-green, green-red)
   // and byte position in a 32-bit word, the conditioned byte already shifted
   // to its position, so that four lookups ORed give four conditioned bytes.
-  // Rebuilt from the running path's packed constants at the start of every
-  // frame.
+  // Rebuilt from the packed constants of the running path's group width at
+  // the start of every frame.
   uint32_t condition_words[2][4][256];
 
   alignas(32) uint8_t work_area[pplcam::kWorkAreaBytes];

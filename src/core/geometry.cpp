@@ -34,28 +34,8 @@ PlaneSteps plane_steps(int32_t bpp, int32_t width, int32_t height, bool bottom_u
   return s;
 }
 
-}  // namespace
-
-void recompute_output_size(ppl_context* c) {
-  const int32_t d = c->decimation;
-  c->out_width = d >= 0 ? c->in_width >> d : c->in_width << 1;
-  const int32_t scaled_h = d >= 0 ? c->in_height >> d : c->in_height << 1;
-  c->out_height = scaled_h + c->top_black_lines + c->bottom_black_lines;
-  c->out_pixels = static_cast<uint32_t>(c->out_width) * static_cast<uint32_t>(c->out_height);
-  c->out_quarter = c->out_pixels / 4;
-}
-
-void build_step_table(ppl_context* c) {
-  const bool h = c->h_mirror != 0, v = c->v_mirror != 0;
-  const int32_t w = c->out_width, hgt = c->out_height;
-  StepTable& t = c->steps;
-  t.i420_y = plane_steps(1, w, hgt, false, h, v);
-  t.i420_c = plane_steps(1, w / 2, hgt / 2, false, h, v);
-  t.yuv422 = plane_steps(2, w, hgt, false, h, v);
-  t.rgb24 = plane_steps(3, w, hgt, true, h, v);
-  t.rgb32 = plane_steps(4, w, hgt, true, h, v);
-}
-
+// The sub-window grid, the window normalisers and the statistics scales of
+// column-group width `Bytes`. Returns 1.
 template <int Bytes>
 bool build_size_tables(ppl_context* c) {
   GroupGeometry& g = group_geometry<Bytes>(c);
@@ -87,8 +67,27 @@ bool build_size_tables(ppl_context* c) {
   return true;
 }
 
-template bool build_size_tables<8>(ppl_context*);
-template bool build_size_tables<16>(ppl_context*);
+}  // namespace
+
+void recompute_output_size(ppl_context* c) {
+  const int32_t d = c->decimation;
+  c->out_width = d >= 0 ? c->in_width >> d : c->in_width << 1;
+  const int32_t scaled_h = d >= 0 ? c->in_height >> d : c->in_height << 1;
+  c->out_height = scaled_h + c->top_black_lines + c->bottom_black_lines;
+  c->out_pixels = static_cast<uint32_t>(c->out_width) * static_cast<uint32_t>(c->out_height);
+  c->out_quarter = c->out_pixels / 4;
+}
+
+void build_step_table(ppl_context* c) {
+  const bool h = c->h_mirror != 0, v = c->v_mirror != 0;
+  const int32_t w = c->out_width, hgt = c->out_height;
+  StepTable& t = c->steps;
+  t.i420_y = plane_steps(1, w, hgt, false, h, v);
+  t.i420_c = plane_steps(1, w / 2, hgt / 2, false, h, v);
+  t.yuv422 = plane_steps(2, w, hgt, false, h, v);
+  t.rgb24 = plane_steps(3, w, hgt, true, h, v);
+  t.rgb32 = plane_steps(4, w, hgt, true, h, v);
+}
 
 uint8_t rebuild_step_table(ppl_context* c) {
   return build_shared(1, [c] { build_step_table(c); });

@@ -13,12 +13,6 @@ namespace pplcam {
 // size, the decimation mode and the black lines (no SIMD state involved).
 void recompute_output_size(ppl_context* c);
 
-// Per-path builder of the sub-window grid, the window normalisers and the
-// statistics scales; `Bytes` is the column-group width (8 or 16). Returns
-// 1. Runs inside a floating-point bracket.
-template <int Bytes>
-bool build_size_tables(ppl_context* c);
-
 // Rebuilds the output stepping table inside a bracket; 1 when the bracket
 // cannot be opened (the table then keeps its values).
 uint8_t rebuild_step_table(ppl_context* c);

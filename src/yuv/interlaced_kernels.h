@@ -317,7 +317,8 @@ void i420_motion_line_pair(const uint8_t* first, const uint8_t* below, const uin
   }
   if (x < width) {
     // Half a step (kBytes pixels; widths are multiples of 16 pixels, so
-    // only the SSE2 path gets here): two registers, U and V half stores.
+    // only registers of 16 bytes or more get here): two registers, U and V
+    // half stores.
     V y0, y1, c;
     half_step(2 * x, &y0, &y1, &c);
     S::store(out.y0 + x, y0);

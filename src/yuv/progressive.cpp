@@ -36,7 +36,7 @@ constexpr ProgressiveRow kProgressiveKernels[kPathRows] = {
 static_assert(every_path_has_a_row(kProgressiveKernels));
 
 // The kernels step over 16-pixel units and may overlap their last step by
-// up to 16 pixels on the SSE2 path, so a line must hold two units.
+// up to 16 pixels with 16-byte registers, so a line must hold two units.
 bool walkable(const ppl_context* c) {
   return c->in_width >= 32 && c->in_width % 16 == 0 && c->in_height >= 2;
 }

@@ -19,8 +19,8 @@
 namespace pplcam::yuv {
 
 // Luma (two registers, 2 x kBytes pixels) and chroma (one register, kBytes
-// pixel pairs) of the 2 x kBytes pixels at p: one unit on the MMX path,
-// two on the SSE2 path (the register type picks the overload).
+// pixel pairs) of the 2 x kBytes pixels at p: one unit in Mmx registers,
+// two in Sse2 registers (the register type picks the overload).
 PPL_VEC_INLINE void load_yyyy_step(const uint8_t* p, Mmx::V* luma, Mmx::V* chroma) {
   using S = Mmx;
   const S::V r0 = S::load(p), r1 = S::load(p + 8), r2 = S::load(p + 16);

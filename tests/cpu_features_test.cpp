@@ -48,7 +48,7 @@ TEST(CpuFeatures, DetectionOnThisMachineAllowsBothPaths) {
 // Between the MMX and the SSE2 rows: the wider one needs its alignment, its
 // features, a limit that allows it, no P3_only and, for a Bayer frame, a
 // width its groups divide; the MMX row is the floor of a processing
-// operation, and what a converter needs to run at all.
+// operation, and what a converter needs to run a kernel at all.
 TEST(PathChoice, WidestRowTheCallMeetsWithTheMmxRowAsTheFloor) {
   ScopedContext c;
   AlignedBuffer a16(64, Align::k16), b16(64, Align::k16), a8(64, Align::k8Not16), odd(64, Align::kOdd);
@@ -77,8 +77,8 @@ TEST(PathChoice, WidestRowTheCallMeetsWithTheMmxRowAsTheFloor) {
     ScopedCpuFeatures features(row.hidden);
     ASSERT_EQ(ppl_ext_set_path_limit(c, static_cast<int32_t>(row.limit)), 1);
     c->P3_only = row.p3_only;
-    EXPECT_EQ(choose_path(c, buffers, 2, row.bayer_width), row.path) << row.what;
-    EXPECT_EQ(converter_can_run(buffers, 2), row.converter_runs) << row.what;
+    EXPECT_EQ(choose_path(Caller::kProcessing, c, buffers, 2, row.bayer_width), row.path) << row.what;
+    EXPECT_EQ(choose_path(Caller::kConverter, c, buffers, 2) != PathId::kNone, row.converter_runs) << row.what;
   }
 }
 

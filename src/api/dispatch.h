@@ -1,5 +1,4 @@
-// The two dispatch decisions: whether a converter can run a kernel at all,
-// and which kernel path a processing operation runs.
+// The one place that decides which kernel path runs a call.
 #pragma once
 
 #include <cstdint>
@@ -9,23 +8,28 @@
 
 namespace pplcam {
 
-// A converter may run a kernel when the narrowest path can run its buffers
-// on this processor: every buffer 8-byte aligned and the MMX integer
-// extensions present. Reads no context: a converter that cannot run writes
-// its fallback fill without one.
-inline bool converter_can_run(const void* const* buffers, int count) {
-  return path_accepts(PathId::kMmx, buffers, count);
-}
+// Who asks: an exported converter, which writes its fallback fill when no
+// kernel can run, or a processing operation, which always runs one.
+enum class Caller { kConverter, kProcessing };
 
-// The path a processing operation runs: the widest path that the context
-// allows (not beyond its path limit; the MMX path alone with P3_only set),
-// whose processor features and buffer alignment the call meets, and, for a
-// Bayer frame, whose column groups divide `frame_width` (0 for the other
-// families), so that the picture does not depend on the path. The MMX path
-// is the floor: a processing operation called directly runs it whatever
-// its buffers.
-inline PathId choose_path(const ppl_context* c, const void* const* buffers, int count,
+// The kernel path of one call.
+//  - Not even the MMX path can run the call (a buffer not 8-byte aligned,
+//    or a processor without the MMX integer extensions): kNone for a
+//    converter; the MMX path for a processing operation called directly,
+//    whatever its buffers.
+//  - A converter learns no more (kMmx: a kernel can run) and does not read
+//    the context, so that its fallback fill never depends on one; the
+//    processing operation it calls makes the choice.
+//  - A processing operation runs the widest path that the context allows
+//    (not beyond its path limit; the MMX path alone with P3_only set),
+//    whose processor features and buffer alignment the call meets and, for
+//    a Bayer frame, whose column groups divide `frame_width` (0 for the
+//    other families), so that the picture does not depend on the path.
+inline PathId choose_path(Caller caller, const ppl_context* c, const void* const* buffers, int count,
                           int32_t frame_width = 0) {
+  if (!path_accepts(PathId::kMmx, buffers, count))
+    return caller == Caller::kConverter ? PathId::kNone : PathId::kMmx;
+  if (caller == Caller::kConverter) return PathId::kMmx;
   const int widest = c->P3_only ? static_cast<int>(PathId::kMmx) : static_cast<int>(c->path_limit);
   for (int id = widest; id > static_cast<int>(PathId::kMmx); --id) {
     const PathId path = static_cast<PathId>(id);

@@ -18,7 +18,7 @@ uint8_t process_bayer(BayerOutput out, ppl_context* ctx, uint8_t* src, uint8_t* 
   }
   clear_frame_statistics(ctx);
   const void* buffers[] = {src, dst};
-  const uint8_t result = run_bayer_driver(out, choose_path(ctx, buffers, 2, ctx->in_width), ctx, src, dst);
+  const uint8_t result = run_bayer_driver(out, choose_path(Caller::kProcessing, ctx, buffers, 2, ctx->in_width), ctx, src, dst);
   postprocess_frame_statistics(ctx);
   return result;
 }

@@ -13,7 +13,7 @@ uint8_t process_yuv(ProgressiveKernel k, ppl_context* ctx, const uint8_t* src, u
   ctx->last_path = PathId::kNone;
   if (!update_frame_sizes(ctx, iw, ih, ow, oh)) return 0;
   const void* buffers[] = {src, dst};
-  return run_progressive_kernel(k, choose_path(ctx, buffers, 2), ctx, src, dst);
+  return run_progressive_kernel(k, choose_path(Caller::kProcessing, ctx, buffers, 2), ctx, src, dst);
 }
 
 }  // namespace

@@ -60,9 +60,8 @@ class StatisticsSampler {
   static_assert(kGroup == S::kBytes, "a block is one register");
 
  public:
-  static constexpr int kCells = kGroup / 2;   // cells per sample
-  static constexpr int kHistogramShift = kCells == 4 ? 2 : 3;   // log2(kCells)
-  static_assert(kCells == 1 << kHistogramShift, "a sample's mean is a shift");
+  static constexpr int kCells = P::kCellsPerSample;
+  static constexpr int kHistogramShift = P::kSampleMeanShift;
 
   // Loads the limit vectors of path P. `whole_frame_shift` is the left shift
   // of the accumulator sums: 0 into a sub-window triple, 2 into the whole-

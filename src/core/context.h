@@ -106,18 +106,12 @@ struct GroupState {
   GroupWalkState<Bytes> walk;
 };
 
-// Tag of a column-group width, for code written once for each.
-template <int Bytes>
-struct GroupTag {
-  static constexpr int kGroup = Bytes;
-};
-
-// Calls f(GroupTag<G>{}) for every column-group width a context keeps state
-// for, narrowest first.
+// Calls f(Behaviour<G>{}) for every column-group width a context keeps
+// state for, narrowest first.
 template <class F>
 void for_each_group(F&& f) {
-  f(GroupTag<8>{});
-  f(GroupTag<16>{});
+  f(Behaviour<8>{});
+  f(Behaviour<16>{});
 }
 
 struct RgbSum {

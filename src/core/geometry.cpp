@@ -41,11 +41,11 @@ bool build_size_tables(ppl_context* c) {
   GroupGeometry& g = group_geometry<Bytes>(c);
   const int32_t w = c->in_width, h = c->in_height;
 
-  // The walks leave two column groups per side out of their sampling at
-  // quality 0, one at quality 1 and none at quality 2 (16/8/0 columns with
+  // The walks leave the border columns out of their sampling at quality 0,
+  // half of them at quality 1 and none at quality 2 (16/8/0 columns with
   // 8-byte groups, 32/16/0 with 16-byte groups), and 2 rows at top and
   // bottom. Each scale is 1024 x (all cells) / (sampled cells).
-  const int32_t side = 2 * Bytes;
+  const int32_t side = Behaviour<Bytes>::kBorderColumns;
   g.stats_scale[0] = stats_scale(w, h, side);
   g.stats_scale[1] = stats_scale(w, h, side / 2);
   g.stats_scale[2] = stats_scale(w, h, 0);
@@ -60,7 +60,7 @@ bool build_size_tables(ppl_context* c) {
   // cells of an 8-byte group, so the same formula counts the same samples.
   // Every width in use writes the normalisers, the widest last: its values
   // stand for all of them.
-  const int32_t cells = (Bytes / 2) * g.window_pairs * g.window_groups;
+  const int32_t cells = (Bytes / 2) * g.window_pairs * g.window_groups;   // cells of a group's row pair
   c->window_norm[0] = static_cast<uint32_t>(safe_div(1 << 20, cells));
   c->window_norm[1] = static_cast<uint32_t>(safe_div(1 << 20, 2 * cells));
   c->window_norm[2] = c->window_norm[0];

@@ -21,7 +21,7 @@ inline bool group_in_use(int group_bytes) {
   return false;
 }
 
-// `build` is called as build(GroupTag<G>{}) for each width in use and
+// `build` is called as build(Behaviour<G>{}) for each width in use and
 // returns a uint8_t or bool result; `shared()` then builds, once, what every
 // width reads alike (when some width was built). For callers whose own
 // caller holds the bracket (the processing operations).

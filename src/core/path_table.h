@@ -42,6 +42,25 @@ inline constexpr PathTraits kPathTraits[kPathRows] = {
 
 constexpr const PathTraits& path_traits(PathId id) { return kPathTraits[static_cast<int>(id)]; }
 
+// What a column-group width decides beyond the pictures: every deliberate
+// difference between the behaviours, in one place.
+template <int Group>
+struct Behaviour {
+  static constexpr int kGroup = Group;
+  // Statistics: a sample is the odd cells of two groups, its mean a shift
+  // of its sum; quality 0 leaves two groups per side out of its sampling
+  // (quality 1 one, quality 2 none).
+  static constexpr int kCellsPerSample = Group / 2;
+  static constexpr int kSampleMeanShift = Group == 8 ? 2 : 3;
+  static constexpr int kBorderColumns = 2 * Group;
+  // Quarter-size interlaced lines: with 8-byte groups the odd output
+  // pixels take the luma pair two pixels on, and chroma pair n averages
+  // input pairs 4n and 4n + 3 (4n and 4n + 2 with 16-byte groups).
+  static constexpr bool kQuarterLumaStaggered = Group == 8;
+  static constexpr int kQuarterChromaPair = Group == 8 ? 3 : 2;
+  static_assert(kCellsPerSample == 1 << kSampleMeanShift, "a sample's mean is a shift of its sum");
+};
+
 // Whether path `id` can run on this processor: the feature word (detected
 // on first use) has every feature the path needs.
 inline bool path_runs_here(PathId id) {

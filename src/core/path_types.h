@@ -10,11 +10,12 @@
 
 namespace pplcam {
 
+// The behaviour of the row's group width (kGroup and its consequences), and
+// the register struct S of its instruction set.
 template <PathId Id, class InstructionSet>
-struct KernelPath {
+struct KernelPath : Behaviour<path_traits(Id).group_bytes> {
   static constexpr PathId kId = Id;
   using S = InstructionSet;
-  static constexpr int kGroup = path_traits(Id).group_bytes;
   static_assert(S::kBytes == path_traits(Id).register_bytes, "the row's register width is its struct's");
 };
 

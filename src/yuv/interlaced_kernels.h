@@ -154,7 +154,7 @@ void half_line(const uint8_t* in, int32_t width, uint8_t* out) {
 }
 
 // Quarter-size line (decimation 2). The sampling follows the path's
-// column-group width:
+// behaviour (core/path_table.h):
 //   8-byte groups:  luma m = avg(Y[4m], Y[4m+1]) for even m, avg(Y[4m+2],
 //                   Y[4m+3]) for odd m; chroma of pair n = avg(C[4n], C[4n+3])
 //   16-byte groups: luma m = avg(Y[4m], Y[4m+1]); chroma = avg(C[4n], C[4n+2])
@@ -164,11 +164,10 @@ template <class P, Order422 In, Order422 Out>
 void quarter_line(const uint8_t* in, int32_t width, uint8_t* out) {
   constexpr int kLuma = In == Order422::kYuyv ? 0 : 1;
   constexpr int kOutLuma = Out == Order422::kYuyv ? 0 : 1;
-  constexpr bool kNarrowGroups = P::kGroup == 8;
-  constexpr int kLastPair = kNarrowGroups ? 3 : 2;
+  constexpr int kLastPair = P::kQuarterChromaPair;
   auto avg = [](int a, int b) { return static_cast<uint8_t>((a + b + 1) >> 1); };
   for (int32_t m = 0; m < width / 4; ++m) {
-    const int32_t y0 = kNarrowGroups && (m & 1) ? 4 * m + 2 : 4 * m;
+    const int32_t y0 = P::kQuarterLumaStaggered && (m & 1) ? 4 * m + 2 : 4 * m;
     out[2 * m + kOutLuma] = avg(in[2 * y0 + kLuma], in[2 * y0 + 2 + kLuma]);
     // Pixel m carries U (even m) or V (odd m) of output pair m / 2.
     const int32_t n = m / 2, component = 2 * (m & 1);

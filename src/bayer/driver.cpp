@@ -9,18 +9,15 @@ namespace {
 using BayerWalkFrame = uint8_t (*)(BayerOutput, ppl_context*, uint8_t*, uint8_t*);
 
 // One row per path, in PathId order.
-constexpr BayerWalkFrame kBayerWalks[kPathRows] = {
-    nullptr,
+constexpr PathTable<BayerWalkFrame> kBayerWalks = path_table<BayerWalkFrame>(
     bayer_walk_frame<MmxPath>,
-    bayer_walk_frame<Sse2Path>,
-};
-static_assert(every_path_has_a_row(kBayerWalks));
+    bayer_walk_frame<Sse2Path>);
 
 }  // namespace
 
 uint8_t run_bayer_driver(BayerOutput out, PathId path, ppl_context* ctx, uint8_t* src, uint8_t* dst) {
   ctx->last_path = path;
-  return kBayerWalks[static_cast<int>(path)](out, ctx, src, dst);
+  return kBayerWalks[path](out, ctx, src, dst);
 }
 
 }  // namespace pplcam

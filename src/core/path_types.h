@@ -27,14 +27,19 @@ template <class... P>
 struct PathList {};
 using AllPaths = PathList<MmxPath, Sse2Path>;
 
-// Whether a per-path table has an entry for every path (rows 1 on; row 0,
-// PathId::kNone, stays empty).
-template <class Row, int N>
-constexpr bool every_path_has_a_row(const Row (&table)[N]) {
-  static_assert(N == kPathRows, "one row per path");
-  for (int i = 1; i < N; ++i)
-    if (!table[i]) return false;
-  return true;
+// A per-path table: one entry per path, indexed by PathId (kNone's empty).
+template <class Row>
+struct PathTable {
+  Row rows[kPathRows];
+  constexpr const Row& operator[](PathId id) const { return rows[static_cast<int>(id)]; }
+};
+
+// The table of the rows given, one per path in PathId order from the MMX
+// path on; a table that misses a row does not compile.
+template <class Row, class... Rows>
+constexpr PathTable<Row> path_table(Rows... rows) {
+  static_assert(sizeof...(Rows) == kPathRows - 1, "one row per path, in PathId order");
+  return PathTable<Row>{{Row{}, rows...}};
 }
 
 }  // namespace pplcam

@@ -13,12 +13,9 @@ using yuv::IntlFrame;
 using InterlacedFrame = void (*)(IntlFrame, const ppl_context*, yuv::Order422, yuv::IntlOutput);
 
 // One row per path, in PathId order.
-constexpr InterlacedFrame kInterlacedKernels[kPathRows] = {
-    nullptr,
+constexpr PathTable<InterlacedFrame> kInterlacedKernels = path_table<InterlacedFrame>(
     yuv::interlaced_frame<MmxPath>,
-    yuv::interlaced_frame<Sse2Path>,
-};
-static_assert(every_path_has_a_row(kInterlacedKernels));
+    yuv::interlaced_frame<Sse2Path>);
 
 // Picture size of the decimation mode: the deinterlaced frame, half or
 // quarter of one field, or the frame doubled.
@@ -81,7 +78,7 @@ uint8_t run_interlaced_kernel(yuv::Order422 input, yuv::IntlOutput output, bool 
   f.differences = c->ring[kLumaRing];
 
   c->last_path = path;
-  kInterlacedKernels[static_cast<int>(path)](f, c, input, output);
+  kInterlacedKernels[path](f, c, input, output);
   return 1;
 }
 

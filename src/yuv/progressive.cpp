@@ -17,9 +17,6 @@ struct ProgressiveRow {
   void (*packed422_to_i420)(const I420Frame&, Order422);
   void (*yyyy_to_i420)(const I420Frame&);
   void (*packed422_to_rgb24)(const Rgb24Frame&, Order422);
-  constexpr explicit operator bool() const {
-    return packed422_to_i420 && yyyy_to_i420 && packed422_to_rgb24;
-  }
 };
 
 template <class P>
@@ -28,12 +25,9 @@ constexpr ProgressiveRow row_of() {
 }
 
 // One row per path, in PathId order.
-constexpr ProgressiveRow kProgressiveKernels[kPathRows] = {
-    {},
+constexpr PathTable<ProgressiveRow> kProgressiveKernels = path_table<ProgressiveRow>(
     row_of<MmxPath>(),
-    row_of<Sse2Path>(),
-};
-static_assert(every_path_has_a_row(kProgressiveKernels));
+    row_of<Sse2Path>());
 
 // The kernels step over 16-pixel units and may overlap their last step by
 // up to 16 pixels with 16-byte registers, so a line must hold two units.
@@ -79,12 +73,12 @@ uint8_t run_i420(ProgressiveKernel k, PathId path, ppl_context* c, const uint8_t
   if (k == ProgressiveKernel::kYyyyToI420) {
     f.line_bytes = width / 2 * 3;
     c->last_path = path;
-    kProgressiveKernels[static_cast<int>(path)].yyyy_to_i420(f);
+    kProgressiveKernels[path].yyyy_to_i420(f);
   } else {
     f.line_bytes = 2 * width;
     const Order422 order = k == ProgressiveKernel::kYuyvToI420 ? Order422::kYuyv : Order422::kUyvy;
     c->last_path = path;
-    kProgressiveKernels[static_cast<int>(path)].packed422_to_i420(f, order);
+    kProgressiveKernels[path].packed422_to_i420(f, order);
   }
   return 1;
 }
@@ -104,7 +98,7 @@ uint8_t run_rgb24(ProgressiveKernel k, PathId path, ppl_context* c, const uint8_
   f.row_stride = -row_bytes;
   const Order422 order = k == ProgressiveKernel::kYuyvToRgb24 ? Order422::kYuyv : Order422::kUyvy;
   c->last_path = path;
-  kProgressiveKernels[static_cast<int>(path)].packed422_to_rgb24(f, order);
+  kProgressiveKernels[path].packed422_to_rgb24(f, order);
   return 1;
 }
 

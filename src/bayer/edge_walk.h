@@ -50,6 +50,7 @@
 #include "bayer/walk_frame.h"
 #include "core/context.h"
 #include "core/path_types.h"
+#include "core/simd.h"
 
 namespace pplcam {
 

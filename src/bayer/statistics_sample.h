@@ -37,6 +37,7 @@
 
 #include "core/context.h"
 #include "core/path_types.h"
+#include "core/simd.h"
 
 namespace pplcam {
 

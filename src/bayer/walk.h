@@ -30,6 +30,7 @@
 #include "bayer/walk_statistics.h"
 #include "core/context.h"
 #include "core/path_types.h"
+#include "core/simd.h"
 
 namespace pplcam {
 
@@ -248,6 +249,7 @@ uint8_t bayer_walk(ppl_context* c, uint8_t* src, uint8_t* dst) {
 
 template <class P>
 uint8_t bayer_walk_frame(BayerOutput out, ppl_context* c, uint8_t* src, uint8_t* dst) {
+  static_assert(P::S::kBytes == path_traits(P::kId).register_bytes, "the row's register width is its struct's");
   switch (out) {
     case BayerOutput::kI420: return bayer_walk<P, BayerOutput::kI420>(c, src, dst);
     case BayerOutput::kYuyv: return bayer_walk<P, BayerOutput::kYuyv>(c, src, dst);

@@ -11,6 +11,7 @@
 #include "bayer/stages.h"
 #include "core/context.h"
 #include "core/path_types.h"
+#include "core/simd.h"
 
 namespace pplcam {
 

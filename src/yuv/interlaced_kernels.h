@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "core/path_types.h"
+#include "core/simd.h"
 #include "yuv/i420_rows.h"
 #include "yuv/interlaced_frames.h"
 #include "yuv/packed422.h"

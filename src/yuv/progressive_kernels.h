@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/path_types.h"
+#include "core/simd.h"
 #include "yuv/i420_rows.h"
 #include "yuv/progressive_frames.h"
 #include "yuv/rgb24_rows.h"

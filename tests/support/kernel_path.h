@@ -2,11 +2,14 @@
 // them: the context's path limit (an extension of the API) picks the path.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <vector>
 
 #include "core/context.h"
 #include "core/path_table.h"
+#include "core/path_types.h"
 #include "pplcam/pplcam_ext.h"
 
 namespace pplcam::test {
@@ -36,6 +39,25 @@ class ScopedPathLimit {
 };
 
 inline const char* path_name(PathId p) { return ppl_ext_path_name(static_cast<int32_t>(p)); }
+
+// Every path type, for the typed tests of the register structs and
+// kernels; a fixture derived from PathFixture skips a path the machine
+// does not run.
+template <class L>
+struct TypesOf;
+template <class... P>
+struct TypesOf<PathList<P...>> {
+  using type = ::testing::Types<P...>;
+};
+using AllPathTypes = TypesOf<AllPaths>::type;
+
+template <class P>
+class PathFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!path_runs_here(P::kId)) GTEST_SKIP() << path_name(P::kId) << " does not run here";
+  }
+};
 inline int group_bytes(PathId p) { return path_traits(p).group_bytes; }
 inline PathId last_path(ppl_context* c) { return static_cast<PathId>(ppl_ext_last_path(c)); }
 

@@ -5,9 +5,6 @@
 #include <new>
 #include <string>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace pplcam_python {
 
@@ -15,15 +12,25 @@ namespace {
 
 size_t round_up(size_t n) { return (n + kAlignment - 1) / kAlignment * kAlignment; }
 
+// malloc with the block's start stored just before the aligned pointer.
+// (glibc serves large aligned_alloc requests in a way that page-faults
+// afresh on every frame; plain malloc blocks of one size are reused warm.)
 uint8_t* aligned_alloc_or_throw(size_t size) {
-  void* p = std::aligned_alloc(kAlignment, round_up(size == 0 ? 1 : size));
-  if (!p) throw std::bad_alloc();
-  return static_cast<uint8_t*>(p);
+  auto* base = static_cast<uint8_t*>(std::malloc(size + kAlignment + sizeof(void*)));
+  if (!base) throw std::bad_alloc();
+  auto* p = reinterpret_cast<uint8_t*>(round_up(reinterpret_cast<uintptr_t>(base) + sizeof(void*)));
+  std::memcpy(p - sizeof(void*), &base, sizeof base);
+  return p;
 }
 
-py::capsule owner_of(uint8_t* p) {
-  return py::capsule(p, [](void* q) { std::free(q); });
+void aligned_free(void* p) {
+  if (!p) return;
+  void* base;
+  std::memcpy(&base, static_cast<uint8_t*>(p) - sizeof base, sizeof base);
+  std::free(base);
 }
+
+py::capsule owner_of(uint8_t* p) { return py::capsule(p, aligned_free); }
 
 }  // namespace
 
@@ -48,18 +55,14 @@ py::tuple new_aligned_planes(std::initializer_list<std::pair<py::ssize_t, py::ss
   return planes;
 }
 
-ScratchBuffer::~ScratchBuffer() { std::free(base_); }
+ScratchBuffer::~ScratchBuffer() { aligned_free(data_); }
 
 uint8_t* ScratchBuffer::reserve(size_t size) {
   if (size > capacity_) {
-    uint8_t* base = aligned_alloc_or_throw(size + 2 * kAlignment);
-    std::free(base_);
-    base_ = base;
-    data_ = base + kAlignment;
-    capacity_ = round_up(size + 2 * kAlignment) - 2 * kAlignment;
-    // The spare bytes are read (and discarded) by 16-byte steps at the ends.
-    std::memset(base_, 0, kAlignment);
-    std::memset(data_ + capacity_, 0, kAlignment);
+    uint8_t* data = aligned_alloc_or_throw(size);
+    aligned_free(data_);
+    data_ = data;
+    capacity_ = size;
   }
   return data_;
 }
@@ -102,43 +105,13 @@ void copy_rows(const Frame& f, uint8_t* dst) {
   }
 }
 
-// Output byte i of a row takes source byte i + 2, i or i - 2 as i mod 3 is
-// 0, 1 or 2 (R from the pixel's third byte, G stays, B from its first). The
-// SSE2 loop loads the source at -2, 0 and +2 bytes and picks with masks
-// that repeat every 48 bytes.
-namespace {
-
-struct PickMasks {
-  alignas(16) uint8_t bytes[3][3][16];  // [16-byte step in the 48][source -2, 0, +2][byte]
-  constexpr PickMasks() : bytes{} {
-    for (int step = 0; step < 3; ++step)
-      for (int from = 0; from < 3; ++from)
-        for (int b = 0; b < 16; ++b) bytes[step][from][b] = (16 * step + b) % 3 == 2 - from ? 0xFF : 0;
-  }
-};
-constexpr PickMasks kPick;
-
-}  // namespace
-
 void bgr_bottom_up_to_rgb(const uint8_t* src, uint8_t* dst, py::ssize_t width, py::ssize_t rows) {
+  static const bool ssse3 = __builtin_cpu_supports("ssse3");
   const py::ssize_t row_bytes = width * 3;
   for (py::ssize_t y = 0; y < rows; ++y) {
     const uint8_t* s = src + (rows - 1 - y) * row_bytes;
     uint8_t* d = dst + y * row_bytes;
-    py::ssize_t i = 0;
-#if defined(__SSE2__)
-    for (; i + 48 <= row_bytes; i += 48) {
-      for (int step = 0; step < 3; ++step) {
-        const uint8_t* p = s + i + 16 * step;
-        const auto* mask = reinterpret_cast<const __m128i*>(kPick.bytes[step]);
-        const __m128i from_minus2 = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 2)), mask[0]);
-        const __m128i from_same = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), mask[1]);
-        const __m128i from_plus2 = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2)), mask[2]);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 16 * step),
-                         _mm_or_si128(_mm_or_si128(from_minus2, from_same), from_plus2));
-      }
-    }
-#endif
+    py::ssize_t i = ssse3 ? swap_red_blue_ssse3(s, d, row_bytes) : 0;
     for (; i < row_bytes; i += 3) {
       d[i] = s[i + 2];
       d[i + 1] = s[i + 1];

@@ -26,9 +26,7 @@ py::array_t<uint8_t> new_aligned_array(std::initializer_list<py::ssize_t> shape)
 // (the three planes of an I420 picture). Shapes are given as (rows, cols).
 py::tuple new_aligned_planes(std::initializer_list<std::pair<py::ssize_t, py::ssize_t>> shapes);
 
-// Scratch memory a context reuses from frame to frame: kAlignment-aligned,
-// with kAlignment spare bytes before and after, so that code working in
-// 16-byte steps may read a few bytes past either end.
+// Scratch memory a context reuses from frame to frame, kAlignment-aligned.
 class ScratchBuffer {
  public:
   ScratchBuffer() = default;
@@ -40,7 +38,6 @@ class ScratchBuffer {
   uint8_t* data() const { return data_; }
 
  private:
-  uint8_t* base_ = nullptr;
   uint8_t* data_ = nullptr;
   size_t capacity_ = 0;
 };
@@ -68,8 +65,13 @@ void copy_rows(const Frame& frame, uint8_t* dst);
 
 // Turns `rows` rows of `width` B, G, R pixels stored bottom-up (the first
 // row in memory is the bottom of the picture) into top-down R, G, B rows
-// at dst. src must be a ScratchBuffer's data: the 16-byte steps read up to
-// 16 bytes before and after it. Needs no GIL.
+// at dst. Needs no GIL.
 void bgr_bottom_up_to_rgb(const uint8_t* src, uint8_t* dst, py::ssize_t width, py::ssize_t rows);
+
+// Swaps the first and third byte of each 3-byte pixel from the start of a
+// row of row_bytes bytes, in 15-byte steps that read and write within the
+// row; returns the number of bytes done (a multiple of 3). Built with
+// SSSE3 (rgb_order_ssse3.cpp): call it only where the processor has it.
+py::ssize_t swap_red_blue_ssse3(const uint8_t* src, uint8_t* dst, py::ssize_t row_bytes);
 
 }  // namespace pplcam_python

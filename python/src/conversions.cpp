@@ -266,10 +266,15 @@ py::object deinterlace(Context& ctx, const py::array& first_obj, const py::array
   return dst.result;
 }
 
-// Bound with the Python type each method returns, for its signature.
-template <typename Result>
-Result as(py::object o) {
-  return py::reinterpret_steal<Result>(o.release());
+// The methods, with the Python type each returns (for its signature).
+template <Output out, typename Result>
+Result bayer_method(Context& ctx, const py::array& raw, const std::string& size, bool in_place) {
+  return py::reinterpret_steal<Result>(convert_bayer(ctx, raw, out, size, in_place).release());
+}
+
+template <YuvFn fn, Output out, typename Result>
+Result progressive_method(Context& ctx, const py::array& frame) {
+  return py::reinterpret_steal<Result>(convert_progressive(ctx, frame, fn, out).release());
 }
 
 }  // namespace
@@ -290,26 +295,14 @@ void register_conversions(py::class_<Context>& cls) {
     cls.def(name, fn, py::arg("raw"), py::kw_only(), py::arg("size") = "same", py::arg("in_place") = false,
             (bayer_doc + returns).c_str());
   };
-  bayer_args("bayer_to_rgb",
-             [](Context& c, const py::array& raw, const std::string& size, bool in_place) {
-               return as<py::array>(convert_bayer(c, raw, kRgb, size, in_place));
-             },
+  bayer_args("bayer_to_rgb", &bayer_method<kRgb, py::array>,
              "Returns a new (height, width, 3) uint8 array, rows top-down, R, G, B.");
-  bayer_args("bayer_to_i420",
-             [](Context& c, const py::array& raw, const std::string& size, bool in_place) {
-               return as<py::tuple>(convert_bayer(c, raw, kI420, size, in_place));
-             },
+  bayer_args("bayer_to_i420", &bayer_method<kI420, py::tuple>,
              "Returns the planes (y, u, v), new uint8 arrays (height, width) and\n"
              "(height/2, width/2) twice. At size 'half' the height must be a multiple of 4.");
-  bayer_args("bayer_to_yuyv",
-             [](Context& c, const py::array& raw, const std::string& size, bool in_place) {
-               return as<py::array>(convert_bayer(c, raw, kYuyv, size, in_place));
-             },
+  bayer_args("bayer_to_yuyv", &bayer_method<kYuyv, py::array>,
              "Returns a new (height, width, 2) uint8 array: Y0 U Y1 V per pixel pair.");
-  bayer_args("bayer_to_uyvy",
-             [](Context& c, const py::array& raw, const std::string& size, bool in_place) {
-               return as<py::array>(convert_bayer(c, raw, kUyvy, size, in_place));
-             },
+  bayer_args("bayer_to_uyvy", &bayer_method<kUyvy, py::array>,
              "Returns a new (height, width, 2) uint8 array: U Y0 V Y1 per pixel pair.");
 
   const std::string yuv_doc = std::string(
@@ -318,31 +311,20 @@ void register_conversions(py::class_<Context>& cls) {
                               kYuvSizes +
                               ".\nNo picture control applies except h_mirror and v_mirror to I420 output;\n"
                               "no statistics.\n";
-  cls.def(
-      "yuyv_to_i420",
-      [](Context& c, const py::array& f) { return as<py::tuple>(convert_progressive(c, f, YUYVToI420MMX, kI420)); },
-      py::arg("frame"),
-      (yuv_doc + "Input Y0 U Y1 V per pixel pair. Returns the planes (y, u, v); luma is copied, chroma\n"
-                 "is the rounded mean of each line pair.")
-          .c_str());
-  cls.def(
-      "uyvy_to_i420",
-      [](Context& c, const py::array& f) { return as<py::tuple>(convert_progressive(c, f, UYVYToI420MMX, kI420)); },
-      py::arg("frame"), (yuv_doc + "Input U Y0 V Y1 per pixel pair. Returns the planes (y, u, v).").c_str());
-  cls.def(
-      "yuyv_to_rgb",
-      [](Context& c, const py::array& f) { return as<py::array>(convert_progressive(c, f, YUYVToRGB24MMX, kRgb)); },
-      py::arg("frame"),
-      (yuv_doc + "Input Y0 U Y1 V per pixel pair. Returns a new (height, width, 3) array, top-down\n"
-                 "R, G, B (BT.601 studio range).")
-          .c_str());
-  cls.def(
-      "uyvy_to_rgb",
-      [](Context& c, const py::array& f) { return as<py::array>(convert_progressive(c, f, UYVYToRGB24MMX, kRgb)); },
-      py::arg("frame"),
-      (yuv_doc + "Input U Y0 V Y1 per pixel pair. Returns a new (height, width, 3) array, top-down\n"
-                 "R, G, B.")
-          .c_str());
+  auto yuv_method = [&](const char* name, auto fn, const char* about) {
+    cls.def(name, fn, py::arg("frame"), (yuv_doc + about).c_str());
+  };
+  yuv_method("yuyv_to_i420", &progressive_method<YUYVToI420MMX, kI420, py::tuple>,
+             "Input Y0 U Y1 V per pixel pair. Returns the planes (y, u, v); luma is copied, chroma\n"
+             "is the rounded mean of each line pair.");
+  yuv_method("uyvy_to_i420", &progressive_method<UYVYToI420MMX, kI420, py::tuple>,
+             "Input U Y0 V Y1 per pixel pair. Returns the planes (y, u, v).");
+  yuv_method("yuyv_to_rgb", &progressive_method<YUYVToRGB24MMX, kRgb, py::array>,
+             "Input Y0 U Y1 V per pixel pair. Returns a new (height, width, 3) array, top-down\n"
+             "R, G, B (BT.601 studio range).");
+  yuv_method("uyvy_to_rgb", &progressive_method<UYVYToRGB24MMX, kRgb, py::array>,
+             "Input U Y0 V Y1 per pixel pair. Returns a new (height, width, 3) array, top-down\n"
+             "R, G, B.");
 
   const std::string intl_doc =
       "source: 'yuyv' or 'uyvy'; to: 'yuyv', 'uyvy', 'i420' or 'rgb' (default: the source's\n"

@@ -149,7 +149,7 @@ const WayIn kWaysIn[] = {
      "convert DIR/in.y4m -q 2 -o DIR/a.rgb24", "convert IN -s 640x480 -q 2 -o DIR/b.rgb24"},
     {"standard input", [](const TempDir&) {}, "convert - --from bayer -s 640x480 -q 2 < IN -o DIR/a.rgb24",
      "convert IN -s 640x480 -q 2 -o DIR/b.rgb24"},
-    {"4:2:2 Y4M", make_422, "convert DIR/vp.y4m -o DIR/a.i420",
+    {"4:2:2 Y4M", make_422, "convert DIR/vp.y4m --from yuyv -s 640x480 -o DIR/a.i420",
      "convert DIR/v.yuyv --from yuyv -s 640x480 -o DIR/b.i420"},
     {"4:2:2 Y4M as UYVY", make_422, "convert DIR/vp.y4m --from uyvy -o DIR/a.i420",
      "convert DIR/v.yuyv --from yuyv -s 640x480 -o DIR/b.i420"},

@@ -65,12 +65,14 @@ bool is_standard_output(const std::string& path) { return standard_stream_of(pat
 OutputFile::OutputFile(const std::string& path) : path_(path) {
   struct stat st;
   const bool exists = path == "-" ? fstat(STDOUT_FILENO, &st) == 0 : stat(path.c_str(), &st) == 0;
-  if (exists) {
+  // Only a file can be lost by writing over it; a terminal or a pipe may
+  // well be both standard input and standard output.
+  if (exists && S_ISREG(st.st_mode)) {
     for (const Protected& in : g_inputs)
       if (st.st_dev == in.dev && st.st_ino == in.ino)
         fail(kExitUsage, "output " + path + " is the input " + in.name + "; write to another name");
-    if (S_ISDIR(st.st_mode)) fail(kExitOutput, "cannot write " + path + ": it is a folder");
   }
+  if (exists && S_ISDIR(st.st_mode)) fail(kExitOutput, "cannot write " + path + ": it is a folder");
   const int stream = standard_stream_of(path);
   if (stream >= 0) {
     file_ = stream == STDOUT_FILENO ? stdout : stderr;

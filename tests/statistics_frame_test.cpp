@@ -11,6 +11,7 @@
 #include "controls/frame_statistics.h"
 #include "core/cpu_features.h"
 #include "model/statistics_model.h"
+#include "pplcam/pplcam_ext.h"
 #include "support/bayer_controls.h"
 #include "support/buffers.h"
 #include "support/environment.h"
@@ -280,6 +281,48 @@ TEST(StatisticsFrame, FlatFrameGivesEqualWindowMeansComputedByHand) {
     EXPECT_EQ(r.qae[1], v * 256u);
     EXPECT_EQ(r.histogram[1][v], 2 * r.histogram[0][v]);
     EXPECT_EQ(r.histogram[0][0], 0u);
+  }
+}
+
+// Level means (pplcam_ext.h): a flat frame reads its level in every region
+// with samples and over the whole frame, on both paths (a width that is
+// not a multiple of 16 walks 8-wide groups on either), with the counts of
+// the cells the model samples: a frame of ones sums to them.
+TEST(StatisticsFrame, LevelMeansOfAFlatFrameAreItsLevelOverTheSampledCells) {
+  const int frames[][3] = {{128, 24, 1}, {144, 30, 255}, {200, 20, 100}, {640, 480, 100}, {1280, 1024, 37}};
+  for (const auto& f : frames) {
+    const int w = f[0], h = f[1], v = f[2];
+    const std::vector<uint8_t> raw(static_cast<size_t>(w) * h, static_cast<uint8_t>(v));
+    const std::vector<uint8_t> ones(raw.size(), 1);
+    // Qualities 0 to 3, then quality 2 with mean collection off.
+    for (int run = 0; run <= 4; ++run) {
+      const int quality = run == 4 ? 2 : run;
+      for (bool mmx_only : {true, false}) {
+        if (!mmx_only && !sse2_available()) continue;
+        SCOPED_TRACE(testing::Message() << w << "x" << h << " run " << run << (mmx_only ? " MMX" : ""));
+        ScopedContext c;
+        ASSERT_EQ(ppl_set_quality(c, quality), 1);
+        ppl_set_mean_collection(c, run < 4);
+        load_bayer_controls(c, neutral_bayer_controls());
+        convert(c, raw, w, h, mmx_only);
+        StatisticsSums want{};
+        if (run < 4)
+          model::frame_statistics(ones.data(), ones.data(), w, h, quality, mmx_only || w % 16 ? 8 : 16,
+                                  model::statistics_limits_of(c), &want);
+        uint32_t means[49][3], cells[49], whole[3], sampled = 0;
+        const uint32_t in_regions = ppl_ext_level_means_sub_windows(c, &means[0][0], cells);
+        for (int i = 0; i < 49; ++i) {
+          ASSERT_EQ(cells[i], want.sub_windows[i].r) << "region " << i;
+          for (uint32_t m : means[i]) ASSERT_EQ(m, cells[i] ? v * 256u : 0u) << "region " << i;
+          sampled += cells[i];
+        }
+        EXPECT_EQ(in_regions, sampled);
+        if (quality == 3) sampled = want.whole_frame.r / 4;
+        EXPECT_EQ(ppl_ext_level_means_whole_frame(c, whole), sampled);
+        for (uint32_t m : whole) EXPECT_EQ(m, sampled ? v * 256u : 0u);
+        EXPECT_EQ(sampled > 0, run < 4);
+      }
+    }
   }
 }
 

@@ -16,7 +16,7 @@ cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/i686-linux-gnu.cmak
   > "$dir/configure.log" 2>&1 || { cat "$dir/configure.log"; exit 1; }
 cmake --build "$dir" -j "$jobs"
 
-echo "=== test $dir"
+echo "=== test $dir (i686)"
 ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 
 echo "=== check $dir core objects"

@@ -13,4 +13,6 @@ uint8_t run_bayer_driver(BayerOutput out, bool sse2, ppl_context* ctx, uint8_t* 
   return kMmxBayerDrivers[index](ctx, src, dst);
 }
 
+int32_t last_bayer_group_bytes(const ppl_context* ctx) { return ctx->bayer_group_bytes; }
+
 }  // namespace pplcam

@@ -15,4 +15,8 @@ enum class BayerOutput { kI420, kYuyv, kUyvy, kRgb24, kRgb32 };
 // passthrough.
 uint8_t run_bayer_driver(BayerOutput out, bool sse2, ppl_context* ctx, uint8_t* src, uint8_t* dst);
 
+// Column-group width of the last Bayer walk on the context: 8 (MMX path)
+// or 16 (SSE2 path); 0 before the first Bayer frame.
+int32_t last_bayer_group_bytes(const ppl_context* ctx);
+
 }  // namespace pplcam

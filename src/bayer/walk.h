@@ -61,6 +61,7 @@ class BayerWalk {
   uint8_t run() {
     const int32_t quality = c_->quality;
     uint8_t result = 0;
+    c_->bayer_group_bytes = static_cast<uint8_t>(kGroup);
     if (quality > 3 || quality < 0) {
       raw_passthrough(c_, F, src_, dst_, kGroup, &walk_->marker_cell);
     } else {

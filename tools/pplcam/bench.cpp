@@ -1,6 +1,7 @@
 #include "bench.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -120,12 +121,16 @@ void add_bench_command(CLI::App* app, BenchOptions* o) {
 }
 
 int run_bench(const BenchOptions& o) {
+  const std::vector<Case> cases = all_cases();
+  if (std::none_of(cases.begin(), cases.end(), [&](const Case& c) { return label(c).find(o.filter) != std::string::npos; }))
+    fail(kExitUsage, "no conversion matches --filter '" + o.filter + "'; labels look like 'bayer > rgb24 q3' or "
+                     "'intl-yuyv > i420 no-motion'");
   std::printf("%-34s | %-29s | %-29s\n", "640x480 input", "SSE2 path (16-byte)", "MMX path (8-byte)");
   std::printf("%-34s | %8s %8s %10s | %8s %8s %10s\n", "conversion", "fps", "MP/s", "x memcpy", "fps", "MP/s",
               "x memcpy");
-  for (const Case& c : all_cases()) {
+  for (const Case& c : cases) {
     const std::string name = label(c);
-    if (!o.filter.empty() && name.find(o.filter) == std::string::npos) continue;
+    if (name.find(o.filter) == std::string::npos) continue;
     const PathResult sse2 = measure(c, 0, o.seconds);
     const PathResult mmx = measure(c, 8, o.seconds);
     std::printf("%-34s | %s | %s\n", name.c_str(), cell(sse2).c_str(), cell(mmx).c_str());

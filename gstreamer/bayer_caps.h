@@ -8,6 +8,9 @@
 
 namespace pplcam_gst {
 
+// What the element takes, for messages about caps it refuses.
+extern const char kBayerTakes[];
+
 // Output sizes, in the order of the converters' forms: plain, _deci_2_1,
 // _intp_1_2. kSizeAuto lets downstream choose, full size first.
 enum BayerOutputSize { kSizeFull, kSizeHalf, kSizeDouble, kSizeAuto };

@@ -10,6 +10,7 @@
 #include "bayer_source.h"
 #include "bayer_statistics.h"
 #include "context_lease.h"
+#include "negotiation.h"
 #include "output_frame.h"
 #include "pplcam/pplcam.h"
 
@@ -148,6 +149,10 @@ GstCaps* transform_caps(GstBaseTransform* trans, GstPadDirection direction, GstC
   return result;
 }
 
+gboolean accept_caps(GstBaseTransform* trans, GstPadDirection direction, GstCaps* caps) {
+  return accept_caps_or_explain(trans, direction, caps, kBayerTakes);
+}
+
 gboolean set_caps(GstBaseTransform* trans, GstCaps* incaps, GstCaps* outcaps) {
   BayerState* st = state_of(trans);
   const GstStructure* in = gst_caps_get_structure(incaps, 0);
@@ -282,6 +287,7 @@ static void gst_pplcam_bayer_class_init(GstPplcamBayerClass* klass) {
   trans_class->start = start;
   trans_class->stop = stop;
   trans_class->transform_caps = transform_caps;
+  trans_class->accept_caps = accept_caps;
   trans_class->set_caps = set_caps;
   use_aligned_allocation(trans_class);
   trans_class->transform = transform;

@@ -5,6 +5,7 @@
 #include "allocation.h"
 #include "context_lease.h"
 #include "interlaced_fields.h"
+#include "negotiation.h"
 #include "output_frame.h"
 #include "pplcam/pplcam.h"
 
@@ -40,6 +41,11 @@ const Conversion kConversions[] = {
 // Frame sizes of the library's size table at full size.
 const int kSizes[][2] = {{320, 240}, {480, 480}, {480, 576}, {640, 480}, {704, 480},
                          {704, 576}, {720, 480}, {720, 576}, {1280, 1024}};
+
+const char kTakes[] =
+    "pplcamdeinterlace takes YUY2 or UYVY with the two fields interleaved line by line "
+    "(interlace-mode=interleaved) at 320x240, 480x480, 480x576, 640x480, 704x480, 704x576, 720x480, 720x576 or "
+    "1280x1024, and gives progressive frames of the same size in YUY2, UYVY (from UYVY), I420 or BGR";
 
 constexpr int kDefaultThreshold = 50;
 
@@ -180,6 +186,10 @@ GstCaps* transform_caps(GstBaseTransform* trans, GstPadDirection direction, GstC
   return allowed;
 }
 
+gboolean accept_caps(GstBaseTransform* trans, GstPadDirection direction, GstCaps* caps) {
+  return accept_caps_or_explain(trans, direction, caps, kTakes);
+}
+
 gboolean set_caps(GstBaseTransform* trans, GstCaps* incaps, GstCaps* outcaps) {
   DeinterlaceState* st = state_of(trans);
   GstVideoInfo in, out;
@@ -190,10 +200,7 @@ gboolean set_caps(GstBaseTransform* trans, GstCaps* incaps, GstCaps* outcaps) {
   const int w = GST_VIDEO_INFO_WIDTH(&in), h = GST_VIDEO_INFO_HEIGHT(&in);
   if (!conversion || GST_VIDEO_INFO_WIDTH(&out) != w || GST_VIDEO_INFO_HEIGHT(&out) != h ||
       !ppl_new_frame_sizes(st->ctx, w, h, w, h) || ppl_decimation(st->ctx) != 0) {
-    GST_ELEMENT_ERROR(trans, CORE, NEGOTIATION,
-                      ("pplcamdeinterlace converts interlaced YUY2 or UYVY at 320x240, 480x480, 480x576, "
-                       "640x480, 704x480, 704x576, 720x480, 720x576 or 1280x1024 to progressive frames of the "
-                       "same size (YUY2, UYVY from UYVY, I420 or BGR)."),
+    GST_ELEMENT_ERROR(trans, CORE, NEGOTIATION, ("%s.", kTakes),
                       ("input %" GST_PTR_FORMAT ", output %" GST_PTR_FORMAT, incaps, outcaps));
     return FALSE;
   }
@@ -294,6 +301,7 @@ static void gst_pplcam_deinterlace_class_init(GstPplcamDeinterlaceClass* klass) 
   trans_class->start = start;
   trans_class->stop = stop;
   trans_class->transform_caps = transform_caps;
+  trans_class->accept_caps = accept_caps;
   trans_class->set_caps = set_caps;
   use_aligned_allocation(trans_class);
   trans_class->sink_event = sink_event;

@@ -78,8 +78,8 @@ void set_formats(GstStructure* s, std::initializer_list<const char*> formats) {
 }  // namespace
 
 const char kBayerTakes[] =
-    "pplcambayer takes video/x-bayer, format=bggr, 128 to 1280 pixels wide in steps of 16 and 12 to 1024 rows "
-    "high in steps of 2";
+    "video/x-bayer, format=bggr, 128 to 1280 pixels wide in steps of 16 and 12 to 1024 rows high in steps of 2, "
+    "and gives I420, YUY2, UYVY, BGR or BGRx at the same, half or double size";
 
 GstCaps* bayer_sink_template_caps() {
   return gst_caps_from_string(
@@ -140,7 +140,7 @@ std::string check_bayer_sizes(int width, int height, int out_width, int out_heig
   const std::string in = std::to_string(width) + "x" + std::to_string(height);
   if (width < kMinWidth || width > kMaxWidth || width % kWidthStep != 0 || height < kMinHeight ||
       height > kMaxHeight || height % kHeightStep != 0)
-    return std::string(kBayerTakes) + ", not " + in;
+    return "pplcambayer cannot take a " + in + " frame: it takes " + kBayerTakes;
   for (int scale = kSizeFull; scale <= kSizeDouble; ++scale) {
     if (int64_t(width) * kNum[scale] != int64_t(out_width) * kDen[scale] ||
         int64_t(height) * kNum[scale] != int64_t(out_height) * kDen[scale])

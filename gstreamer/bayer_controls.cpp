@@ -161,19 +161,19 @@ guint install_control_properties(GObjectClass* klass, guint first_id) {
   const auto flags = GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS | GST_PARAM_MUTABLE_PLAYING);
   for (guint i = 0; i < kPropertyCount; ++i) {
     const PropertyRow& r = kProperties[i];
-    GParamSpec* spec = nullptr;
+    GParamSpec* param = nullptr;
     switch (r.kind) {
-      case Kind::kInt: spec = g_param_spec_int(r.name, r.nick, r.blurb, r.min, r.max, r.def, flags); break;
-      case Kind::kBool: spec = g_param_spec_boolean(r.name, r.nick, r.blurb, r.def != 0, flags); break;
+      case Kind::kInt: param = g_param_spec_int(r.name, r.nick, r.blurb, r.min, r.max, r.def, flags); break;
+      case Kind::kBool: param = g_param_spec_boolean(r.name, r.nick, r.blurb, r.def != 0, flags); break;
       case Kind::kMatrix:
-        spec = gst_param_spec_array(
+        param = gst_param_spec_array(
             r.name, r.nick, r.blurb,
             g_param_spec_int("coefficient", "Coefficient", "Matrix coefficient in 1/256", r.min, r.max, 0,
                              GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS)),
             flags);
         break;
     }
-    g_object_class_install_property(klass, first_id + i, spec);
+    g_object_class_install_property(klass, first_id + i, param);
   }
   return first_id + kPropertyCount;
 }

@@ -4,13 +4,12 @@
 
 #include <string>
 
-#include "allocation.h"
 #include "bayer_caps.h"
 #include "bayer_controls.h"
 #include "bayer_source.h"
 #include "bayer_statistics.h"
 #include "context_lease.h"
-#include "negotiation.h"
+#include "element_class.h"
 #include "output_frame.h"
 #include "pplcam/pplcam.h"
 
@@ -149,10 +148,6 @@ GstCaps* transform_caps(GstBaseTransform* trans, GstPadDirection direction, GstC
   return result;
 }
 
-gboolean accept_caps(GstBaseTransform* trans, GstPadDirection direction, GstCaps* caps) {
-  return accept_caps_or_explain(trans, direction, caps, kBayerTakes);
-}
-
 gboolean set_caps(GstBaseTransform* trans, GstCaps* incaps, GstCaps* outcaps) {
   BayerState* st = state_of(trans);
   const GstStructure* in = gst_caps_get_structure(incaps, 0);
@@ -250,7 +245,6 @@ void finalize(GObject* object) {
 static void gst_pplcam_bayer_class_init(GstPplcamBayerClass* klass) {
   GST_DEBUG_CATEGORY_INIT(pplcam_bayer_debug, "pplcambayer", 0, "pplcam Bayer converter");
   auto* object_class = G_OBJECT_CLASS(klass);
-  auto* element_class = GST_ELEMENT_CLASS(klass);
   auto* trans_class = GST_BASE_TRANSFORM_CLASS(klass);
   object_class->set_property = set_property;
   object_class->get_property = get_property;
@@ -271,25 +265,17 @@ static void gst_pplcam_bayer_class_init(GstPplcamBayerClass* klass) {
                         0, G_MAXUINT, 1, flags));
   install_control_properties(object_class, PROP_CONTROLS);
 
-  GstCaps* sink = bayer_sink_template_caps();
-  GstCaps* src = bayer_src_template_caps();
-  gst_element_class_add_pad_template(element_class, gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, sink));
-  gst_element_class_add_pad_template(element_class, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, src));
-  gst_caps_unref(sink);
-  gst_caps_unref(src);
-  gst_element_class_set_static_metadata(
-      element_class, "pplcam Bayer converter", "Filter/Converter/Video",
-      "Converts raw Bayer camera frames (bggr) to I420, YUY2, UYVY, BGR or BGRx at full, half or double size: "
-      "demosaic, white balance, colour matrix, gamma, contrast, saturation, hue, sharpening and mirrors, "
-      "with the AE/AWB statistics of every frame posted on the bus",
-      "pplcam developers");
-
+  init_element_class(trans_class,
+                     {"pplcam Bayer converter", "Filter/Converter/Video",
+                      "Converts raw Bayer camera frames (bggr) to I420, YUY2, UYVY, BGR or BGRx at full, half or "
+                      "double size: demosaic, white balance, colour matrix, gamma, contrast, saturation, hue, "
+                      "sharpening and mirrors, with the AE/AWB statistics of every frame posted on the bus",
+                      kBayerTakes},
+                     bayer_sink_template_caps(), bayer_src_template_caps());
   trans_class->start = start;
   trans_class->stop = stop;
   trans_class->transform_caps = transform_caps;
-  trans_class->accept_caps = accept_caps;
   trans_class->set_caps = set_caps;
-  use_aligned_allocation(trans_class);
   trans_class->transform = transform;
 }
 

@@ -2,10 +2,9 @@
 
 #include <gst/video/video.h>
 
-#include "allocation.h"
 #include "context_lease.h"
 #include "interlaced_fields.h"
-#include "negotiation.h"
+#include "element_class.h"
 #include "output_frame.h"
 #include "pplcam/pplcam.h"
 
@@ -43,7 +42,7 @@ const int kSizes[][2] = {{320, 240}, {480, 480}, {480, 576}, {640, 480}, {704, 4
                          {704, 576}, {720, 480}, {720, 576}, {1280, 1024}};
 
 const char kTakes[] =
-    "pplcamdeinterlace takes YUY2 or UYVY with the two fields interleaved line by line "
+    "YUY2 or UYVY with the two fields interleaved line by line "
     "(interlace-mode=interleaved) at 320x240, 480x480, 480x576, 640x480, 704x480, 704x576, 720x480, 720x576 or "
     "1280x1024, and gives progressive frames of the same size in YUY2, UYVY (from UYVY), I420 or BGR";
 
@@ -186,10 +185,6 @@ GstCaps* transform_caps(GstBaseTransform* trans, GstPadDirection direction, GstC
   return allowed;
 }
 
-gboolean accept_caps(GstBaseTransform* trans, GstPadDirection direction, GstCaps* caps) {
-  return accept_caps_or_explain(trans, direction, caps, kTakes);
-}
-
 gboolean set_caps(GstBaseTransform* trans, GstCaps* incaps, GstCaps* outcaps) {
   DeinterlaceState* st = state_of(trans);
   GstVideoInfo in, out;
@@ -200,7 +195,7 @@ gboolean set_caps(GstBaseTransform* trans, GstCaps* incaps, GstCaps* outcaps) {
   const int w = GST_VIDEO_INFO_WIDTH(&in), h = GST_VIDEO_INFO_HEIGHT(&in);
   if (!conversion || GST_VIDEO_INFO_WIDTH(&out) != w || GST_VIDEO_INFO_HEIGHT(&out) != h ||
       !ppl_new_frame_sizes(st->ctx, w, h, w, h) || ppl_decimation(st->ctx) != 0) {
-    GST_ELEMENT_ERROR(trans, CORE, NEGOTIATION, ("%s.", kTakes),
+    GST_ELEMENT_ERROR(trans, CORE, NEGOTIATION, ("pplcamdeinterlace takes %s.", what_element_takes(trans)),
                       ("input %" GST_PTR_FORMAT ", output %" GST_PTR_FORMAT, incaps, outcaps));
     return FALSE;
   }
@@ -266,7 +261,6 @@ void finalize(GObject* object) {
 static void gst_pplcam_deinterlace_class_init(GstPplcamDeinterlaceClass* klass) {
   GST_DEBUG_CATEGORY_INIT(pplcam_deinterlace_debug, "pplcamdeinterlace", 0, "pplcam deinterlacer");
   auto* object_class = G_OBJECT_CLASS(klass);
-  auto* element_class = GST_ELEMENT_CLASS(klass);
   auto* trans_class = GST_BASE_TRANSFORM_CLASS(klass);
   object_class->set_property = set_property;
   object_class->get_property = get_property;
@@ -285,25 +279,17 @@ static void gst_pplcam_deinterlace_class_init(GstPplcamDeinterlaceClass* klass) 
       g_param_spec_boolean("weave-only", "Weave only",
                            "Weave the two fields without the motion test (for still scenes)", FALSE, flags));
 
-  GstCaps* sink = sink_template_caps();
-  GstCaps* src = src_template_caps();
-  gst_element_class_add_pad_template(element_class, gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, sink));
-  gst_element_class_add_pad_template(element_class, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, src));
-  gst_caps_unref(sink);
-  gst_caps_unref(src);
-  gst_element_class_set_static_metadata(
-      element_class, "pplcam deinterlacer", "Filter/Effect/Video/Deinterlace",
-      "Deinterlaces YUY2 or UYVY frames whose fields are interleaved line by line, as capture devices send them, "
-      "into progressive YUY2, UYVY, I420 or BGR frames of the same size: the two fields woven, with the chroma "
-      "of moving areas taken from the first field",
-      "pplcam developers");
-
+  init_element_class(trans_class,
+                     {"pplcam deinterlacer", "Filter/Effect/Video/Deinterlace",
+                      "Deinterlaces YUY2 or UYVY frames whose fields are interleaved line by line, as capture "
+                      "devices send them, into progressive YUY2, UYVY, I420 or BGR frames of the same size: the two "
+                      "fields woven, with the chroma of moving areas taken from the first field",
+                      kTakes},
+                     sink_template_caps(), src_template_caps());
   trans_class->start = start;
   trans_class->stop = stop;
   trans_class->transform_caps = transform_caps;
-  trans_class->accept_caps = accept_caps;
   trans_class->set_caps = set_caps;
-  use_aligned_allocation(trans_class);
   trans_class->sink_event = sink_event;
   trans_class->transform = transform;
 }

@@ -14,7 +14,7 @@ struct CapsRow {
   const char* message;  // part of what the element posts
 };
 
-const char* const kBayerTakes = "takes video/x-bayer, format=bggr, 128 to 1280 pixels wide in steps of 16";
+const char* const kBayerTakes = "it takes video/x-bayer, format=bggr, 128 to 1280 pixels wide in steps of 16";
 const char* const kIntlTakes = "takes YUY2 or UYVY with the two fields interleaved";
 
 const CapsRow kCapsRows[] = {

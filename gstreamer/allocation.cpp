@@ -21,16 +21,11 @@ GstAllocationParams aligned_params() {
 
 gboolean get_unit_size(GstBaseTransform*, GstCaps* caps, gsize* size) { return frame_bytes(caps, size); }
 
-gboolean propose_allocation(GstBaseTransform* trans, GstQuery* decide_query, GstQuery* query) {
-  if (!base_class(trans)->propose_allocation(trans, decide_query, query)) return FALSE;
-  GstAllocationParams params = aligned_params();
-  gst_query_add_allocation_param(query, nullptr, &params);
-
-  GstCaps* caps = nullptr;
-  gboolean need_pool = FALSE;
+// A pool of frame-sized buffers allocated with `params` (a video pool for
+// video/x-raw caps).
+void add_aligned_pool(GstQuery* query, GstCaps* caps, const GstAllocationParams& params) {
   gsize size = 0;
-  gst_query_parse_allocation(query, &caps, &need_pool);
-  if (!need_pool || !caps || !frame_bytes(caps, &size)) return TRUE;
+  if (!caps || !frame_bytes(caps, &size)) return;
   const bool video = gst_structure_has_name(gst_caps_get_structure(caps, 0), "video/x-raw");
   GstBufferPool* pool = video ? gst_video_buffer_pool_new() : gst_buffer_pool_new();
   GstStructure* config = gst_buffer_pool_get_config(pool);
@@ -38,20 +33,37 @@ gboolean propose_allocation(GstBaseTransform* trans, GstQuery* decide_query, Gst
   gst_buffer_pool_config_set_allocator(config, nullptr, &params);
   if (gst_buffer_pool_set_config(pool, config)) gst_query_add_allocation_pool(query, pool, size, 0, 0);
   gst_object_unref(pool);
+}
+
+gboolean propose_allocation(GstBaseTransform* trans, GstQuery* decide_query, GstQuery* query) {
+  if (!base_class(trans)->propose_allocation(trans, decide_query, query)) return FALSE;
+  GstAllocationParams params = aligned_params();
+  gst_query_add_allocation_param(query, nullptr, &params);
+
+  GstCaps* caps = nullptr;
+  gboolean need_pool = FALSE;
+  gst_query_parse_allocation(query, &caps, &need_pool);
+  if (need_pool) add_aligned_pool(query, caps, params);
   return TRUE;
 }
 
 gboolean decide_allocation(GstBaseTransform* trans, GstQuery* query) {
+  GstAllocator* allocator = nullptr;
+  GstAllocationParams params = aligned_params();
   if (gst_query_get_n_allocation_params(query) == 0) {
-    GstAllocationParams params = aligned_params();
     gst_query_add_allocation_param(query, nullptr, &params);
   } else {
-    GstAllocator* allocator = nullptr;
-    GstAllocationParams params;
     gst_query_parse_nth_allocation_param(query, 0, &allocator, &params);
     params.align = MAX(params.align, kRequestedAlignment - 1);
     gst_query_set_nth_allocation_param(query, 0, allocator, &params);
     if (allocator) gst_object_unref(allocator);
+  }
+  // Without a pool from downstream (fakesink, filesink, appsink) every
+  // frame would get fresh memory from the allocator; a pool recycles it.
+  if (gst_query_get_n_allocation_pools(query) == 0) {
+    GstCaps* caps = nullptr;
+    gst_query_parse_allocation(query, &caps, nullptr);
+    add_aligned_pool(query, caps, params);
   }
   return base_class(trans)->decide_allocation(trans, query);
 }

@@ -15,8 +15,8 @@ bool frame_bytes(const GstCaps* caps, gsize* size);
 //    alignment and, when upstream wants one, a pool of frame-sized buffers
 //    with them (a video pool for video/x-raw caps);
 //  - raise the alignment of the parameters downstream answered (adding
-//    them when it gave none) before the base class hands them to the
-//    output pool or allocator.
+//    them when it gave none), and add such a pool when downstream offered
+//    none, before the base class sets up the output pool.
 void use_aligned_allocation(GstBaseTransformClass* klass);
 
 }  // namespace pplcam_gst

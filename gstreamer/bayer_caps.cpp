@@ -135,11 +135,10 @@ GstCaps* bayer_transform_caps(GstPadDirection direction, const GstCaps* caps, Ba
   return allowed;
 }
 
-std::string check_bayer_sizes(int width, int height, int out_width, int out_height, bool i420,
-                              BayerOutputSize* size) {
+std::string check_bayer_sizes(int width, int height, int out_width, int out_height, bool i420, BayerOutputSize* size) {
   const std::string in = std::to_string(width) + "x" + std::to_string(height);
-  if (width < kMinWidth || width > kMaxWidth || width % kWidthStep != 0 || height < kMinHeight ||
-      height > kMaxHeight || height % kHeightStep != 0)
+  if (width < kMinWidth || width > kMaxWidth || width % kWidthStep != 0 || height < kMinHeight || height > kMaxHeight ||
+      height % kHeightStep != 0)
     return "pplcambayer cannot take a " + in + " frame: it takes " + kBayerTakes;
   for (int scale = kSizeFull; scale <= kSizeDouble; ++scale) {
     if (int64_t(width) * kNum[scale] != int64_t(out_width) * kDen[scale] ||

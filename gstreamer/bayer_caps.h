@@ -24,7 +24,6 @@ GstCaps* bayer_transform_caps(GstPadDirection direction, const GstCaps* caps, Ba
 
 // "" when the library converts a width x height Bayer frame to out_width x
 // out_height (I420 or not), setting *size; otherwise why not.
-std::string check_bayer_sizes(int width, int height, int out_width, int out_height, bool i420,
-                              BayerOutputSize* size);
+std::string check_bayer_sizes(int width, int height, int out_width, int out_height, bool i420, BayerOutputSize* size);
 
 }  // namespace pplcam_gst

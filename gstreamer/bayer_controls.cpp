@@ -27,16 +27,16 @@ const PropertyRow kProperties[] = {
      "0 edge-directed demosaic with luma sharpening, 1 edge-directed demosaic, 2 bilinear, "
      "3 2x2 cell replication (the library's raw passthrough, 4 and 5, gives no picture and is not offered)",
      0, 3, 3},
-    {Kind::kInt, kRGain, "r-gain", "Red gain", "White-balance gain of the red photosites in 1/256 (256 = x1, 2047 = x8)",
-     0, 2047, 256},
+    {Kind::kInt, kRGain, "r-gain", "Red gain",
+     "White-balance gain of the red photosites in 1/256 (256 = x1, 2047 = x8)", 0, 2047, 256},
     {Kind::kInt, kGGain, "g-gain", "Green gain", "White-balance gain of the green photosites in 1/256 (256 = x1)", 0,
      2047, 256},
     {Kind::kInt, kBGain, "b-gain", "Blue gain", "White-balance gain of the blue photosites in 1/256 (256 = x1)", 0,
      2047, 256},
     {Kind::kInt, kROffset, "r-offset", "Red offset", "Added to the red photosites after the gain, in sample levels",
      -32768, 32767, 0},
-    {Kind::kInt, kGOffset, "g-offset", "Green offset",
-     "Added to the green photosites after the gain, in sample levels", -32768, 32767, 0},
+    {Kind::kInt, kGOffset, "g-offset", "Green offset", "Added to the green photosites after the gain, in sample levels",
+     -32768, 32767, 0},
     {Kind::kInt, kBOffset, "b-offset", "Blue offset", "Added to the blue photosites after the gain, in sample levels",
      -32768, 32767, 0},
     {Kind::kMatrix, kMatrix, "colour-matrix", "Sensor colour matrix",
@@ -48,10 +48,10 @@ const PropertyRow kProperties[] = {
      "lower darkens",
      -32, 32, 0},
     {Kind::kInt, kContrast, "contrast", "Contrast level",
-     "c > 0 stretches (inputs up to c become 0, from 255 - c become 255), c < 0 compresses into -c..255 + c", -127,
-     127, 0},
-    {Kind::kInt, kSaturation, "saturation", "Saturation",
-     "Chroma gain in 1/256: 0 grey, 256 unchanged, 512 double", 0, 512, 256},
+     "c > 0 stretches (inputs up to c become 0, from 255 - c become 255), c < 0 compresses into -c..255 + c", -127, 127,
+     0},
+    {Kind::kInt, kSaturation, "saturation", "Saturation", "Chroma gain in 1/256: 0 grey, 256 unchanged, 512 double", 0,
+     512, 256},
     {Kind::kInt, kHue, "hue", "Hue", "Rotation of the chroma in degrees", 0, 359, 0},
     {Kind::kInt, kEdgeThreshold, "edge-threshold", "Edge threshold",
      "Edge detection threshold of the quality-0 sharpening", 0, 1530, 100},
@@ -75,14 +75,14 @@ const PropertyRow kProperties[] = {
      "White-balance cells: highest (B - Gb) - (Gr - R) of a cell that qualifies", -32767, 32766, 30},
     {Kind::kInt, kQualRMin, "qual-r-min", "Qual red minimum", "White-balance cells: lowest R of a cell that qualifies",
      0, 255, 0},
-    {Kind::kInt, kQualRMax, "qual-r-max", "Qual red maximum",
-     "White-balance cells: highest R of a cell that qualifies", 0, 255, 255},
+    {Kind::kInt, kQualRMax, "qual-r-max", "Qual red maximum", "White-balance cells: highest R of a cell that qualifies",
+     0, 255, 255},
     {Kind::kInt, kQualGMin, "qual-g-min", "Qual green minimum",
      "White-balance cells: lowest Gb and Gr of a cell that qualifies", 0, 255, 0},
     {Kind::kInt, kQualGMax, "qual-g-max", "Qual green maximum",
      "White-balance cells: highest Gb and Gr of a cell that qualifies", 0, 255, 255},
-    {Kind::kInt, kQualBMin, "qual-b-min", "Qual blue minimum",
-     "White-balance cells: lowest B of a cell that qualifies", 0, 255, 0},
+    {Kind::kInt, kQualBMin, "qual-b-min", "Qual blue minimum", "White-balance cells: lowest B of a cell that qualifies",
+     0, 255, 0},
     {Kind::kInt, kQualBMax, "qual-b-max", "Qual blue maximum",
      "White-balance cells: highest B of a cell that qualifies", 0, 255, 255},
     {Kind::kInt, kQaeMin, "qae-min", "Exposure cells minimum",
@@ -163,14 +163,18 @@ guint install_control_properties(GObjectClass* klass, guint first_id) {
     const PropertyRow& r = kProperties[i];
     GParamSpec* param = nullptr;
     switch (r.kind) {
-      case Kind::kInt: param = g_param_spec_int(r.name, r.nick, r.blurb, r.min, r.max, r.def, flags); break;
-      case Kind::kBool: param = g_param_spec_boolean(r.name, r.nick, r.blurb, r.def != 0, flags); break;
+      case Kind::kInt:
+        param = g_param_spec_int(r.name, r.nick, r.blurb, r.min, r.max, r.def, flags);
+        break;
+      case Kind::kBool:
+        param = g_param_spec_boolean(r.name, r.nick, r.blurb, r.def != 0, flags);
+        break;
       case Kind::kMatrix:
-        param = gst_param_spec_array(
-            r.name, r.nick, r.blurb,
-            g_param_spec_int("coefficient", "Coefficient", "Matrix coefficient in 1/256", r.min, r.max, 0,
-                             GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS)),
-            flags);
+        param =
+            gst_param_spec_array(r.name, r.nick, r.blurb,
+                                 g_param_spec_int("coefficient", "Coefficient", "Matrix coefficient in 1/256", r.min,
+                                                  r.max, 0, GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS)),
+                                 flags);
         break;
     }
     g_object_class_install_property(klass, first_id + i, param);
@@ -181,8 +185,12 @@ guint install_control_properties(GObjectClass* klass, guint first_id) {
 bool set_control_property(BayerControls* c, guint index, const GValue* value, std::string* why) {
   const PropertyRow& r = kProperties[index];
   switch (r.kind) {
-    case Kind::kInt: c->v[r.slot] = g_value_get_int(value); return true;
-    case Kind::kBool: c->v[r.slot] = g_value_get_boolean(value) ? 1 : 0; return true;
+    case Kind::kInt:
+      c->v[r.slot] = g_value_get_int(value);
+      return true;
+    case Kind::kBool:
+      c->v[r.slot] = g_value_get_boolean(value) ? 1 : 0;
+      return true;
     case Kind::kMatrix: {
       const guint n = gst_value_array_get_size(value);
       if (n != 9) {
@@ -208,8 +216,12 @@ bool set_control_property(BayerControls* c, guint index, const GValue* value, st
 void get_control_property(const BayerControls& c, guint index, GValue* value) {
   const PropertyRow& r = kProperties[index];
   switch (r.kind) {
-    case Kind::kInt: g_value_set_int(value, c.v[r.slot]); break;
-    case Kind::kBool: g_value_set_boolean(value, c.v[r.slot] != 0); break;
+    case Kind::kInt:
+      g_value_set_int(value, c.v[r.slot]);
+      break;
+    case Kind::kBool:
+      g_value_set_boolean(value, c.v[r.slot] != 0);
+      break;
     case Kind::kMatrix:
       for (int i = 0; i < 9; ++i) {
         GValue e = G_VALUE_INIT;

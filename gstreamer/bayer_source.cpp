@@ -7,8 +7,8 @@ namespace pplcam_gst {
 uint8_t* BayerSource::begin(GstBuffer* buffer, gsize frame_bytes) {
   // A buffer with one memory block that only we reference maps for writing
   // without GStreamer copying it behind our back.
-  const bool own = gst_buffer_is_writable(buffer) && gst_buffer_n_memory(buffer) == 1 &&
-                   gst_buffer_is_all_memory_writable(buffer);
+  const bool own =
+      gst_buffer_is_writable(buffer) && gst_buffer_n_memory(buffer) == 1 && gst_buffer_is_all_memory_writable(buffer);
   if (own && gst_buffer_map(buffer, &map_, GST_MAP_READWRITE)) {
     buffer_ = buffer;
     if (map_.size < frame_bytes) {

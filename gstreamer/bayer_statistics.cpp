@@ -26,8 +26,8 @@ GstMessage* statistics_message(GstElement* element, ppl_context* ctx, GstClockTi
   const uint32_t windows = ppl_n_sub_windows(ctx, &columns, &rows);
   GstStructure* s = gst_structure_new("pplcam-statistics", "frame", G_TYPE_UINT, ppl_n_frame(ctx), "timestamp",
                                       G_TYPE_UINT64, timestamp, "running-time", G_TYPE_UINT64, running_time,
-                                      "sub-window-columns", G_TYPE_UINT, columns, "sub-window-rows", G_TYPE_UINT,
-                                      rows, "qae-cells", G_TYPE_UINT, ppl_n_qAE_2x2_whole_frame(ctx), "qual-cells",
+                                      "sub-window-columns", G_TYPE_UINT, columns, "sub-window-rows", G_TYPE_UINT, rows,
+                                      "qae-cells", G_TYPE_UINT, ppl_n_qAE_2x2_whole_frame(ctx), "qual-cells",
                                       G_TYPE_UINT, ppl_n_qual_2x2_whole_frame(ctx), nullptr);
   put_array(s, "whole-frame", ppl_rgb_means_whole_frame(ctx), 3);
   put_array(s, "all-sub-windows", ppl_rgb_means_all_sub_windows(ctx), 3);

@@ -13,11 +13,11 @@ gboolean accept_caps(GstBaseTransform* trans, GstPadDirection direction, GstCaps
   if (base->accept_caps(trans, direction, caps)) return TRUE;
   if (direction == GST_PAD_SINK && gst_caps_is_fixed(caps)) {
     gchar* refused = gst_caps_to_string(caps);
-    GST_ELEMENT_WARNING(trans, CORE, NEGOTIATION,
-                        ("%s cannot take %s: it takes %s.",
-                         GST_OBJECT_NAME(gst_element_get_factory(GST_ELEMENT(trans))), refused,
-                         what_element_takes(trans)),
-                        (nullptr));
+    GST_ELEMENT_WARNING(
+        trans, CORE, NEGOTIATION,
+        ("%s cannot take %s: it takes %s.", GST_OBJECT_NAME(gst_element_get_factory(GST_ELEMENT(trans))), refused,
+         what_element_takes(trans)),
+        (nullptr));
     g_free(refused);
   }
   return FALSE;

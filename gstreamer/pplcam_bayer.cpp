@@ -89,8 +89,12 @@ void set_property(GObject* object, guint id, const GValue* value, GParamSpec* ps
   bool accepted = true;
   GST_OBJECT_LOCK(object);
   switch (id) {
-    case PROP_OUTPUT_SIZE: st->output_size = BayerOutputSize(g_value_get_enum(value)); break;
-    case PROP_STATS_INTERVAL: st->stats_interval = g_value_get_uint(value); break;
+    case PROP_OUTPUT_SIZE:
+      st->output_size = BayerOutputSize(g_value_get_enum(value));
+      break;
+    case PROP_STATS_INTERVAL:
+      st->stats_interval = g_value_get_uint(value);
+      break;
     default:
       if (id < PROP_CONTROLS) {
         G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
@@ -108,11 +112,17 @@ void get_property(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
   BayerState* st = state_of(object);
   GST_OBJECT_LOCK(object);
   switch (id) {
-    case PROP_OUTPUT_SIZE: g_value_set_enum(value, st->output_size); break;
-    case PROP_STATS_INTERVAL: g_value_set_uint(value, st->stats_interval); break;
+    case PROP_OUTPUT_SIZE:
+      g_value_set_enum(value, st->output_size);
+      break;
+    case PROP_STATS_INTERVAL:
+      g_value_set_uint(value, st->stats_interval);
+      break;
     default:
-      if (id < PROP_CONTROLS) G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-      else get_control_property(st->wanted, id - PROP_CONTROLS, value);
+      if (id < PROP_CONTROLS)
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
+      else
+        get_control_property(st->wanted, id - PROP_CONTROLS, value);
   }
   GST_OBJECT_UNLOCK(object);
 }
@@ -160,9 +170,10 @@ gboolean set_caps(GstBaseTransform* trans, GstCaps* incaps, GstCaps* outcaps) {
   for (const OutputFormat& f : kFormats)
     if (f.format == GST_VIDEO_INFO_FORMAT(&out)) format = &f;
   BayerOutputSize size = kSizeFull;
-  const std::string why = format ? check_bayer_sizes(width, height, GST_VIDEO_INFO_WIDTH(&out), GST_VIDEO_INFO_HEIGHT(&out),
-                                                     format->format == GST_VIDEO_FORMAT_I420, &size)
-                                 : "unsupported output format";
+  const std::string why =
+      format ? check_bayer_sizes(width, height, GST_VIDEO_INFO_WIDTH(&out), GST_VIDEO_INFO_HEIGHT(&out),
+                                 format->format == GST_VIDEO_FORMAT_I420, &size)
+             : "unsupported output format";
   if (!why.empty()) {
     GST_ELEMENT_ERROR(trans, CORE, NEGOTIATION, ("%s.", why.c_str()),
                       ("input %" GST_PTR_FORMAT ", output %" GST_PTR_FORMAT, incaps, outcaps));
@@ -209,8 +220,9 @@ GstFlowReturn transform(GstBaseTransform* trans, GstBuffer* inbuf, GstBuffer* ou
   const gsize frame_bytes = gsize(st->width) * gsize(st->height);
   uint8_t* src = st->source.begin(inbuf, frame_bytes);
   if (!src) {
-    GST_ELEMENT_ERROR(trans, STREAM, FAILED, ("Cannot read a %dx%d Bayer frame from a buffer of %" G_GSIZE_FORMAT " bytes.",
-                                              st->width, st->height, gst_buffer_get_size(inbuf)),
+    GST_ELEMENT_ERROR(trans, STREAM, FAILED,
+                      ("Cannot read a %dx%d Bayer frame from a buffer of %" G_GSIZE_FORMAT " bytes.", st->width,
+                       st->height, gst_buffer_get_size(inbuf)),
                       (nullptr));
     return GST_FLOW_ERROR;
   }

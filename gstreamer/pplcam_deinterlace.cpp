@@ -3,8 +3,8 @@
 #include <gst/video/video.h>
 
 #include "context_lease.h"
-#include "interlaced_fields.h"
 #include "element_class.h"
+#include "interlaced_fields.h"
 #include "output_frame.h"
 #include "pplcam/pplcam.h"
 
@@ -15,8 +15,8 @@ using namespace pplcam_gst;
 
 namespace {
 
-typedef uint8_t(PPLCALL* IntlConverter)(ppl_context*, const uint8_t*, const uint8_t*, const uint8_t*, uint8_t*,
-                                         int32_t, int32_t, int32_t, int32_t);
+typedef uint8_t(PPLCALL* IntlConverter)(ppl_context*, const uint8_t*, const uint8_t*, const uint8_t*, uint8_t*, int32_t,
+                                        int32_t, int32_t, int32_t);
 
 struct Conversion {
   GstVideoFormat in, out;
@@ -38,7 +38,7 @@ const Conversion kConversions[] = {
 };
 
 // Frame sizes of the library's size table at full size.
-const int kSizes[][2] = {{320, 240}, {480, 480}, {480, 576}, {640, 480}, {704, 480},
+const int kSizes[][2] = {{320, 240}, {480, 480}, {480, 576}, {640, 480},  {704, 480},
                          {704, 576}, {720, 480}, {720, 576}, {1280, 1024}};
 
 const char kTakes[] =
@@ -99,8 +99,10 @@ bool other_formats(const GstStructure* s, bool to_progressive, GValue* list) {
     bool seen = false;
     for (guint i = 0; i < gst_value_list_get_size(list); ++i)
       seen |= gst_value_compare(gst_value_list_get_value(list, i), &to_value) == GST_VALUE_EQUAL;
-    if (seen) g_value_unset(&to_value);
-    else gst_value_list_append_and_take_value(list, &to_value);
+    if (seen)
+      g_value_unset(&to_value);
+    else
+      gst_value_list_append_and_take_value(list, &to_value);
   }
   return gst_value_list_get_size(list) > 0;
 }
@@ -122,9 +124,14 @@ void set_property(GObject* object, guint id, const GValue* value, GParamSpec* ps
   DeinterlaceState* st = state_of(object);
   GST_OBJECT_LOCK(object);
   switch (id) {
-    case PROP_MOTION_THRESHOLD: st->threshold = g_value_get_int(value); break;
-    case PROP_WEAVE_ONLY: st->weave_only = g_value_get_boolean(value); break;
-    default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
+    case PROP_MOTION_THRESHOLD:
+      st->threshold = g_value_get_int(value);
+      break;
+    case PROP_WEAVE_ONLY:
+      st->weave_only = g_value_get_boolean(value);
+      break;
+    default:
+      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
   }
   GST_OBJECT_UNLOCK(object);
 }
@@ -133,9 +140,14 @@ void get_property(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
   DeinterlaceState* st = state_of(object);
   GST_OBJECT_LOCK(object);
   switch (id) {
-    case PROP_MOTION_THRESHOLD: g_value_set_int(value, st->threshold); break;
-    case PROP_WEAVE_ONLY: g_value_set_boolean(value, st->weave_only); break;
-    default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
+    case PROP_MOTION_THRESHOLD:
+      g_value_set_int(value, st->threshold);
+      break;
+    case PROP_WEAVE_ONLY:
+      g_value_set_boolean(value, st->weave_only);
+      break;
+    default:
+      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
   }
   GST_OBJECT_UNLOCK(object);
 }
@@ -231,8 +243,9 @@ GstFlowReturn transform(GstBaseTransform* trans, GstBuffer* inbuf, GstBuffer* ou
   const bool split = whole && st->fields.split(in.data, line_bytes, h);
   gst_buffer_unmap(inbuf, &in);
   if (!split) {
-    GST_ELEMENT_ERROR(trans, STREAM, FAILED, ("Cannot read a %dx%d interlaced frame from a buffer of %" G_GSIZE_FORMAT " bytes.", w, h,
-                                              gst_buffer_get_size(inbuf)),
+    GST_ELEMENT_ERROR(trans, STREAM, FAILED,
+                      ("Cannot read a %dx%d interlaced frame from a buffer of %" G_GSIZE_FORMAT " bytes.", w, h,
+                       gst_buffer_get_size(inbuf)),
                       (nullptr));
     return GST_FLOW_ERROR;
   }

@@ -24,7 +24,8 @@ struct BayerFormat {
   BayerFn convert;
   int bytes_x2;  // output bytes per pixel, times 2
 };
-const BayerFormat kBayer[] = {{"I420", BaylorToI420MMX, 3}, {"BGR", BaylorToRGB24MMX, 6}, {"BGRx", BaylorToRGB32MMX, 8}};
+const BayerFormat kBayer[] = {
+    {"I420", BaylorToI420MMX, 3}, {"BGR", BaylorToRGB24MMX, 6}, {"BGRx", BaylorToRGB32MMX, 8}};
 const int kSizes[][2] = {{640, 480}, {1280, 1024}};
 
 struct AlignedBytes {
@@ -131,8 +132,8 @@ void BM_DeinterlaceLibrary(benchmark::State& state) {
   AlignedBytes ref(field), first(field), second(field), dst(size_t(kPalWidth) * kPalHeight * f.bytes_x2 / 2);
   ppl_context* ctx = ppl_init();
   for (auto _ : state)
-    benchmark::DoNotOptimize(f.convert(ctx, ref.p, first.p, second.p, dst.p, kPalWidth, kPalHeight, kPalWidth,
-                                       kPalHeight));
+    benchmark::DoNotOptimize(
+        f.convert(ctx, ref.p, first.p, second.p, dst.p, kPalWidth, kPalHeight, kPalWidth, kPalHeight));
   ppl_free(ctx);
   state.SetLabel(std::string("YUY2 to ") + f.name + " 720x576");
 }
@@ -142,8 +143,8 @@ void BM_DeinterlaceElement(benchmark::State& state) {
   const auto& f = kIntl[state.range(0)];
   GstHarness* harness = gst_harness_new("pplcamdeinterlace");
   gst_harness_set_sink_caps_str(harness, ("video/x-raw,format=" + std::string(f.name)).c_str());
-  gst_harness_set_src_caps_str(harness,
-                               "video/x-raw,format=YUY2,width=720,height=576,framerate=25/1,interlace-mode=interleaved");
+  gst_harness_set_src_caps_str(
+      harness, "video/x-raw,format=YUY2,width=720,height=576,framerate=25/1,interlace-mode=interleaved");
   run_element(state, harness, size_t(kPalWidth) * kPalHeight * 2, false);
   gst_harness_teardown(harness);
   state.SetLabel(std::string("YUY2 to ") + f.name + " 720x576");

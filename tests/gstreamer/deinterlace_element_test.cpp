@@ -30,8 +30,8 @@ Bytes library_output(IntlFn convert, int threshold, const Bytes& frame, const By
   ppl_context* ctx = ppl_init();
   ppl_set_intl_3T_threshold(ctx, threshold);
   Bytes dst(raw_frame_bytes(format, kWidth, kHeight));
-  EXPECT_EQ(convert(ctx, field(reference_frame, 1).data(), field(frame, 0).data(), field(frame, 1).data(),
-                    dst.data(), kWidth, kHeight, kWidth, kHeight),
+  EXPECT_EQ(convert(ctx, field(reference_frame, 1).data(), field(frame, 0).data(), field(frame, 1).data(), dst.data(),
+                    kWidth, kHeight, kWidth, kHeight),
             1);
   ppl_free(ctx);
   // The library's RGB24 is bottom-up; GStreamer's BGR top-down.
@@ -74,8 +74,8 @@ TEST(PplcamDeinterlace, OutputIsTheLibrarysPictureAcrossBuffersAndFlushes) {
         ASSERT_TRUE(gst_harness_push_event(e.harness(), gst_event_new_segment(&segment)));
       }
       ASSERT_EQ(e.push(frames[i]), GST_FLOW_OK);
-      EXPECT_EQ(first_difference(e.pull(), library_output(row.convert, row.threshold, frames[i],
-                                                          frames[reference[i]], row.out)),
+      EXPECT_EQ(first_difference(e.pull(),
+                                 library_output(row.convert, row.threshold, frames[i], frames[reference[i]], row.out)),
                 -1)
           << "frame " << i;
     }

@@ -42,8 +42,10 @@ TEST(PplcamElements, CapsTheLibraryCannotServeFailNegotiationWithAnExplanation) 
     GstMessage* message = e.pop(row.type);
     ASSERT_NE(message, nullptr);
     GError* gerror = nullptr;
-    if (row.type == GST_MESSAGE_ERROR) gst_message_parse_error(message, &gerror, nullptr);
-    else gst_message_parse_warning(message, &gerror, nullptr);
+    if (row.type == GST_MESSAGE_ERROR)
+      gst_message_parse_error(message, &gerror, nullptr);
+    else
+      gst_message_parse_warning(message, &gerror, nullptr);
     EXPECT_NE(std::string(gerror->message).find(row.message), std::string::npos) << gerror->message;
     g_error_free(gerror);
     gst_message_unref(message);

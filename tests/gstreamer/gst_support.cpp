@@ -27,8 +27,7 @@ const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GstEnvi
 
 }  // namespace
 
-ElementHarness::ElementHarness(const char* factory, const char* properties, const char* in_caps,
-                               const char* out_caps)
+ElementHarness::ElementHarness(const char* factory, const char* properties, const char* in_caps, const char* out_caps)
     : h_(gst_harness_new(factory)), bus_(gst_bus_new()) {
   gst_element_set_bus(h_->element, bus_);
   gchar** settings = g_strsplit(properties, " ", -1);

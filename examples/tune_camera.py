@@ -37,8 +37,12 @@ def main():
             camera.quality = quality
             show(fig.add_subplot(grid[0, quality]), camera.bayer_to_rgb(raw), f"quality {quality}: {name}")
 
-        # The 8 x 6 window grid exists at qualities 0..2. Means come in 1/256
-        # of a level; histograms count the cells that pass the qual limits.
+        # The 8 x 6 window grid exists at qualities 0..2. stats.levels holds
+        # the means to read: each window's average over the cells it
+        # sampled, in levels 0..255. The library's own window means (in
+        # 1/256 of a level) divide by a nominal sample count and stripe by
+        # column; they are drawn beside them for comparison. Histograms
+        # count the cells that pass the qual limits.
         camera.quality = 2
         camera.bayer_to_rgb(raw)
         stats = camera.statistics()
@@ -47,28 +51,33 @@ def main():
             ax.plot(stats.histograms[k], color=colour, label=colour.upper())
         ax.set(title=f"histograms (qual cells: {stats.qual_count})", xlabel="level", yscale="log")
         ax.legend()
-        means = stats.window_means / 256
-        ax = fig.add_subplot(grid[1, 2:])
-        ax.imshow(np.clip(means / 255, 0, 1))
-        for (row, col), g in np.ndenumerate(means[:, :, 1]):
-            ax.text(col, row, f"{g:.0f}", ha="center", va="center", fontsize=7, color="white")
-        ax.set(title="window means (library's figures; text: G)", xticks=[], yticks=[])
+        show_windows(fig.add_subplot(grid[1, 2]), stats.levels.window_means,
+                     "window level means\n(the ones to read; text: G)")
+        show_windows(fig.add_subplot(grid[1, 3]), stats.window_means / 256,
+                     "library's own window means\n(striped by column)")
 
         # One control swept: the gamma setting, read back through the
-        # whole-frame means (measured after the gamma curve).
+        # whole-frame level means (measured after the gamma curve).
         curve = []
         for setting in GAMMA_SWEEP:
             camera.gamma = setting
             picture = camera.bayer_to_rgb(raw)
-            curve.append(camera.statistics().whole_frame_means / 256)
+            curve.append(camera.statistics().levels.whole_frame_means)
             if setting in (-16, 16):
                 show(fig.add_subplot(grid[2, 2 if setting < 0 else 3]), picture, f"gamma {setting}")
         ax = fig.add_subplot(grid[2, :2])
         for k, colour in enumerate("rgb"):
             ax.plot(GAMMA_SWEEP, [m[k] for m in curve], color=colour, marker="o")
-        ax.set(title="whole-frame means against the gamma setting", xlabel="gamma setting", ylabel="level")
+        ax.set(title="whole-frame level means against the gamma setting", xlabel="gamma setting", ylabel="level")
     fig.savefig(args.output, dpi=80)
     print(f"wrote {args.output}")
+
+
+def show_windows(ax, means, title):
+    ax.imshow(np.clip(means / 255, 0, 1))
+    for (row, col), g in np.ndenumerate(means[:, :, 1]):
+        ax.text(col, row, f"{g:.0f}", ha="center", va="center", fontsize=7, color="white")
+    ax.set(title=title, xticks=[], yticks=[])
 
 
 def show(ax, picture, title):

@@ -1,21 +1,45 @@
 #include "bayer_statistics.h"
 
 #include "context_lease.h"
+#include "pplcam/pplcam_ext.h"
 
 namespace pplcam_gst {
 
 namespace {
 
-void put_array(GstStructure* s, const char* field, const uint32_t* values, guint n) {
+enum class As { kCount, kLevel };
+
+// An array of guint, or (As::kLevel) of 8.8 means as gdouble levels
+// 0..255, which hold every 1/256 step exactly.
+void put_array(GstStructure* s, const char* field, const uint32_t* values, guint n, As as = As::kCount) {
   GValue array = G_VALUE_INIT;
   gst_value_array_init(&array, n);
   for (guint i = 0; i < n; ++i) {
     GValue v = G_VALUE_INIT;
-    g_value_init(&v, G_TYPE_UINT);
-    g_value_set_uint(&v, values[i]);
+    if (as == As::kLevel) {
+      g_value_init(&v, G_TYPE_DOUBLE);
+      g_value_set_double(&v, values[i] / 256.0);
+    } else {
+      g_value_init(&v, G_TYPE_UINT);
+      g_value_set_uint(&v, values[i]);
+    }
     gst_value_array_append_and_take_value(&array, &v);
   }
   gst_structure_take_value(s, field, &array);
+}
+
+// The means over the cells each region really sampled (pplcam_ext.h).
+void put_level_means(GstStructure* s, ppl_context* ctx) {
+  constexpr guint kWindows = 48;
+  uint32_t means[3 * (kWindows + 1)], cells[kWindows + 1], whole[3];
+  ppl_ext_level_means_sub_windows(ctx, means, cells);
+  const uint32_t whole_cells = ppl_ext_level_means_whole_frame(ctx, whole);
+  put_array(s, "level-whole-frame", whole, 3, As::kLevel);
+  put_array(s, "level-sub-windows", means, 3 * kWindows, As::kLevel);
+  put_array(s, "level-outside-sub-windows", means + 3 * kWindows, 3, As::kLevel);
+  put_array(s, "level-sub-window-cells", cells, kWindows);
+  gst_structure_set(s, "level-outside-cells", G_TYPE_UINT, cells[kWindows], "level-whole-frame-cells", G_TYPE_UINT,
+                    whole_cells, nullptr);
 }
 
 }  // namespace
@@ -46,8 +70,7 @@ GstMessage* statistics_message(GstElement* element, ppl_context* ctx, GstClockTi
   put_array(s, "r-histogram", ppl_r_histogram(ctx), 256);
   put_array(s, "g-histogram", ppl_g_histogram(ctx), 256);
   put_array(s, "b-histogram", ppl_b_histogram(ctx), 256);
-  // The statistics read as plain levels (pplcam_ext.h) join the message
-  // here once the extension header declares them.
+  put_level_means(s, ctx);
   return gst_message_new_element(GST_OBJECT(element), s);
 }
 

@@ -272,8 +272,9 @@ static void gst_pplcam_bayer_class_init(GstPplcamBayerClass* klass) {
   g_object_class_install_property(
       object_class, PROP_STATS_INTERVAL,
       g_param_spec_uint("stats-interval", "Statistics interval",
-                        "Post a \"pplcam-statistics\" element message every this many frames (0: never); means are "
-                        "in 1/256 of a sample level",
+                        "Post a \"pplcam-statistics\" element message every this many frames (0: never): the "
+                        "library's means in 1/256 of a sample level, and level-* means over the cells each region "
+                        "sampled, in levels 0..255",
                         0, G_MAXUINT, 1, flags));
   install_control_properties(object_class, PROP_CONTROLS);
 

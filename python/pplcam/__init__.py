@@ -12,6 +12,6 @@ except ImportError as e:
     raise ImportError(
         "pplcam needs NumPy; on Debian use /usr/bin/python3 with python3-numpy") from e
 
-from ._pplcam import Context, Error, Statistics
+from ._pplcam import Context, Error, Levels, Statistics
 
-__all__ = ["Context", "Error", "Statistics"]
+__all__ = ["Context", "Error", "Levels", "Statistics"]

@@ -5,10 +5,11 @@ from typing import Literal, Optional, Sequence, Tuple, Type, Union
 import numpy as np
 import numpy.typing as npt
 
-__all__ = ["Context", "Error", "Statistics"]
+__all__ = ["Context", "Error", "Levels", "Statistics"]
 
 U8 = npt.NDArray[np.uint8]
 U32 = npt.NDArray[np.uint32]
+F64 = npt.NDArray[np.float64]
 Planes = Tuple[U8, U8, U8]
 Triple = Tuple[int, int, int]
 Limits = Tuple[int, int]
@@ -19,6 +20,24 @@ Packing = Literal["yuyv", "uyvy"]
 IntlOutput = Literal["yuyv", "uyvy", "i420", "rgb"]
 
 class Error(RuntimeError): ...
+
+class Levels:
+    """The means to read: each region's sum over the cells it really sampled,
+    in float levels 0..255 (a flat frame reads its level everywhere). The
+    library's own means (Statistics.window_means, ...) divide by a nominal
+    sample count and stripe by column."""
+    @property
+    def window_means(self) -> F64: ...
+    @property
+    def window_cells(self) -> U32: ...
+    @property
+    def outside_means(self) -> F64: ...
+    @property
+    def outside_cells(self) -> int: ...
+    @property
+    def whole_frame_means(self) -> F64: ...
+    @property
+    def whole_frame_cells(self) -> int: ...
 
 class Statistics:
     @property
@@ -50,7 +69,7 @@ class Statistics:
     @property
     def n_frame(self) -> int: ...
     @property
-    def levels(self) -> None: ...
+    def levels(self) -> Levels: ...
 
 class Context:
     def __init__(self) -> None: ...

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "context.h"
+#include "pplcam/pplcam_ext.h"
 
 namespace pplcam_python {
 
@@ -17,12 +18,18 @@ namespace {
 // context's figures.
 std::mutex shared_means_mutex;
 
+// The means over the cells each region really sampled, as float levels.
+struct Levels {
+  py::object window_means, outside_means, whole_frame_means, window_cells;
+  uint32_t outside_cells = 0, whole_frame_cells = 0;
+};
+
 struct Statistics {
   py::object histograms, window_means, outside_means, all_windows_means, whole_frame_means;
   py::object four_point_means, central4_means, central8_means, central16_means;
   py::object qae_means, qual_means;
   uint32_t qae_count = 0, qual_count = 0, n_frame = 0;
-  py::object levels = py::none();
+  Levels levels;
 };
 
 py::array_t<uint32_t> copy_of(const uint32_t* p, std::initializer_list<py::ssize_t> shape) {
@@ -32,6 +39,26 @@ py::array_t<uint32_t> copy_of(const uint32_t* p, std::initializer_list<py::ssize
 }
 
 py::array_t<uint32_t> triple(const uint32_t* p) { return copy_of(p, {3}); }
+
+// 8.8 means as float64 levels 0..255 (every 1/256 step is exact).
+py::array_t<double> levels_of(const uint32_t* p, std::initializer_list<py::ssize_t> shape) {
+  py::array_t<double> a{std::vector<py::ssize_t>(shape)};
+  std::transform(p, p + a.size(), a.mutable_data(), [](uint32_t v) { return v / 256.0; });
+  return a;
+}
+
+Levels read_levels(ppl_context* c) {
+  uint32_t means[49 * 3], cells[49], whole[3];
+  ppl_ext_level_means_sub_windows(c, means, cells);
+  Levels l;
+  l.whole_frame_cells = ppl_ext_level_means_whole_frame(c, whole);
+  l.window_means = levels_of(means, {6, 8, 3});
+  l.outside_means = levels_of(means + 48 * 3, {3});
+  l.whole_frame_means = levels_of(whole, {3});
+  l.window_cells = copy_of(cells, {6, 8});
+  l.outside_cells = cells[48];
+  return l;
+}
 
 Statistics read_statistics(Context& ctx) {
   auto held = ctx.use();
@@ -59,25 +86,54 @@ Statistics read_statistics(Context& ctx) {
   s.qae_count = ppl_n_qAE_2x2_whole_frame(c);
   s.qual_count = ppl_n_qual_2x2_whole_frame(c);
   s.n_frame = ppl_n_frame(c);
-  // Means normalised to sample levels (per-window mean of the sampled
-  // cells) are not in the library yet: they belong in s.levels, read here
-  // from the extension call once pplcam_ext.h declares it.
+  s.levels = read_levels(c);
   return s;
 }
 
 }  // namespace
 
 void register_statistics(py::module_& m, py::class_<Context>& cls) {
+  py::class_<Levels> levels(
+      m, "Levels",
+      "The means to read for exposure and white balance: each region's sum divided by the 2 x 2\n"
+      "cells it really sampled, as float64 levels 0..255, so a flat frame conditioned to level L\n"
+      "reads L in every region on every path and at every size. (The library's own window means\n"
+      "divide by a normaliser made for a nominal number of samples, while neighbouring windows\n"
+      "sample different numbers of cells: they stripe by column, a flat frame reading about 0.8\n"
+      "and 1.2 times its level in turn on the 16-byte path, and the whole-frame mean depends on\n"
+      "the path and the frame size.) Measured on the conditioned photosites (after gains, offsets\n"
+      "and the RGB gamma table); G is the mean of both greens. Quality 3 fills no window (means\n"
+      "and cells 0): only the whole frame has a mean. Qualities 4 and 5 and mean_collection off\n"
+      "give 0 everywhere.");
+  levels.attr("__module__") = "pplcam";
+  levels
+      .def_readonly("window_means", &Levels::window_means,
+                    "float64 (6, 8, 3): means of the 8 x 6 windows, row by row (0 where a window sampled no\n"
+                    "cell).")
+      .def_readonly("window_cells", &Levels::window_cells, "uint32 (6, 8): 2 x 2 cells each window sampled.")
+      .def_readonly("outside_means", &Levels::outside_means, "float64 (3,): the region right of and below the grid.")
+      .def_readonly("outside_cells", &Levels::outside_cells, "2 x 2 cells the region outside the grid sampled.")
+      .def_readonly("whole_frame_means", &Levels::whole_frame_means,
+                    "float64 (3,): every sampled cell (the 49 regions; the whole frame at quality 3).")
+      .def_readonly("whole_frame_cells", &Levels::whole_frame_cells, "2 x 2 cells sampled in the whole frame.")
+      .def("__repr__", [](const Levels& l) {
+        return "<pplcam.Levels whole_frame_means=" + py::str(l.whole_frame_means).cast<std::string>() +
+               " whole_frame_cells=" + std::to_string(l.whole_frame_cells) + ">";
+      });
+
   py::class_<Statistics> stats(m, "Statistics",
                          "Statistics of a context's last Bayer conversion (all zero at qualities 4 and 5 and with\n"
-                         "mean_collection off). Means are the library's figures, in 1/256 of a sample level (8.8\n"
-                         "fixed point); each triple is r, g, b. Every array is a copy.");
+                         "mean_collection off). Read levels (pplcam.Levels) to judge a picture: means over the\n"
+                         "cells each region sampled, in levels 0..255. The other means are the library's own\n"
+                         "figures, in 1/256 of a sample level (8.8 fixed point), as a driver written against the\n"
+                         "C API sees them: their windows stripe by column (see pplcam.Levels). Each triple is\n"
+                         "r, g, b. Every array is a copy.");
   stats.attr("__module__") = "pplcam";
   stats.def_readonly("histograms", &Statistics::histograms,
                     "uint32 (3, 256): R, G, B histograms of qualifying cells (raw sensor values).")
       .def_readonly("window_means", &Statistics::window_means,
-                    "uint32 (6, 8, 3): means of the 8 x 6 sub-windows, row by row. Filled at qualities\n"
-                    "0..2, zero at quality 3.")
+                    "uint32 (6, 8, 3): the library's means of the 8 x 6 sub-windows, row by row. Filled at\n"
+                    "qualities 0..2, zero at quality 3. They stripe by column: levels.window_means do not.")
       .def_readonly("outside_means", &Statistics::outside_means,
                     "uint32 (3,): the region right of and below the grid.")
       .def_readonly("all_windows_means", &Statistics::all_windows_means,
@@ -103,7 +159,8 @@ void register_statistics(py::module_& m, py::class_<Context>& cls) {
                     "Cells that passed the qual limits, scaled to the frame.")
       .def_readonly("n_frame", &Statistics::n_frame, "Frames converted on this slot since the library was loaded.")
       .def_readonly("levels", &Statistics::levels,
-                    "Window means normalised to sample levels: None until the library provides them.")
+                    "pplcam.Levels: the means over the cells each region sampled, in float levels 0..255;\n"
+                    "the ones to read.")
       .def("__repr__", [](const Statistics& s) {
         return "<pplcam.Statistics n_frame=" + std::to_string(s.n_frame) +
                " whole_frame_means=" + py::str(s.whole_frame_means).cast<std::string>() + ">";

@@ -8,6 +8,7 @@ import numpy as np
 
 lib = ctypes.CDLL(os.environ["PPLCAM_LIBRARY"])
 lib.ppl_init.restype = ctypes.c_void_p
+lib.ppl_ext_level_means_sub_windows.restype = lib.ppl_ext_level_means_whole_frame.restype = ctypes.c_uint32
 U32P = ctypes.POINTER(ctypes.c_uint32)
 
 # Binding property -> (C setter, how the value is spread over its arguments).
@@ -92,6 +93,15 @@ class CContext:
         stats["histograms"] = np.stack([read(f"{k}_histogram", (256,)) for k in "rgb"])
         stats["qae_count"] = ctypes.c_uint32(lib.ppl_n_qAE_2x2_whole_frame(self.ptr)).value
         stats["qual_count"] = ctypes.c_uint32(lib.ppl_n_qual_2x2_whole_frame(self.ptr)).value
+        means, cells, whole = (ctypes.c_uint32 * 147)(), (ctypes.c_uint32 * 49)(), (ctypes.c_uint32 * 3)()
+        lib.ppl_ext_level_means_sub_windows(self.ptr, means, cells)
+        stats["levels.whole_frame_cells"] = lib.ppl_ext_level_means_whole_frame(self.ptr, whole)
+        means, cells = np.array(means) / 256, np.array(cells)
+        stats["levels.window_means"] = means[:144].reshape(6, 8, 3)
+        stats["levels.outside_means"] = means[144:]
+        stats["levels.whole_frame_means"] = np.array(whole) / 256
+        stats["levels.window_cells"] = cells[:48].reshape(6, 8)
+        stats["levels.outside_cells"] = cells[48]
         return stats
 
 

@@ -1,8 +1,11 @@
 // pplcambayer against the library's Bayer converters called directly on
 // the same frame with the same controls.
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "gst_support.h"
+#include "pplcam/pplcam_ext.h"
 
 namespace {
 
@@ -115,49 +118,75 @@ TEST(PplcamBayer, ConvertsSharedAndUnalignedBuffersThroughACopy) {
   }
 }
 
+// A field of the message and what the library answers for the same frame.
 struct Figure {
   const char* field;
-  const uint32_t* (*get)(ppl_context*);
-  guint n;
+  std::vector<double> want;
 };
 
+std::vector<double> figures_of(const uint32_t* values, size_t n, double unit = 1) {
+  std::vector<double> v(values, values + n);
+  for (double& x : v) x /= unit;
+  return v;
+}
+
+// Quality 3 fills no window: its level means are the whole frame's only.
 TEST(PplcamBayer, PostsTheLibrarysStatisticsEveryNthFrame) {
-  ElementHarness e("pplcambayer", "quality=2 stats-interval=2", kInCaps, out_caps("I420", 640, 480).c_str());
-  for (int i = 0; i < 3; ++i) {
-    ASSERT_EQ(e.push(coffee()), GST_FLOW_OK);
-    e.pull();
-  }
-  ppl_context* ctx = ppl_init();
-  ppl_set_quality(ctx, 2);
-  Bytes src = coffee(), dst(raw_frame_bytes("I420", 640, 480));
-  ASSERT_EQ(BaylorToI420MMX(ctx, src.data(), dst.data(), kWidth, kHeight), 1);
-  const Figure figures[] = {
-      {"whole-frame", ppl_rgb_means_whole_frame, 3},
-      {"sub-windows", ppl_rgb_means_sub_windows, 144},
-      {"outside-sub-windows", ppl_rgb_means_outside_all_sub_windows, 3},
-      {"qual-means", ppl_qual_rgb_means_whole_frame, 3},
-      {"qae-means", ppl_qAE_rgb_means_whole_frame, 3},
-      {"whole-frame-central16", ppl_rgb_means_whole_frame_central16, 3},
-      {"r-histogram", ppl_r_histogram, 256},
-      {"b-histogram", ppl_b_histogram, 256},
-  };
-  int messages = 0;
-  while (GstMessage* m = e.pop(GST_MESSAGE_ELEMENT)) {
-    const GstStructure* s = gst_message_get_structure(m);
-    ASSERT_TRUE(gst_structure_has_name(s, "pplcam-statistics"));
-    ++messages;
-    for (const Figure& f : figures) {
-      SCOPED_TRACE(f.field);
-      const GValue* array = gst_structure_get_value(s, f.field);
-      ASSERT_TRUE(array && gst_value_array_get_size(array) == f.n);
-      for (guint i = 0; i < f.n; ++i) ASSERT_EQ(g_value_get_uint(gst_value_array_get_value(array, i)), f.get(ctx)[i]);
+  for (const int quality : {2, 3}) {
+    SCOPED_TRACE(quality);
+    const std::string properties = "stats-interval=2 quality=" + std::to_string(quality);
+    ElementHarness e("pplcambayer", properties.c_str(), kInCaps, out_caps("I420", 640, 480).c_str());
+    for (int i = 0; i < 3; ++i) {
+      ASSERT_EQ(e.push(coffee()), GST_FLOW_OK);
+      e.pull();
     }
-    guint cells = 0;
-    EXPECT_TRUE(gst_structure_get_uint(s, "qual-cells", &cells) && cells == ppl_n_qual_2x2_whole_frame(ctx));
-    gst_message_unref(m);
+    ppl_context* ctx = ppl_init();
+    ppl_set_quality(ctx, quality);
+    Bytes src = coffee(), dst(raw_frame_bytes("I420", 640, 480));
+    ASSERT_EQ(BaylorToI420MMX(ctx, src.data(), dst.data(), kWidth, kHeight), 1);
+    uint32_t levels[49 * 3], cells[49], whole_levels[3];
+    ppl_ext_level_means_sub_windows(ctx, levels, cells);
+    const uint32_t whole_cells = ppl_ext_level_means_whole_frame(ctx, whole_levels);
+    const Figure figures[] = {
+        {"whole-frame", figures_of(ppl_rgb_means_whole_frame(ctx), 3)},
+        {"sub-windows", figures_of(ppl_rgb_means_sub_windows(ctx), 144)},
+        {"outside-sub-windows", figures_of(ppl_rgb_means_outside_all_sub_windows(ctx), 3)},
+        {"qual-means", figures_of(ppl_qual_rgb_means_whole_frame(ctx), 3)},
+        {"qae-means", figures_of(ppl_qAE_rgb_means_whole_frame(ctx), 3)},
+        {"whole-frame-central16", figures_of(ppl_rgb_means_whole_frame_central16(ctx), 3)},
+        {"r-histogram", figures_of(ppl_r_histogram(ctx), 256)},
+        {"b-histogram", figures_of(ppl_b_histogram(ctx), 256)},
+        {"level-whole-frame", figures_of(whole_levels, 3, 256)},
+        {"level-sub-windows", figures_of(levels, 144, 256)},
+        {"level-outside-sub-windows", figures_of(levels + 144, 3, 256)},
+        {"level-sub-window-cells", figures_of(cells, 48)},
+    };
+    const std::pair<const char*, uint32_t> counts[] = {{"qual-cells", ppl_n_qual_2x2_whole_frame(ctx)},
+                                                       {"level-outside-cells", cells[48]},
+                                                       {"level-whole-frame-cells", whole_cells}};
+    ppl_free(ctx);
+    int messages = 0;
+    while (GstMessage* m = e.pop(GST_MESSAGE_ELEMENT)) {
+      const GstStructure* s = gst_message_get_structure(m);
+      ASSERT_TRUE(gst_structure_has_name(s, "pplcam-statistics"));
+      ++messages;
+      for (const Figure& f : figures) {
+        SCOPED_TRACE(f.field);
+        const GValue* array = gst_structure_get_value(s, f.field);
+        ASSERT_TRUE(array && gst_value_array_get_size(array) == f.want.size());
+        for (guint i = 0; i < f.want.size(); ++i) {
+          const GValue* v = gst_value_array_get_value(array, i);
+          ASSERT_EQ(G_VALUE_HOLDS_DOUBLE(v) ? g_value_get_double(v) : g_value_get_uint(v), f.want[i]) << i;
+        }
+      }
+      for (const auto& [field, want] : counts) {
+        guint got = 0;
+        EXPECT_TRUE(gst_structure_get_uint(s, field, &got) && got == want) << field;
+      }
+      gst_message_unref(m);
+    }
+    EXPECT_EQ(messages, 2);
   }
-  ppl_free(ctx);
-  EXPECT_EQ(messages, 2);
 }
 
 // Every value a property's range allows is one the library takes; a pair

@@ -22,5 +22,5 @@ fi
 echo "=== $tool demo"
 "$tool" demo --output out/demo
 echo
-echo "Open the pictures in out/demo/ (*.png, *.bmp); play the videos with 'mpv out/demo/coffee-q0-i420.y4m'"
-echo "or 'ffplay out/demo/coffee-q0-i420.y4m'."
+echo "Open the pictures in out/demo/ (*.png, *.bmp): coffee-stats.png for the statistics, interlaced-*.png for"
+echo "the motion test. Play the videos with 'mpv out/demo/interlaced-weave.y4m' (or ffplay, VLC)."

@@ -75,7 +75,47 @@ PPLAPI const char* PPLCALL ppl_ext_path_name(int32_t id);
 
 /* ======================================================================
  * Statistics read as levels
+ *
+ * An extension. The original means (ppl_rgb_means_sub_windows and the
+ * others) follow fixed sampling and scaling rules: each window sum is
+ * divided by a normaliser made for a nominal number of samples, so a
+ * window that holds more or fewer sampled cells than that reads above or
+ * below the picture's level (on the 16-byte path neighbouring windows of a
+ * flat frame alternate between about 0.8 and 1.2 times its level), and the
+ * whole-frame means depend on the path and the frame size. They stay as
+ * they are.
+ *
+ * The calls below divide the same sums by the number of cells each region
+ * really sampled: a mean is the plain average of the conditioned cell
+ * values the library summed (after gains, offsets and the RGB gamma
+ * table, as left in the source frame), so a frame whose photosites are all
+ * conditioned to level L reads L x 256 in every region with samples, on
+ * both paths and at every size. Units are 1/256 of a sample level (8.8),
+ * rounded to nearest; G is the mean of both greens of each cell. Counts
+ * are 2 x 2 cells actually sampled (not scaled to the frame). Like the
+ * original results they describe the last Bayer frame on the context; they
+ * are computed when asked, from that frame's sums, size, quality and path.
+ *
+ * Quality 3 samples the whole frame evenly but fills no window: its
+ * windows and the outside region read 0 with 0 cells, and only
+ * ppl_ext_level_means_whole_frame has a mean. Raw passthrough (quality 4
+ * or 5), mean collection off, and a slot that has not converted a Bayer
+ * frame give 0 everywhere.
  * ====================================================================== */
+
+/** Level means of the 8 x 6 windows and of the region outside the grid:
+ *  writes 49 triples r, g, b (the 48 windows in row-major order, then the
+ *  outside region) to means[147] and the 49 numbers of sampled cells to
+ *  cells[49]; either pointer may be NULL. A region without sampled cells
+ *  reads 0, 0, 0. Returns the number of cells sampled in the 49 regions
+ *  together (0 at quality 3). */
+PPLAPI uint32_t PPLCALL ppl_ext_level_means_sub_windows(ppl_context* ctx, uint32_t* means, uint32_t* cells);
+
+/** Level means of every cell the last Bayer frame sampled (the 49 regions
+ *  at qualities 0..2, the whole frame at quality 3): writes r, g, b to
+ *  means[3] unless it is NULL, and returns the number of those cells (0,
+ *  with means 0, 0, 0, when nothing was sampled). */
+PPLAPI uint32_t PPLCALL ppl_ext_level_means_whole_frame(ppl_context* ctx, uint32_t* means);
 
 /* ======================================================================
  * Large frames

@@ -31,7 +31,7 @@ for arch in i686 x86_64; do
     > "$dir/configure.log" 2>&1 || { cat "$dir/configure.log"; exit 1; }
   cmake --build "$dir" -j "$jobs"
   if [ "$tests" = ON ]; then
-    echo "=== test $dir (under $wine)"
+    echo "=== test $dir (wine64)"
     status=0
     ctest --test-dir "$dir" --output-on-failure -j "$jobs" || status=$?
     "$(dirname "$wine")/wineserver64" -k 2>/dev/null || "$(dirname "$wine")/wineserver" -k 2>/dev/null || true

@@ -23,6 +23,7 @@
 
 #include <cstdint>
 
+#include "bayer/statistics_reach.h"
 #include "bayer/statistics_sample.h"
 #include "bayer/sub_window_cursor.h"
 #include "core/context.h"
@@ -43,12 +44,8 @@ class WalkStatistics {
         walk_(group_walk<kGroup>(c)),
         whole_frame_(quality == 3 ? &c->whole_frame : nullptr) {
     on_ = c->mean_collection != 0 && quality >= 0 && quality <= 3;
-    switch (quality) {
-      case 0: ahead_groups_ = 2, ahead_pairs_ = 2, last_pair_ = n - 3, last_group_ = groups - 4; break;
-      case 1: ahead_groups_ = 1, ahead_pairs_ = 2, last_pair_ = n - 3, last_group_ = groups - 3; break;
-      case 2: ahead_groups_ = 1, ahead_pairs_ = 1, last_pair_ = n - 2, last_group_ = groups - 2; break;
-      default: ahead_groups_ = 0, ahead_pairs_ = 0, last_pair_ = n - 1, last_group_ = groups - 1; break;
-    }
+    const SampleReach r = sample_reach(quality, n, groups);
+    ahead_groups_ = r.ahead_groups, ahead_pairs_ = r.ahead_pairs, last_pair_ = r.last_pair, last_group_ = r.last_group;
   }
 
   // Whether any block of row pair `block_pair` is the run-ahead block of a

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "controls/level_statistics.h"
+
 namespace pplcam {
 
 void clear_frame_statistics(ppl_context* c) {
@@ -41,6 +43,7 @@ void qualified_means(RgbSum& sums, uint32_t& count, uint32_t scale) {
 }  // namespace
 
 void postprocess_frame_statistics(ppl_context* c) {
+  keep_level_sums(c);
   const uint32_t scale = c->stats_scale;
   uint32_t* whole = channels(c->whole_frame);
   uint32_t* all = channels(c->all_sub_windows);

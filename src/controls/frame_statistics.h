@@ -14,7 +14,7 @@ void clear_frame_statistics(ppl_context* c);
 // sum), the all-sub-windows mean, the whole-frame means and the qAE and
 // qual means with their counts scaled to the whole frame. Uses the
 // statistics scale the driver set for the frame and the window normalisers
-// of the frame size.
+// of the frame size. The raw sums are kept first for the level means.
 void postprocess_frame_statistics(ppl_context* c);
 
 }  // namespace pplcam

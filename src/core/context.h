@@ -118,6 +118,19 @@ struct RgbSum {
   uint32_t r, g, b;
 };
 
+// The last Bayer frame as the level means of pplcam_ext.h need it: the
+// walk's raw sums, kept before post-processing rescales them into the
+// original means, and what says which cells were sampled.
+struct LevelSums {
+  RgbSum regions[49];        // 48 windows, then the region outside the grid
+  RgbSum whole_frame;        // quality 3: four times the sampled cells' sums
+  int32_t quality;
+  int32_t group_bytes;       // column-group width of the walk: 8 or 16
+  int32_t row_pairs, groups;         // of the walk
+  int32_t window_pairs, window_groups;
+  uint8_t sampled;           // the frame gathered statistics
+};
+
 struct LimitTriple {
   int32_t min, max, count;   // count = max - min + 1
 };
@@ -199,6 +212,7 @@ struct alignas(32) ppl_context {
   pplcam::RgbSum qual_means;
   uint32_t qual_count;
   uint32_t stats_scale;
+  pplcam::LevelSums level_sums;
 
   // Raw conditioning of the current Bayer frame (any path): gain, offset
   // and RGB gamma folded into one lookup per row kind (blue-green, green-red)

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli_support.h"
+#include "pplcam/pplcam_ext.h"
 
 namespace cli_test {
 namespace {
@@ -37,9 +38,15 @@ TEST(CliStats, JsonCarriesTheLibraryStatisticsOfTheFrame) {
   BaylorToI420MMX(ctx, src, out, 640, 480);
   const uint32_t* whole = ppl_rgb_means_whole_frame(ctx);
   const uint32_t* grid = ppl_rgb_means_sub_windows(ctx);
+  uint32_t levels[49 * 3], cells[49], level_whole[3];
+  ppl_ext_level_means_sub_windows(ctx, levels, cells);
+  EXPECT_EQ(f["levels"]["whole_frame_cells"], ppl_ext_level_means_whole_frame(ctx, level_whole));
+  EXPECT_EQ(f["levels"]["sub_window_cells"][20], cells[20]);
   for (int c = 0; c < 3; ++c) {
     EXPECT_EQ(f["whole_frame"][c], whole[c]);
     EXPECT_EQ(f["sub_windows"][20][c], grid[3 * 20 + c]);
+    EXPECT_EQ(f["levels"]["whole_frame"][c], level_whole[c]);
+    EXPECT_EQ(f["levels"]["sub_windows"][20][c], levels[3 * 20 + c]);
   }
   EXPECT_EQ(f["qual"]["count"], ppl_n_qual_2x2_whole_frame(ctx));
   EXPECT_EQ(f["histograms"]["r"][40], ppl_r_histogram(ctx)[40]);
@@ -63,7 +70,7 @@ TEST(CliDemo, CompletesAndWritesEveryFileItLists) {
     const size_t dot = first.find_last_of('.');
     if (dot == std::string::npos) continue;
     const std::string ext = first.substr(dot);
-    if (ext != ".png" && ext != ".bmp" && ext != ".y4m" && ext != ".txt") continue;
+    if (ext != ".png" && ext != ".bmp" && ext != ".y4m" && ext != ".txt" && ext != ".json") continue;
     if (line.find("not available") != std::string::npos) continue;
     ++listed;
     EXPECT_TRUE(exists(dir.file(first))) << first;

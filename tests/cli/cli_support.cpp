@@ -24,12 +24,52 @@ std::string slurp(const std::string& path) {
 
 }  // namespace
 
-RunResult run_tool(const std::string& args) {
+// A world-readable copy of the tool and its library, for runs as nobody
+// (the build folder may sit where nobody cannot reach it).
+class NobodyCopy {
+ public:
+  NobodyCopy() {
+    char dir[] = "/tmp/pplcam-cli-nobody-XXXXXX";
+    if (getuid() != 0) {
+      why_ = "the tests do not run as root, so they cannot switch to nobody";
+    } else if (!mkdtemp(dir)) {
+      why_ = "no temporary folder";
+    } else {
+      dir_ = dir;
+      const std::string copy = "chmod 755 " + dir_ + " && cp " + PPLCAM_TOOL + " " + dir_ + "/pplcam && cp -L " +
+                               PPLCAM_LIBRARY + " " + dir_ + "/" + PPLCAM_LIBRARY_SONAME + " && chmod -R a+rX " + dir_;
+      if (std::system(copy.c_str()) != 0) why_ = "cannot copy the tool";
+      else if (std::system((prefix() + "--version >/dev/null 2>&1").c_str()) != 0)
+        why_ = "setpriv cannot run the tool as nobody";
+    }
+  }
+  ~NobodyCopy() {
+    if (!dir_.empty()) std::system(("rm -rf " + dir_).c_str());
+  }
+  std::string prefix() const {
+    return "setpriv --reuid=nobody --regid=nogroup --clear-groups env LD_LIBRARY_PATH=" + dir_ + " " + dir_ +
+           "/pplcam ";
+  }
+  const std::string& why_not() const { return why_; }
+
+ private:
+  std::string dir_, why_;
+};
+
+const NobodyCopy& nobody_copy() {
+  static const NobodyCopy copy;
+  return copy;
+}
+
+std::string cannot_run_as_nobody() { return nobody_copy().why_not(); }
+
+RunResult run_tool(const std::string& args, bool as_nobody) {
   char dir[] = "/tmp/pplcam-cli-run-XXXXXX";
   RunResult r;
   if (!mkdtemp(dir)) return r;
   const std::string out = std::string(dir) + "/out", err = std::string(dir) + "/err";
-  const std::string cmd = std::string(PPLCAM_TOOL) + " " + args + " >" + out + " 2>" + err + " </dev/null";
+  const std::string tool = as_nobody ? nobody_copy().prefix() : std::string(PPLCAM_TOOL) + " ";
+  const std::string cmd = tool + "</dev/null " + args + " >" + out + " 2>" + err;
   const int status = std::system(cmd.c_str());
   r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   r.out = slurp(out);
@@ -87,6 +127,16 @@ bool decode_png(const std::string& path, Picture* out) {
   out->height = int(image.height);
   out->rgb.assign(PNG_IMAGE_SIZE(image), 0);
   return png_image_finish_read(&image, nullptr, out->rgb.data(), 0, nullptr) != 0;
+}
+
+bool write_grey_png(const std::string& path, const std::vector<uint8_t>& grey, int width, int height) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  image.width = width;
+  image.height = height;
+  image.format = PNG_FORMAT_GRAY;
+  return png_image_write_to_file(&image, path.c_str(), 0, grey.data(), width, nullptr) != 0;
 }
 
 LibraryOutput library_bayer(BayerConverter fn, size_t out_bytes, int out_w, int out_h, int quality, bool h_mirror,

@@ -14,9 +14,14 @@ struct RunResult {
   std::string out, err;
 };
 
-// Runs `pplcam ARGS` (arguments joined with spaces, no shell quoting
-// needed for the paths the tests use).
-RunResult run_tool(const std::string& args);
+// Runs `pplcam ARGS` through the shell, standard input from /dev/null
+// unless ARGS redirect it. `as_nobody` runs it as the unprivileged user
+// nobody, from a world-readable copy of the tool and library.
+RunResult run_tool(const std::string& args, bool as_nobody = false);
+
+// Why the tool cannot run as nobody here ("" when it can): the tests run
+// as root (as CI does) and need setpriv.
+std::string cannot_run_as_nobody();
 
 // A fresh empty folder, removed with its contents at the end of the test.
 class TempDir {
@@ -43,6 +48,8 @@ struct Picture {
   std::vector<uint8_t> rgb;
 };
 bool decode_png(const std::string& path, Picture* out);
+// Writes width x height bytes as an 8-bit grey PNG.
+bool write_grey_png(const std::string& path, const std::vector<uint8_t>& grey, int width, int height);
 
 // The library's output for one frame, computed in the test itself with a
 // context of its own. `available` is false when the library wrote nothing.

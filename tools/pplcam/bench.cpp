@@ -1,6 +1,7 @@
 #include "bench.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -137,15 +138,19 @@ void add_bench_command(CLI::App* app, BenchOptions* o) {
 }
 
 int run_bench(const BenchOptions& o) {
+  const std::vector<Case> cases = all_cases();
+  if (std::none_of(cases.begin(), cases.end(), [&](const Case& c) { return label(c).find(o.filter) != std::string::npos; }))
+    fail(kExitUsage, "no conversion matches --filter '" + o.filter + "'; labels look like 'bayer > rgb24 q3' or "
+                     "'intl-yuyv > i420 no-motion'");
   const std::vector<int32_t> paths = paths_of_this_machine();
   std::printf("%-34s", "640x480 input");
   for (int32_t p : paths) std::printf(" | %-36s", (std::string("limited to ") + ppl_ext_path_name(p)).c_str());
   std::printf("\n%-34s", "conversion");
   for (size_t i = 0; i < paths.size(); ++i) std::printf(" | %-6s %8s %8s %10s", "ran", "fps", "MP/s", "x memcpy");
   std::printf("\n");
-  for (const Case& c : all_cases()) {
+  for (const Case& c : cases) {
     const std::string name = label(c);
-    if (!o.filter.empty() && name.find(o.filter) == std::string::npos) continue;
+    if (name.find(o.filter) == std::string::npos) continue;
     std::printf("%-34s", name.c_str());
     for (int32_t p : paths) std::printf(" | %s", cell(measure(c, p, o.seconds)).c_str());
     std::printf("\n");

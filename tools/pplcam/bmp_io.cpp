@@ -17,7 +17,7 @@ void put32(std::vector<uint8_t>& b, uint32_t v) {
 
 }  // namespace
 
-void write_bmp(const std::string& path, const uint8_t* pixels, Size size, PixelFormat format) {
+void write_bmp(OutputFile& out, const uint8_t* pixels, Size size, PixelFormat format) {
   const uint32_t bytes_pp = format == PixelFormat::kRgb32 ? 4 : 3;
   const uint32_t row = uint32_t(size.width) * bytes_pp;
   const uint32_t padded = (row + 3) & ~3u;  // BMP rows are 4-byte aligned
@@ -40,14 +40,12 @@ void write_bmp(const std::string& path, const uint8_t* pixels, Size size, PixelF
   put32(h, 0);
   put32(h, 0);
 
-  OutputFile out(path);
   out.write(h.data(), h.size());
   const uint8_t zeros[4] = {0, 0, 0, 0};
   for (int y = 0; y < size.height; ++y) {
     out.write(pixels + size_t(y) * row, row);
     out.write(zeros, padded - row);
   }
-  out.commit();
 }
 
 }  // namespace pplcam_tool

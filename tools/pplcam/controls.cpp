@@ -27,7 +27,9 @@ void add_control_options(CLI::App* app, PictureControls* c) {
       ->delimiter(',')->expected(3)->group(group);
   app->add_option("--matrix", c->matrix, "sensor colour matrix, 9 factors row by row (identity: 1,0,0,0,1,0,0,0,1)")
       ->delimiter(',')->expected(9)->group(group);
-  app->add_option("--gamma", c->gamma, "gamma setting -32..32: 0 is BT.709 (exponent 0.45), higher is brighter")
+  app->add_option("--gamma", c->gamma, "gamma setting -32..32: 0 is BT.709 (exponent 0.45) for linear sensor data, -17 is linear (levels "
+                  "unchanged: use it for frames already gamma-coded, such as a mosaic of an sRGB picture), higher "
+                  "is brighter")
       ->group(group);
   app->add_option("--contrast", c->contrast, "contrast -127..127 (0 = unchanged)")->group(group);
   app->add_option("--saturation", c->saturation, "saturation factor 0..2 (1 = unchanged, 0 = grey)")->group(group);

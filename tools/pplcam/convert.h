@@ -27,8 +27,4 @@ struct ConvertOptions {
 void add_convert_command(CLI::App* app, ConvertOptions* options);
 int run_convert(const ConvertOptions& options);
 
-// "out.png" and frame 3 -> "out-0003.png"; a name with a printf pattern
-// ("frame-%04d.png") is formatted with the frame number instead.
-std::string numbered_name(const std::string& pattern, size_t frame);
-
 }  // namespace pplcam_tool

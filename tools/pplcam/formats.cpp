@@ -7,8 +7,6 @@
 
 namespace pplcam_tool {
 
-namespace {
-
 std::string lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
   return s;
@@ -21,9 +19,6 @@ std::string extension_of(const std::string& path) {
   return lower(path.substr(dot + 1));
 }
 
-}  // namespace
-
-const char kInputFormatNames[] = "bayer, yuyv, uyvy, intl-yuyv, intl-uyvy";
 const char kOutputFormatNames[] = "png, bmp, y4m, i420, yuyv, uyvy, rgb24, rgb32";
 
 const char* name_of(InputFormat f) {
@@ -74,7 +69,7 @@ const char* name_of(SizeMode m) {
 
 bool parse_input_format(const std::string& name, InputFormat* out) {
   const std::string n = lower(name);
-  if (n == "bayer" || n == "bggr" || n == "pgm") *out = InputFormat::kBayer;
+  if (n == "bayer" || n == "bggr") *out = InputFormat::kBayer;
   else if (n == "yuyv" || n == "yuy2") *out = InputFormat::kYuyv;
   else if (n == "uyvy") *out = InputFormat::kUyvy;
   else if (n == "intl-yuyv") *out = InputFormat::kIntlYuyv;

@@ -9,7 +9,7 @@ namespace pplcam_tool {
 
 // What an input file holds, frame after frame.
 enum class InputFormat {
-  kBayer,     // raw 8-bit BGGR mosaic, width x height bytes (or an 8-bit PGM)
+  kBayer,     // raw 8-bit BGGR mosaic, width x height bytes
   kYuyv,      // progressive packed 4:2:2, 2 bytes per pixel
   kUyvy,
   kIntlYuyv,  // interlaced: two fields of height/2 lines each per frame
@@ -46,11 +46,14 @@ const char* name_of(FileKind k);
 std::string name_of(OutputFormat f);
 const char* name_of(SizeMode m);
 
-// Names accepted by --from / --to, and the lists for help texts.
+// Names accepted by --from / --to, and the list for help texts.
 bool parse_input_format(const std::string& name, InputFormat* out);
 bool parse_output_format(const std::string& name, OutputFormat* out);
-extern const char kInputFormatNames[];
 extern const char kOutputFormatNames[];
+
+// Lower case, and a file name's extension in lower case ("" when none).
+std::string lower(std::string s);
+std::string extension_of(const std::string& path);
 
 // Guesses from a file name's extension; false when it says nothing.
 bool input_format_from_path(const std::string& path, InputFormat* out);

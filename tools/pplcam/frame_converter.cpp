@@ -1,5 +1,6 @@
 #include "frame_converter.h"
 
+#include <chrono>
 #include <cstring>
 
 #include "tool_error.h"
@@ -155,7 +156,9 @@ Outcome FrameConverter::convert(const uint8_t* frame) {
     std::memcpy(src_.data(), frame, src_.size());
   }
   std::memset(dst_.data(), kCanary, dst_.size());
+  const auto start = std::chrono::steady_clock::now();
   const bool result = call_library() == Outcome::kConverted;
+  last_call_seconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   Outcome outcome;
   if (untouched(dst_)) outcome = Outcome::kNothing;
   else if (result) outcome = Outcome::kConverted;

@@ -50,6 +50,10 @@ class FrameConverter {
   // without copying or checking anything: for timing. Returns its result.
   bool run_again() { return call_library() == Outcome::kConverted; }
 
+  // Seconds the library call of the last convert() took (copies and
+  // checks around it left out).
+  double last_call_seconds() const { return last_call_seconds_; }
+
   const FrameBuffer& output() const { return dst_; }
   Size out_size() const { return out_; }
   size_t input_bytes() const { return input_frame_bytes(plan_.input, plan_.in); }
@@ -67,6 +71,7 @@ class FrameConverter {
   std::string name_;
   FrameBuffer src_, ref_, first_, second_, dst_;
   bool have_reference_ = false;
+  double last_call_seconds_ = 0;
 };
 
 // Human-readable lists of the sizes the library accepts, for error messages.

@@ -8,12 +8,14 @@
 #include "bench.h"
 #include "convert.h"
 #include "demo.h"
+#include "interrupt_cleanup.h"
 #include "stats.h"
 #include "tool_error.h"
 
 using namespace pplcam_tool;
 
 int main(int argc, char** argv) {
+  install_interrupt_cleanup();
   CLI::App app("pplcam: convert camera frames with the pplcam image pipeline", "pplcam");
   app.require_subcommand(1);
   app.set_version_flag("--version", "pplcam 0.1.0");

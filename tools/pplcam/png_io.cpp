@@ -7,8 +7,7 @@
 
 namespace pplcam_tool {
 
-void write_png(const std::string& path, const uint8_t* pixels, Size size, bool bgr_bottom_up) {
-  OutputFile out(path);
+void write_png(OutputFile& out, const uint8_t* pixels, Size size, bool bgr_bottom_up) {
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
@@ -18,8 +17,7 @@ void write_png(const std::string& path, const uint8_t* pixels, Size size, bool b
   // A negative stride tells libpng the first row in memory is the bottom one.
   const png_int_32 stride = bgr_bottom_up ? -3 * size.width : 3 * size.width;
   if (!png_image_write_to_stdio(&image, out.stream(), 0, pixels, stride, nullptr))
-    fail(kExitOutput, "cannot write " + path + ": " + image.message);
-  out.commit();
+    fail(kExitOutput, "cannot write " + out.path() + ": " + image.message);
 }
 
 }  // namespace pplcam_tool

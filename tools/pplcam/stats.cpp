@@ -6,11 +6,12 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
-#include "convert.h"
 #include "frame_converter.h"
-#include "image_io.h"
+#include "frame_names.h"
+#include "input_file.h"
 #include "library.h"
 #include "output_file.h"
+#include "pplcam/pplcam_ext.h"
 #include "tool_error.h"
 
 namespace pplcam_tool {
@@ -29,12 +30,57 @@ std::string rgb_text(const Rgb& c) { return "R " + level(c[0]) + "  G " + level(
 
 nlohmann::json rgb_json(const Rgb& c) { return nlohmann::json::array({c[0], c[1], c[2]}); }
 
+std::string grid_text(const Rgb* windows) {
+  std::string t;
+  for (int row = 0; row < 6; ++row) {
+    t += "   ";
+    for (int col = 0; col < 8; ++col) {
+      const Rgb& c = windows[row * 8 + col];
+      char buf[32];
+      std::snprintf(buf, sizeof buf, " %3u/%3u/%3u", (c[0] + 128) >> 8, (c[1] + 128) >> 8, (c[2] + 128) >> 8);
+      t += buf;
+    }
+    t += "\n";
+  }
+  return t;
+}
+
+std::string level_lines(const FrameStats& s) {
+  const LevelMeans& l = s.levels;
+  std::string t = "  whole frame          " + rgb_text(l.whole) + "  cells " + std::to_string(l.whole_cells) + "\n";
+  if (s.quality >= 3) return t + "  window means: the quality-3 walk fills no windows; use --quality 0 to 2\n";
+  const auto fewest = std::min_element(l.cells.begin(), l.cells.begin() + 48);
+  const auto most = std::max_element(l.cells.begin(), l.cells.begin() + 48);
+  t += "  window means, R/G/B per window (8 across, 6 down), " + std::to_string(*fewest) +
+       (*fewest == *most ? "" : " to " + std::to_string(*most)) + " cells each:\n";
+  t += grid_text(l.regions.data());
+  if (l.cells[48]) t += "  outside the grid     " + rgb_text(l.regions[48]) + "  cells " + std::to_string(l.cells[48]) + "\n";
+  return t;
+}
+
+std::string library_lines(const FrameStats& s) {
+  std::string t = "  whole frame          " + rgb_text(s.whole) + "\n";
+  t += "  all 48 windows       " + rgb_text(s.all_windows) + "\n";
+  t += "  outside the grid     " + rgb_text(s.outside) + "\n";
+  t += "  centre 4 windows     " + rgb_text(s.four_points) + "\n";
+  t += "  centre-weighted x3   " + rgb_text(s.central4) + "\n";
+  t += "  centre-weighted x7   " + rgb_text(s.central8) + "\n";
+  t += "  centre-weighted x15  " + rgb_text(s.central16) + "\n";
+  if (s.quality >= 3) return t + "  grid means: gathered at qualities 0 to 2 only\n";
+  return t + "  grid means, R/G/B per window (8 across, 6 down):\n" + grid_text(s.grid.data());
+}
+
 }  // namespace
 
-FrameStats read_stats(ppl_context* ctx, Size size) {
+FrameStats read_stats(ppl_context* ctx, Size size, int group_bytes) {
   FrameStats s;
   s.size = size;
   s.quality = ppl_quality(ctx);
+  s.group_bytes = group_bytes;
+  uint32_t means[49 * 3];
+  ppl_ext_level_means_sub_windows(ctx, means, s.levels.cells.data());
+  for (int w = 0; w < 49; ++w) s.levels.regions[w] = triple(means + 3 * w);
+  s.levels.whole_cells = ppl_ext_level_means_whole_frame(ctx, s.levels.whole.data());
   s.whole = triple(ppl_rgb_means_whole_frame(ctx));
   s.all_windows = triple(ppl_rgb_means_all_sub_windows(ctx));
   s.outside = triple(ppl_rgb_means_outside_all_sub_windows(ctx));
@@ -61,33 +107,13 @@ bool has_statistics(const FrameStats& s) {
   return false;
 }
 
-std::string stats_table(const FrameStats& s, size_t n) {
-  std::string t = "frame " + std::to_string(n) + "  (" + to_string(s.size) + ", quality " +
-                  std::to_string(s.quality) + "; means in sample levels 0..255)\n";
-  t += "  whole frame          " + rgb_text(s.whole) + "\n";
-  t += "  all 48 windows       " + rgb_text(s.all_windows) + "\n";
-  t += "  outside the grid     " + rgb_text(s.outside) + "\n";
-  t += "  qual cells (AWB)     " + rgb_text(s.qual) + "  cells " + std::to_string(s.qual_count) + "\n";
-  t += "  qAE cells (AE)       " + rgb_text(s.qae) + "  cells " + std::to_string(s.qae_count) + "\n";
-  t += "  centre 4 windows     " + rgb_text(s.four_points) + "\n";
-  t += "  centre-weighted x3   " + rgb_text(s.central4) + "\n";
-  t += "  centre-weighted x7   " + rgb_text(s.central8) + "\n";
-  t += "  centre-weighted x15  " + rgb_text(s.central16) + "\n";
-  if (s.quality < 3) {
-    t += "  grid means, R/G/B per window (8 across, 6 down):\n";
-    for (int row = 0; row < 6; ++row) {
-      t += "   ";
-      for (int col = 0; col < 8; ++col) {
-        const Rgb& c = s.grid[row * 8 + col];
-        char buf[32];
-        std::snprintf(buf, sizeof buf, " %3u/%3u/%3u", c[0] >> 8, c[1] >> 8, c[2] >> 8);
-        t += buf;
-      }
-      t += "\n";
-    }
-  } else {
-    t += "  grid means: gathered at qualities 0 to 2 only\n";
-  }
+std::string stats_table(const FrameStats& s, size_t n, bool library_means) {
+  std::string t = "frame " + std::to_string(n) + "  (" + to_string(s.size) + ", quality " + std::to_string(s.quality) +
+                  (library_means ? "; the library's own means, levels 0..255 by its fixed sampling and scaling)\n"
+                                 : "; means in levels 0..255 over the cells each region sampled)\n");
+  t += library_means ? library_lines(s) : level_lines(s);
+  t += "  qual cells (AWB)     " + rgb_text(s.qual) + "  cells " + std::to_string(s.qual_count) + " (whole frame)\n";
+  t += "  qAE cells (AE)       " + rgb_text(s.qae) + "  cells " + std::to_string(s.qae_count) + " (whole frame)\n";
   static const char* kNames[3] = {"R", "G", "B"};
   for (int c = 0; c < 3; ++c) {
     const auto& h = s.histogram[c];
@@ -115,85 +141,65 @@ std::string stats_table(const FrameStats& s, size_t n) {
   return t;
 }
 
-namespace {
-
-nlohmann::json stats_json(const FrameStats& s, size_t n) {
-  nlohmann::json j;
-  j["frame"] = n;
-  j["width"] = s.size.width;
-  j["height"] = s.size.height;
-  j["quality"] = s.quality;
-  j["whole_frame"] = rgb_json(s.whole);
-  j["all_sub_windows"] = rgb_json(s.all_windows);
-  j["outside_sub_windows"] = rgb_json(s.outside);
-  j["qual"] = {{"means", rgb_json(s.qual)}, {"count", s.qual_count}};
-  j["qae"] = {{"means", rgb_json(s.qae)}, {"count", s.qae_count}};
-  j["centre_4pts"] = rgb_json(s.four_points);
-  j["centre_weighted_4"] = rgb_json(s.central4);
-  j["centre_weighted_8"] = rgb_json(s.central8);
-  j["centre_weighted_16"] = rgb_json(s.central16);
-  nlohmann::json grid = nlohmann::json::array();
-  for (const Rgb& c : s.grid) grid.push_back(rgb_json(c));
-  j["sub_windows"] = grid;
-  j["histograms"] = {{"r", s.histogram[0]}, {"g", s.histogram[1]}, {"b", s.histogram[2]}};
-  return j;
-}
-
-uint8_t to_byte(uint32_t mean) { return uint8_t(std::min<uint32_t>(mean >> 8, 255)); }
-
-}  // namespace
-
-void write_stats_picture(const std::string& path, const FrameStats& s) {
-  constexpr int kW = 640, kH = 336;
-  std::vector<uint8_t> img(kW * kH * 3, 40);
-  auto fill = [&](int x0, int y0, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
-    for (int y = y0; y < y0 + h; ++y)
-      for (int x = x0; x < x0 + w; ++x) {
-        uint8_t* p = &img[(size_t(y) * kW + x) * 3];
-        p[0] = r;
-        p[1] = g;
-        p[2] = b;
-      }
-  };
-  // 8 x 6 grid of window means, 38 px patches with 2 px gaps.
-  for (int w = 0; w < 48; ++w) {
-    const Rgb& c = s.grid[w];
-    fill(16 + (w % 8) * 40, 16 + (w / 8) * 40, 38, 38, to_byte(c[0]), to_byte(c[1]), to_byte(c[2]));
+std::string stats_json(const std::vector<FrameStats>& frames) {
+  nlohmann::json all = nlohmann::json::array();
+  for (size_t n = 0; n < frames.size(); ++n) {
+    const FrameStats& s = frames[n];
+    nlohmann::json j;
+    j["frame"] = n + 1;
+    j["width"] = s.size.width;
+    j["height"] = s.size.height;
+    j["quality"] = s.quality;
+    nlohmann::json windows = nlohmann::json::array();
+    for (int w = 0; w < 48; ++w) windows.push_back(rgb_json(s.levels.regions[w]));
+    j["levels"] = {{"whole_frame", rgb_json(s.levels.whole)},
+                   {"whole_frame_cells", s.levels.whole_cells},
+                   {"sub_windows", windows},
+                   {"sub_window_cells", std::vector<uint32_t>(s.levels.cells.begin(), s.levels.cells.begin() + 48)},
+                   {"outside_sub_windows", rgb_json(s.levels.regions[48])},
+                   {"outside_cells", s.levels.cells[48]}};
+    j["whole_frame"] = rgb_json(s.whole);
+    j["all_sub_windows"] = rgb_json(s.all_windows);
+    j["outside_sub_windows"] = rgb_json(s.outside);
+    j["qual"] = {{"means", rgb_json(s.qual)}, {"count", s.qual_count}};
+    j["qae"] = {{"means", rgb_json(s.qae)}, {"count", s.qae_count}};
+    j["centre_4pts"] = rgb_json(s.four_points);
+    j["centre_weighted_4"] = rgb_json(s.central4);
+    j["centre_weighted_8"] = rgb_json(s.central8);
+    j["centre_weighted_16"] = rgb_json(s.central16);
+    nlohmann::json grid = nlohmann::json::array();
+    for (const Rgb& c : s.grid) grid.push_back(rgb_json(c));
+    j["sub_windows"] = grid;
+    j["histograms"] = {{"r", s.histogram[0]}, {"g", s.histogram[1]}, {"b", s.histogram[2]}};
+    all.push_back(j);
   }
-  // Swatches: whole frame, all windows, qual cells, qAE cells.
-  const Rgb* swatches[4] = {&s.whole, &s.all_windows, &s.qual, &s.qae};
-  for (int i = 0; i < 4; ++i) {
-    const Rgb& c = *swatches[i];
-    fill(16 + i * 80, 272, 78, 48, to_byte(c[0]), to_byte(c[1]), to_byte(c[2]));
-  }
-  // Histograms, 96 px tall, each scaled to its highest bin other than bin 0:
-  // every sample without a qualifying cell lands in bin 0, which would
-  // otherwise flatten the rest (its bar is clipped at the top).
-  for (int c = 0; c < 3; ++c) {
-    const auto& h = s.histogram[c];
-    const uint32_t peak = std::max<uint32_t>(1, *std::max_element(h.begin() + 1, h.end()));
-    const int x0 = 368, y0 = 16 + c * 104, height = 96;
-    fill(x0, y0, 256, height, 16, 16, 16);
-    for (int i = 0; i < 256; ++i) {
-      const int bar = int(std::min<uint64_t>(uint64_t(h[i]) * height / peak, height));
-      fill(x0 + i, y0 + height - bar, 1, bar, c == 0 ? 230 : 40, c == 1 ? 210 : 40, c == 2 ? 240 : 40);
-    }
-  }
-  write_png(path, img.data(), {kW, kH}, false);
+  const nlohmann::json doc = {
+      {"units",
+       "means in 1/256 of a sample level; 'levels': means over the cells each region sampled, with their "
+       "counts; the other means are the library's own figures; histograms in counts"},
+      {"frames", all}};
+  return doc.dump(2) + "\n";
 }
 
 void add_stats_command(CLI::App* app, StatsOptions* o) {
   CLI::App* cmd = app->add_subcommand("stats", "the auto-exposure and white-balance statistics of Bayer frames");
-  cmd->add_option("input", o->input, "raw Bayer frames (give --size) or an 8-bit PGM")->required();
+  cmd->add_option("input", o->input,
+                  "Bayer frames: raw (give --size), PGM, grey PNG or a mono Y4M stream; '-' reads standard input")
+      ->required();
+  cmd->add_option("--from", o->from, "input container when the name does not say: bayer (raw), pgm, png, y4m");
   cmd->add_option("-s,--size", o->size, "frame size WxH of raw input");
   cmd->add_option("--json", o->json, "also write the statistics of every frame as JSON to this file ('-': stdout)");
   cmd->add_option("--picture", o->picture,
-                  "also draw the grid means and histograms into this PNG (one per frame when several)");
+                  "also draw the frame with the grid means, the histograms and a level scale into this PNG (one "
+                  "per frame when several: name-0001.png, or where the name says {n})");
+  cmd->add_flag("--library-means", o->library_means,
+                "show the library's own window and whole-frame means (its fixed sampling and scaling) instead of "
+                "the means over the cells each window sampled");
   add_control_options(cmd, &o->controls);
   cmd->footer(
-      "Statistics are gathered while the library converts each frame; the grid of 8x6 window means exists at "
-      "qualities 0 to 2, so stats converts at quality 2 unless --quality says otherwise. Means are in sample "
-      "levels; the JSON carries the library's values in 1/256 of a level. Exit codes as for convert.");
+      "Statistics are gathered while the library converts each frame; the 8x6 window grid exists at qualities 0 "
+      "to 2, so stats converts at quality 2 unless --quality says otherwise. Means are in sample levels; the JSON "
+      "carries both kinds of means in 1/256 of a level. Exit codes as for convert; see docs/guide.md.");
 }
 
 int run_stats(StatsOptions o) {
@@ -201,60 +207,65 @@ int run_stats(StatsOptions o) {
   if (*o.controls.quality >= 4)
     fail(kExitUsage, "quality " + std::to_string(*o.controls.quality) +
                          " passes the raw bytes through and gathers no statistics; use 0 to 3");
-  const bool pgm = o.input.size() > 4 && (o.input.substr(o.input.size() - 4) == ".pgm" ||
-                                          o.input.substr(o.input.size() - 4) == ".PGM");
-  Size size;
-  if (!o.size.empty() && !parse_size(o.size, &size)) fail(kExitUsage, "--size " + o.size + " is not WxH");
-  if (!pgm && o.size.empty()) fail(kExitUsage, "raw input needs its frame size: give --size WxH");
-  FrameReader reader = pgm ? FrameReader::pgm(o.input) : FrameReader::raw(o.input, size_t(size.width) * size.height);
-  if (pgm) size = reader.pgm_size();
-  if (reader.frame_count() == 0 && reader.leftover_bytes())
-    fail(kExitInput, o.input + " is shorter than one " + to_string(size) + " frame");
+  Input input = describe_input(o.input, o.from, o.size);
+  if (!is_bayer(input.format)) fail(kExitUsage, "statistics are gathered from Bayer frames only");
 
   Context ctx;
-  apply_controls(ctx.get(), o.controls, InputFormat::kBayer, PixelFormat::kI420);
+  apply_controls(ctx.get(), o.controls, InputFormat::kBayer, PixelFormat::kRgb24);
   ConversionPlan plan;
   plan.input = InputFormat::kBayer;
-  plan.output = PixelFormat::kI420;
-  plan.in = size;
+  plan.output = PixelFormat::kRgb24;
+  plan.in = input.size;
   FrameConverter converter(ctx.get(), plan);
+  // The tool's buffers are 16-byte aligned: the 16-byte path runs unless
+  // forced off or the width is not a multiple of 16.
+  const int group_bytes = o.controls.force_mmx || input.size.width % 16 ? 8 : 16;
 
+  FrameReader& reader = frames_of(input);
+  const std::string shown_input = o.input == "-" ? "standard input" : o.input;
+  if (reader.frame_count() == 0 && reader.leftover_bytes())
+    fail(kExitInput, shown_input + " is shorter than one " + to_string(input.size) + " frame");
+
+  // Every output is checked before the first frame, so that a bad name
+  // ends the command before it prints anything.
+  const bool several = reader.frame_count() != 1 || has_frame_number(o.picture);
+  const std::string first_picture = several ? frame_name(o.picture, 1) : o.picture;
+  if (!o.json.empty() && !o.picture.empty() && o.json == first_picture)
+    fail(kExitUsage, "--json and --picture name the same file " + o.json);
   std::unique_ptr<OutputFile> json_file;
-  if (!o.json.empty() && o.json != "-") json_file = std::make_unique<OutputFile>(o.json);
+  if (!o.json.empty()) json_file = std::make_unique<OutputFile>(o.json);
+  if (!o.picture.empty()) check_writable(first_picture);
+  const bool table = !(!o.json.empty() && is_standard_output(o.json)) &&
+                     !(!o.picture.empty() && is_standard_output(o.picture));
+
   FileSet pictures;
-  nlohmann::json all = nlohmann::json::array();
+  std::vector<FrameStats> all;
   std::vector<uint8_t> frame(reader.frame_bytes());
-  const bool several = reader.frame_count() != 1;
-  size_t n = 0;
   while (reader.next(frame.data())) {
-    ++n;
     const Outcome outcome = converter.convert(frame.data());
     if (outcome != Outcome::kConverted)
       fail(kExitFailed, converter.function_name() + " gathered no statistics: " + describe(outcome));
-    const FrameStats s = read_stats(ctx.get(), size);
+    all.push_back(read_stats(ctx.get(), input.size, group_bytes));
+    const FrameStats& s = all.back();
     if (!has_statistics(s))
       fail(kExitFailed, "the library gathered no statistics: statistics collection is not available in this build");
-    if (o.json != "-") std::fputs(stats_table(s, n).c_str(), stdout);
-    all.push_back(stats_json(s, n));
+    if (table) std::fputs(stats_table(s, all.size(), o.library_means).c_str(), stdout);
     if (!o.picture.empty()) {
-      const std::string path = several ? numbered_name(o.picture, n) : o.picture;
-      write_stats_picture(path, s);
+      const std::string path = several ? frame_name(o.picture, all.size()) : o.picture;
+      write_stats_picture(path, s, converter.output().data(), o.library_means);
       pictures.add(path);
     }
   }
-  if (n == 0) fail(kExitInput, o.input + " holds no frame");
-  const nlohmann::json doc = {{"units", "means in 1/256 of a sample level; histograms in counts"},
-                              {"frames", all}};
-  if (o.json == "-") std::printf("%s\n", doc.dump(2).c_str());
+  if (all.empty()) fail(kExitInput, shown_input + " holds no frame");
   if (json_file) {
-    const std::string text = doc.dump(2) + "\n";
+    const std::string text = stats_json(all);
     json_file->write(text.data(), text.size());
     json_file->commit();
   }
   pictures.keep();
   if (reader.leftover_bytes())
-    fail(kExitLeftover, "read " + std::to_string(n) + (n == 1 ? " whole frame;" : " whole frames;") + " the last " +
-                            std::to_string(reader.leftover_bytes()) + " bytes of " + o.input +
+    fail(kExitLeftover, "read " + std::to_string(all.size()) + (all.size() == 1 ? " whole frame;" : " whole frames;") +
+                            " the last " + std::to_string(reader.leftover_bytes()) + " bytes of " + shown_input +
                             " are not a whole frame and were left out");
   return kExitOk;
 }

@@ -39,4 +39,18 @@ void Y4mWriter::write_frame(const uint8_t* frame) {
   file_.write(planar_.data(), planar_.size());
 }
 
+void packed_from_planar422(const uint8_t* planar, uint8_t* packed, Size size, bool uyvy) {
+  const size_t n = size_t(size.width) * size.height;
+  const uint8_t* y = planar;
+  const uint8_t* u = y + n;
+  const uint8_t* v = u + n / 2;
+  for (size_t i = 0; i < n / 2; ++i) {
+    uint8_t* p = packed + 4 * i;
+    p[uyvy ? 1 : 0] = y[2 * i];
+    p[uyvy ? 3 : 2] = y[2 * i + 1];
+    p[uyvy ? 0 : 1] = u[i];
+    p[uyvy ? 2 : 3] = v[i];
+  }
+}
+
 }  // namespace pplcam_tool

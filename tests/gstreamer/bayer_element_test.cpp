@@ -1,0 +1,232 @@
+// pplcambayer against the library's Bayer converters called directly on
+// the same frame with the same controls.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gst_support.h"
+#include "pplcam/pplcam_ext.h"
+
+namespace {
+
+typedef uint8_t(PPLCALL* BayerFn)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);
+typedef void (*Controls)(ppl_context*);
+
+constexpr int kWidth = 640, kHeight = 480;
+const char* const kInCaps = "video/x-bayer,format=bggr,width=640,height=480,framerate=30/1";
+
+const Bytes& coffee() {
+  static const Bytes frame = read_file(PPLCAM_DATA_DIR "/coffee_640x480.bggr");
+  return frame;
+}
+
+std::string out_caps(const char* format, int width, int height) {
+  return "video/x-raw,format=" + std::string(format) + ",width=" + std::to_string(width) +
+         ",height=" + std::to_string(height) + ",framerate=30/1";
+}
+
+Bytes library_output(BayerFn convert, Controls controls, Bytes src, size_t out_bytes, bool v_mirror = false) {
+  ppl_context* ctx = ppl_init();
+  controls(ctx);
+  if (v_mirror) ppl_set_v_mirror(ctx, 1);
+  Bytes dst(out_bytes);
+  EXPECT_EQ(convert(ctx, src.data(), dst.data(), kWidth, kHeight), 1);
+  ppl_free(ctx);
+  return dst;
+}
+
+void realistic(ppl_context* c) {
+  const int32_t m[9] = {400, -100, -44, -60, 380, -64, -20, -120, 396};
+  ppl_set_quality(c, 2);
+  ppl_set_rgb_gain(c, 333, 256, 410);
+  ppl_copy_sensor_matrix(c, m);
+  ppl_set_gamma(c, 4);
+  ppl_set_contrast_c(c, 10, nullptr, nullptr);
+  ppl_set_sat(c, 300);
+}
+const char* const kRealistic =
+    "quality=2 r-gain=333 b-gain=410 colour-matrix=<400,-100,-44,-60,380,-64,-20,-120,396> gamma=4 contrast=10 "
+    "saturation=300";
+
+struct Row {
+  const char* properties;
+  const char* format;
+  int num, den;  // output size over input size
+  BayerFn convert;
+  bool v_mirror;  // the library's: RGB rows want it on for GStreamer's top row first, unless mirrored
+  Controls controls;
+};
+
+const Row kRows[] = {
+    {"", "I420", 1, 1, BaylorToI420MMX, false, [](ppl_context*) {}},
+    {kRealistic, "I420", 1, 2, BaylorToI420MMX_deci_2_1, false, realistic},
+    {"quality=0 h-mirror=true edge-threshold=50 edge-enhance=64", "YUY2", 1, 1, BaylorToYUYVMMX, false,
+     [](ppl_context* c) {
+       ppl_set_quality(c, 0);
+       ppl_set_h_mirror(c, 1);
+       ppl_set_edge_threshold(c, 50);
+       ppl_set_nf88_edge_enhance_factor(c, 64);
+     }},
+    {"quality=1 v-mirror=true r-offset=-8", "UYVY", 2, 1, BaylorToUYVYMMX_intp_1_2, false,
+     [](ppl_context* c) {
+       ppl_set_quality(c, 1);
+       ppl_set_v_mirror(c, 1);
+       ppl_set_rgb_delta(c, -8, 0, 0);
+     }},
+    {kRealistic, "BGR", 1, 1, BaylorToRGB24MMX, true, realistic},
+    {"quality=2 v-mirror=true", "BGR", 1, 1, BaylorToRGB24MMX, false, [](ppl_context* c) { ppl_set_quality(c, 2); }},
+    {"quality=3 output-size=double", "BGR", 2, 1, BaylorToRGB24MMX_intp_1_2, true, [](ppl_context*) {}},
+    {"quality=3 h-mirror=true hue=30 saturation=400 gamma=-8", "BGRx", 1, 2, BaylorToRGB32MMX_deci_2_1, true,
+     [](ppl_context* c) {
+       ppl_set_h_mirror(c, 1);
+       ppl_set_sat_hue(c, 400, 30);
+       ppl_set_gamma(c, -8);
+     }},
+    {"quality=0 contrast=-20", "BGRx", 2, 1, BaylorToRGB32MMX_intp_1_2, true,
+     [](ppl_context* c) {
+       ppl_set_quality(c, 0);
+       ppl_set_contrast_c(c, -20, nullptr, nullptr);
+     }},
+};
+
+TEST(PplcamBayer, OutputIsTheLibrarysPicture) {
+  for (const Row& row : kRows) {
+    SCOPED_TRACE(std::string(row.format) + " " + std::to_string(row.num) + "/" + std::to_string(row.den) + " " +
+                 row.properties);
+    const int w = kWidth * row.num / row.den, h = kHeight * row.num / row.den;
+    ElementHarness e("pplcambayer", row.properties, kInCaps, out_caps(row.format, w, h).c_str());
+    ASSERT_EQ(e.push(coffee()), GST_FLOW_OK);
+    EXPECT_EQ(first_difference(e.pull(), library_output(row.convert, row.controls, coffee(),
+                                                        raw_frame_bytes(row.format, w, h), row.v_mirror)),
+              -1);
+  }
+}
+
+// The converter conditions its source in place: a buffer someone else
+// holds must come back unchanged, and a copy (also for an unaligned
+// buffer) must give the same picture.
+TEST(PplcamBayer, ConvertsSharedAndUnalignedBuffersThroughACopy) {
+  const Bytes expected = library_output(BaylorToI420MMX, realistic, coffee(), raw_frame_bytes("I420", 640, 480));
+  for (const size_t offset : {0, 1, 8}) {
+    SCOPED_TRACE(offset);
+    ElementHarness e("pplcambayer", kRealistic, kInCaps, out_caps("I420", 640, 480).c_str());
+    GstBuffer* held = nullptr;
+    ASSERT_EQ(e.push(coffee(), offset, &held), GST_FLOW_OK);
+    EXPECT_EQ(first_difference(e.pull(), expected), -1);
+    EXPECT_EQ(first_difference(buffer_bytes(held), coffee()), -1);
+    gst_buffer_unref(held);
+  }
+}
+
+// A field of the message and what the library answers for the same frame.
+struct Figure {
+  const char* field;
+  std::vector<double> want;
+};
+
+std::vector<double> figures_of(const uint32_t* values, size_t n, double unit = 1) {
+  std::vector<double> v(values, values + n);
+  for (double& x : v) x /= unit;
+  return v;
+}
+
+// Quality 3 fills no window: its level means are the whole frame's only.
+TEST(PplcamBayer, PostsTheLibrarysStatisticsEveryNthFrame) {
+  for (const int quality : {2, 3}) {
+    SCOPED_TRACE(quality);
+    const std::string properties = "stats-interval=2 quality=" + std::to_string(quality);
+    ElementHarness e("pplcambayer", properties.c_str(), kInCaps, out_caps("I420", 640, 480).c_str());
+    for (int i = 0; i < 3; ++i) {
+      ASSERT_EQ(e.push(coffee()), GST_FLOW_OK);
+      e.pull();
+    }
+    ppl_context* ctx = ppl_init();
+    ppl_set_quality(ctx, quality);
+    Bytes src = coffee(), dst(raw_frame_bytes("I420", 640, 480));
+    ASSERT_EQ(BaylorToI420MMX(ctx, src.data(), dst.data(), kWidth, kHeight), 1);
+    uint32_t levels[49 * 3], cells[49], whole_levels[3];
+    ppl_ext_level_means_sub_windows(ctx, levels, cells);
+    const uint32_t whole_cells = ppl_ext_level_means_whole_frame(ctx, whole_levels);
+    const Figure figures[] = {
+        {"whole-frame", figures_of(ppl_rgb_means_whole_frame(ctx), 3)},
+        {"sub-windows", figures_of(ppl_rgb_means_sub_windows(ctx), 144)},
+        {"outside-sub-windows", figures_of(ppl_rgb_means_outside_all_sub_windows(ctx), 3)},
+        {"qual-means", figures_of(ppl_qual_rgb_means_whole_frame(ctx), 3)},
+        {"qae-means", figures_of(ppl_qAE_rgb_means_whole_frame(ctx), 3)},
+        {"whole-frame-central16", figures_of(ppl_rgb_means_whole_frame_central16(ctx), 3)},
+        {"r-histogram", figures_of(ppl_r_histogram(ctx), 256)},
+        {"b-histogram", figures_of(ppl_b_histogram(ctx), 256)},
+        {"level-whole-frame", figures_of(whole_levels, 3, 256)},
+        {"level-sub-windows", figures_of(levels, 144, 256)},
+        {"level-outside-sub-windows", figures_of(levels + 144, 3, 256)},
+        {"level-sub-window-cells", figures_of(cells, 48)},
+    };
+    const std::pair<const char*, uint32_t> counts[] = {{"qual-cells", ppl_n_qual_2x2_whole_frame(ctx)},
+                                                       {"level-outside-cells", cells[48]},
+                                                       {"level-whole-frame-cells", whole_cells}};
+    ppl_free(ctx);
+    int messages = 0;
+    while (GstMessage* m = e.pop(GST_MESSAGE_ELEMENT)) {
+      const GstStructure* s = gst_message_get_structure(m);
+      ASSERT_TRUE(gst_structure_has_name(s, "pplcam-statistics"));
+      ++messages;
+      for (const Figure& f : figures) {
+        SCOPED_TRACE(f.field);
+        const GValue* array = gst_structure_get_value(s, f.field);
+        ASSERT_TRUE(array && gst_value_array_get_size(array) == f.want.size());
+        for (guint i = 0; i < f.want.size(); ++i) {
+          const GValue* v = gst_value_array_get_value(array, i);
+          ASSERT_EQ(G_VALUE_HOLDS_DOUBLE(v) ? g_value_get_double(v) : g_value_get_uint(v), f.want[i]) << i;
+        }
+      }
+      for (const auto& [field, want] : counts) {
+        guint got = 0;
+        EXPECT_TRUE(gst_structure_get_uint(s, field, &got) && got == want) << field;
+      }
+      gst_message_unref(m);
+    }
+    EXPECT_EQ(messages, 2);
+  }
+}
+
+// Every value a property's range allows is one the library takes; a pair
+// the library refuses (minimum above maximum) is reported and rolled back.
+TEST(PplcamBayer, PropertyRangesAreTheLibrarys) {
+  ElementHarness e("pplcambayer", "", "video/x-bayer,format=bggr,width=128,height=12,framerate=30/1",
+                   "video/x-raw,format=I420,width=128,height=12,framerate=30/1");
+  const Bytes frame = random_bytes(128 * 12, 1);
+  GObjectClass* klass = G_OBJECT_GET_CLASS(e.element());
+  guint n = 0;
+  GParamSpec** specs = g_object_class_list_properties(klass, &n);
+  for (guint i = 0; i < n; ++i) {
+    if (!G_IS_PARAM_SPEC_INT(specs[i])) continue;
+    // A qualification pair is set to one value at both ends.
+    std::string name = specs[i]->name, partner = name;
+    const size_t end = name.size() - std::min<size_t>(name.size(), 4);
+    if (name.substr(end) == "-min") partner = name.substr(0, end) + "-max";
+    if (name.substr(end) == "-max") partner = name.substr(0, end) + "-min";
+    const GParamSpecInt* p = G_PARAM_SPEC_INT(specs[i]);
+    const GParamSpecInt* q = G_PARAM_SPEC_INT(g_object_class_find_property(klass, partner.c_str()));
+    for (const int v : {p->minimum, p->maximum}) {
+      SCOPED_TRACE(name + "=" + std::to_string(v));
+      g_object_set(e.element(), name.c_str(), v, partner.c_str(), v, nullptr);
+      ASSERT_EQ(e.push(frame), GST_FLOW_OK);
+      e.pull();
+      EXPECT_EQ(e.pop(GST_MESSAGE_WARNING), nullptr);
+    }
+    g_object_set(e.element(), name.c_str(), p->default_value, partner.c_str(), q->default_value, nullptr);
+  }
+  g_free(specs);
+
+  g_object_set(e.element(), "qual-r-min", 200, "qual-r-max", 100, nullptr);
+  ASSERT_EQ(e.push(frame), GST_FLOW_OK);
+  GstMessage* warning = e.pop(GST_MESSAGE_WARNING);
+  ASSERT_NE(warning, nullptr);
+  gst_message_unref(warning);
+  int min = -1, max = -1;
+  g_object_get(e.element(), "qual-r-min", &min, "qual-r-max", &max, nullptr);
+  EXPECT_EQ(min, 0);
+  EXPECT_EQ(max, 255);
+}
+
+}  // namespace

@@ -32,9 +32,15 @@ for arch in i686 x86_64; do
   cmake --build "$dir" -j "$jobs"
   if [ "$tests" = ON ]; then
     echo "=== test $dir (wine64)"
+    # One persistent wine server for the whole run: when it is left to exit
+    # on its own after each program, a test starting in the moment it
+    # shuts down dies with "wine client error ... Connection reset by peer".
+    server="$(dirname "$wine")/wineserver64"
+    [ -x "$server" ] || server="$(dirname "$wine")/wineserver"
+    "$server" -p
     status=0
     ctest --test-dir "$dir" --output-on-failure -j "$jobs" || status=$?
-    "$(dirname "$wine")/wineserver64" -k 2>/dev/null || "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+    "$server" -k 2>/dev/null || true
     [ $status -eq 0 ] || exit $status
   fi
 done

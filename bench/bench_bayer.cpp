@@ -1,5 +1,5 @@
-// The Bayer conversions (every format at qualities 2 and 3 on both kernel
-// paths) beside memcpy of (input + output) / 2 bytes, i.e. a copy that
+// The Bayer conversions (every format at qualities 2 and 3 on every kernel
+// path) beside memcpy of (input + output) / 2 bytes, i.e. a copy that
 // reads and writes as many bytes as the conversion, and beside the peer
 // route to the same picture in the same run: OpenCV's bilinear
 // cvtColor(COLOR_BayerRG2BGR) on one thread (blue at row 0, column 0), and
@@ -13,10 +13,7 @@
 #include <cstring>
 
 #include "bench_support.h"
-#include "core/context.h"
-#include "core/cpu_features.h"
 #include "pplcam/pplcam.h"
-#include "support/environment.h"
 
 #include "peers.h"
 
@@ -56,14 +53,14 @@ const Converter kConverters[] = {BaylorToI420MMX, BaylorToYUYVMMX, BaylorToUYVYM
 // Output bytes per 2 pixels.
 const int kOutPer2[] = {3, 4, 4, 6, 8};
 
-void BM_Bayer(benchmark::State& state, Format format, bool sse2, int quality) {
+void BM_Bayer(benchmark::State& state, Format format, int quality, int32_t path) {
   const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
   const int64_t in_bytes = int64_t{w} * h, out_bytes = in_bytes * kOutPer2[format] / 2;
   ppl_context* ctx = ppl_init();
-  ctx->quality = quality;
+  ppl_set_quality(ctx, quality);
+  ppl_ext_set_path_limit(ctx, path);
   FrameBuffer src(in_bytes), dst(out_bytes);
   fill_raw(src.data(), in_bytes);
-  pplcam::test::ScopedCpuFeatures features(sse2 ? 0 : pplcam::kCpuSse2);
   const auto start = Clock::now();
   for (auto _ : state) {
     benchmark::DoNotOptimize(kConverters[format](ctx, src.data(), dst.data(), w, h));
@@ -76,17 +73,16 @@ void BM_Bayer(benchmark::State& state, Format format, bool sse2, int quality) {
   ppl_free(ctx);
 }
 
-#define PPL_BAYER_BENCH(fmt)                                                              \
-  BENCHMARK_CAPTURE(BM_Bayer, fmt##_sse2_q3, fmt, true, 3)->Apply(sizes);                \
-  BENCHMARK_CAPTURE(BM_Bayer, fmt##_sse2_q2, fmt, true, 2)->Apply(sizes);                \
-  BENCHMARK_CAPTURE(BM_Bayer, fmt##_mmx_q3, fmt, false, 3)->Apply(sizes);                \
-  BENCHMARK_CAPTURE(BM_Bayer, fmt##_mmx_q2, fmt, false, 2)->Apply(sizes);
-
-PPL_BAYER_BENCH(kI420)
-PPL_BAYER_BENCH(kYuyv)
-PPL_BAYER_BENCH(kUyvy)
-PPL_BAYER_BENCH(kRgb24)
-PPL_BAYER_BENCH(kRgb32)
+// Registered at start-up by the benchmark library's own static objects.
+const bool kRegistered = [] {
+  const char* names[] = {"kI420", "kYuyv", "kUyvy", "kRgb24", "kRgb32"};
+  for (Format f : {kI420, kYuyv, kUyvy, kRgb24, kRgb32})
+    for (int quality : {3, 2})
+      for (auto* b : pplcam::bench::register_per_path(std::string("BM_Bayer/") + names[f] + "_",
+                                                      "_q" + std::to_string(quality), BM_Bayer, f, quality))
+        b->Apply(sizes);
+  return true;
+}();
 
 // memcpy of (input + output) / 2 bytes per format (I420 1.25 bytes per
 // pixel, YUYV and UYVY 1.5, RGB24 2, RGB32 2.5), as separate figures.

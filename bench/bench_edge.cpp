@@ -1,5 +1,5 @@
 // Qualities 0 and 1 (edge-directed demosaic; quality 0 with luma
-// sharpening) to I420 and RGB24 on both kernel paths, at 640x480 and
+// sharpening) to I420 and RGB24 on every kernel path, at 640x480 and
 // 1280x1024, each beside baselines measured inside the same benchmark
 // (every figure the median of per-call times; us_median is the frame's,
 // us_min its fastest call, the figure of a quiet machine):
@@ -18,10 +18,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "core/context.h"
-#include "core/cpu_features.h"
 #include "pplcam/pplcam.h"
-#include "support/environment.h"
 
 #include "peers.h"
 
@@ -100,14 +97,14 @@ double opencv_libyuv_seconds(int w, int h) {
 
 using Converter = uint8_t(PPLCALL*)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);
 
-void BM_Edge(benchmark::State& state, Converter convert, int out_per_2, bool sse2, int quality) {
+void BM_Edge(benchmark::State& state, Converter convert, int out_per_2, int quality, int32_t path) {
   const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
   const int64_t in_bytes = int64_t{w} * h, out_bytes = in_bytes * out_per_2 / 2;
   ppl_context* ctx = ppl_init();
   ppl_set_quality(ctx, quality);
+  ppl_ext_set_path_limit(ctx, path);
   FrameBuffer raw(in_bytes), src(in_bytes), dst(out_bytes);
   fill_raw(raw.data(), w, h);
-  pplcam::test::ScopedCpuFeatures features(sse2 ? 0 : pplcam::kCpuSse2);
   std::vector<double> times;
   for (auto _ : state) {
     // The conversion conditions its source in place: start each frame from
@@ -134,14 +131,21 @@ void BM_Edge(benchmark::State& state, Converter convert, int out_per_2, bool sse
   ppl_free(ctx);
 }
 
-#define PPL_EDGE_BENCH(name, fn, out_per_2)                                           \
-  BENCHMARK_CAPTURE(BM_Edge, name##_sse2_q1, fn, out_per_2, true, 1)->Apply(sizes);   \
-  BENCHMARK_CAPTURE(BM_Edge, name##_sse2_q0, fn, out_per_2, true, 0)->Apply(sizes);   \
-  BENCHMARK_CAPTURE(BM_Edge, name##_mmx_q1, fn, out_per_2, false, 1)->Apply(sizes);   \
-  BENCHMARK_CAPTURE(BM_Edge, name##_mmx_q0, fn, out_per_2, false, 0)->Apply(sizes);
-
-PPL_EDGE_BENCH(RGB24, BaylorToRGB24MMX, 6)
-PPL_EDGE_BENCH(I420, BaylorToI420MMX, 3)
+// Registered at start-up by the benchmark library's own static objects.
+const bool kRegistered = [] {
+  const struct {
+    const char* name;
+    Converter convert;
+    int out_per_2;
+  } formats[] = {{"RGB24", BaylorToRGB24MMX, 6}, {"I420", BaylorToI420MMX, 3}};
+  for (const auto& f : formats)
+    for (int quality : {1, 0})
+      for (auto* b : pplcam::bench::register_per_path(std::string("BM_Edge/") + f.name + "_",
+                                                      "_q" + std::to_string(quality), BM_Edge, f.convert,
+                                                      f.out_per_2, quality))
+        b->Apply(sizes);
+  return true;
+}();
 
 #ifdef PPLCAM_BENCH_OPENCV
 void BM_OpenCV_Demosaic(benchmark::State& state, int code) {

@@ -1,5 +1,5 @@
 // The cost of the in-frame statistics: every Bayer conversion at qualities
-// 0 to 3 on both kernel paths with mean collection on, beside the same
+// 0 to 3 on every kernel path with mean collection on, beside the same
 // conversion with mean collection off measured inside the same benchmark.
 //
 // Names: BM_BayerStatistics/<format>/<path>/q<quality>. Counters:
@@ -15,7 +15,6 @@
 #include <string>
 
 #include "bench_support.h"
-#include "core/cpu_features.h"
 #include "pplcam/pplcam.h"
 
 namespace {
@@ -65,15 +64,11 @@ double seconds_per_call(F&& f) {
   return spent / static_cast<double>(n);
 }
 
-void BM_BayerStatistics(benchmark::State& state, const Format& format, bool sse2, int quality) {
-  if (sse2 && (pplcam::cpu_features_detected() & pplcam::kCpuSse2) == 0) {
-    state.SkipWithError("no SSE2 path on this processor");
-    return;
-  }
+void BM_BayerStatistics(benchmark::State& state, const Format& format, int quality, int32_t path) {
   const int64_t in_bytes = int64_t{kWidth} * kHeight, out_bytes = in_bytes * format.out_per_2 / 2;
   ppl_context* ctx = ppl_init();
   ppl_set_quality(ctx, quality);
-  ppl_set_P3_only(ctx, sse2 ? 0 : 1);
+  ppl_ext_set_path_limit(ctx, path);
   // The conversion conditions its source in place; the frame is refilled
   // outside the timing only once, as repeated conditioning costs the same.
   FrameBuffer src(in_bytes), dst(out_bytes);
@@ -106,13 +101,11 @@ void BM_BayerStatistics(benchmark::State& state, const Format& format, bool sse2
 // Registered at start-up by the benchmark library's own static objects.
 const bool kRegistered = [] {
   for (const Format& f : kFormats)
-    for (bool sse2 : {false, true})
-      for (int quality = 0; quality <= 3; ++quality) {
-        const std::string name = std::string("BM_BayerStatistics/") + f.name + (sse2 ? "/SSE2" : "/MMX") + "/q" +
-                                 std::to_string(quality);
-        benchmark::RegisterBenchmark(name.c_str(), BM_BayerStatistics, f, sse2, quality)
-            ->Unit(benchmark::kMicrosecond);
-      }
+    for (int quality = 0; quality <= 3; ++quality)
+      for (auto* b : pplcam::bench::register_per_path(std::string("BM_BayerStatistics/") + f.name + "/",
+                                                      "/q" + std::to_string(quality), BM_BayerStatistics, f,
+                                                      quality))
+        b->Unit(benchmark::kMicrosecond);
   return true;
 }();
 

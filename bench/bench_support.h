@@ -1,14 +1,44 @@
-// Shared pieces of the benchmarks: frame buffers and the memcpy baseline
-// that every figure is reported against in the same run.
+// Shared pieces of the benchmarks: frame buffers, the memcpy baseline that
+// every figure is reported against in the same run, and the kernel paths
+// of the machine. The benchmarks use the public API only: a figure is
+// registered once per path this processor runs, its context limited to
+// that path (ppl_ext_set_path_limit).
 #pragma once
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "pplcam/pplcam_ext.h"
+
 namespace pplcam::bench {
+
+// The paths this processor runs, widest first.
+inline std::vector<int32_t> machine_paths() {
+  std::vector<int32_t> ids;
+  const uint32_t bits = ppl_ext_available_paths();
+  for (int32_t id = 31; id > PPL_EXT_PATH_NONE; --id)
+    if (bits & (1u << id)) ids.push_back(id);
+  return ids;
+}
+
+inline std::string path_name(int32_t id) { return ppl_ext_path_name(id); }
+
+// Registers `fn` once per path as `prefix` + path name + `suffix`, passing
+// the path id after `args`. Returns the registrations, for their options.
+template <class Fn, class... Args>
+std::vector<benchmark::internal::Benchmark*> register_per_path(const std::string& prefix,
+                                                               const std::string& suffix, Fn fn,
+                                                               Args... args) {
+  std::vector<benchmark::internal::Benchmark*> out;
+  for (int32_t path : machine_paths())
+    out.push_back(benchmark::RegisterBenchmark((prefix + path_name(path) + suffix).c_str(),
+                                               [=](benchmark::State& s) { fn(s, args..., path); }));
+  return out;
+}
 
 // A 64-byte-aligned buffer (so the SSE2 kernels can run).
 class FrameBuffer {

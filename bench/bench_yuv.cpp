@@ -1,4 +1,4 @@
-// The progressive YUV converters on both kernel paths, beside memcpy of the
+// The progressive YUV converters on every kernel path, beside memcpy of the
 // source frame and beside the peers doing the same job in the same run:
 // libyuv's YUY2ToI420, UYVYToI420 and YUY2ToARGB (limited to SSE2, and with
 // every instruction set it finds) and OpenCV's cvtColor(COLOR_YUV2BGR_YUY2)
@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include <string>
+
 #include "bench_support.h"
-#include "core/cpu_features.h"
 #include "pplcam/pplcam.h"
-#include "support/environment.h"
 
 #include "peers.h"
 
@@ -43,21 +43,18 @@ void BM_Memcpy(benchmark::State& state) {
 BENCHMARK(BM_Memcpy)->Apply(sizes);
 
 // -------------------------------------------------------------- pplcam
-enum class Path { kSse2, kMmx };
-
 using Converter = uint8_t(PPLCALL*)(ppl_context*, const uint8_t*, uint8_t*, int32_t, int32_t,
                                     int32_t, int32_t);
 
-void run_pplcam(benchmark::State& state, Converter conv, Path path, int src_bytes_per_2px,
-                int dst_bytes_per_2px) {
+void run_pplcam(benchmark::State& state, Converter conv, int src_bytes_per_2px, int dst_bytes_per_2px,
+                int32_t path) {
   const int32_t w = static_cast<int32_t>(state.range(0)), h = static_cast<int32_t>(state.range(1));
   const int64_t n = frame_pixels(state);
   FrameBuffer src(static_cast<size_t>(n * src_bytes_per_2px / 2));
   FrameBuffer dst(static_cast<size_t>(n * dst_bytes_per_2px / 2));
   fill_frame(src.data(), n * src_bytes_per_2px / 2);
   ppl_context* ctx = ppl_init();
-  // Hiding SSE2 from the library sends 16-byte-aligned buffers to the MMX path.
-  pplcam::test::ScopedCpuFeatures features(path == Path::kMmx ? pplcam::kCpuSse2 : 0);
+  ppl_ext_set_path_limit(ctx, path);
   if (conv(ctx, src.data(), dst.data(), w, h, w, h) != 1) state.SkipWithError("conversion refused");
   for (auto _ : state) {
     benchmark::DoNotOptimize(conv(ctx, src.data(), dst.data(), w, h, w, h));
@@ -67,22 +64,23 @@ void run_pplcam(benchmark::State& state, Converter conv, Path path, int src_byte
   ppl_free(ctx);
 }
 
-void BM_YUYVToI420(benchmark::State& s, Path p) { run_pplcam(s, YUYVToI420MMX, p, 4, 3); }
-void BM_UYVYToI420(benchmark::State& s, Path p) { run_pplcam(s, UYVYToI420MMX, p, 4, 3); }
-void BM_YUYVToRGB24(benchmark::State& s, Path p) { run_pplcam(s, YUYVToRGB24MMX, p, 4, 6); }
-void BM_UYVYToRGB24(benchmark::State& s, Path p) { run_pplcam(s, UYVYToRGB24MMX, p, 4, 6); }
-void BM_YUYVYYYYToI420(benchmark::State& s, Path p) { run_pplcam(s, YUYVYYYYToI420MMX, p, 3, 3); }
-
-BENCHMARK_CAPTURE(BM_YUYVToI420, pplcam_sse2, Path::kSse2)->Apply(sizes);
-BENCHMARK_CAPTURE(BM_YUYVToI420, pplcam_mmx, Path::kMmx)->Apply(sizes);
-BENCHMARK_CAPTURE(BM_UYVYToI420, pplcam_sse2, Path::kSse2)->Apply(sizes);
-BENCHMARK_CAPTURE(BM_UYVYToI420, pplcam_mmx, Path::kMmx)->Apply(sizes);
-BENCHMARK_CAPTURE(BM_YUYVToRGB24, pplcam_sse2, Path::kSse2)->Apply(sizes);
-BENCHMARK_CAPTURE(BM_YUYVToRGB24, pplcam_mmx, Path::kMmx)->Apply(sizes);
-BENCHMARK_CAPTURE(BM_UYVYToRGB24, pplcam_sse2, Path::kSse2)->Apply(sizes);
-BENCHMARK_CAPTURE(BM_UYVYToRGB24, pplcam_mmx, Path::kMmx)->Apply(sizes);
-BENCHMARK_CAPTURE(BM_YUYVYYYYToI420, pplcam_sse2, Path::kSse2)->Apply(sizes);
-BENCHMARK_CAPTURE(BM_YUYVYYYYToI420, pplcam_mmx, Path::kMmx)->Apply(sizes);
+// Registered at start-up by the benchmark library's own static objects.
+const bool kRegistered = [] {
+  const struct {
+    const char* name;
+    Converter convert;
+    int src_bytes_per_2px, dst_bytes_per_2px;
+  } converters[] = {{"YUYVToI420", YUYVToI420MMX, 4, 3},
+                    {"UYVYToI420", UYVYToI420MMX, 4, 3},
+                    {"YUYVToRGB24", YUYVToRGB24MMX, 4, 6},
+                    {"UYVYToRGB24", UYVYToRGB24MMX, 4, 6},
+                    {"YUYVYYYYToI420", YUYVYYYYToI420MMX, 3, 3}};
+  for (const auto& c : converters)
+    for (auto* b : pplcam::bench::register_per_path(std::string("BM_") + c.name + "/pplcam_", "", run_pplcam,
+                                                    c.convert, c.src_bytes_per_2px, c.dst_bytes_per_2px))
+      b->Apply(sizes);
+  return true;
+}();
 
 // -------------------------------------------------------------- libyuv
 #ifdef PPLCAM_BENCH_LIBYUV

@@ -2,11 +2,11 @@
 # static constructors) behind the C API of include/pplcam/pplcam.h.
 #
 # Sources are picked up by folder so that a new kernel file needs no edit
-# here. Files named *_mmx.cpp hold the 8-byte path and *_sse2.cpp the
-# 16-byte path; each gets the instruction set of its path and no more, so
-# that the MMX path stays runnable on a processor without SSE2.
-# platform_*.cpp files are the platform layer: this build takes the
-# user-mode one.
+# here. Files named *_<path>.cpp hold the kernels of one path (the rows of
+# src/core/path_table.h): each gets the instruction set of its path and no
+# more, so that a narrower path stays runnable on a processor without the
+# wider one's instructions. platform_*.cpp files are the platform layer:
+# this build takes the user-mode one.
 
 set(PPLCAM_CORE_FLAGS
   -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-asynchronous-unwind-tables
@@ -25,16 +25,28 @@ function(pplcam_core_sources out platform)
   set(${out} ${srcs} PARENT_SCOPE)
 endfunction()
 
+# The instruction set of each kernel path's objects, by file-name suffix:
+# PPLCAM_PATH_FLAGS_<path>_<32|64> are the flags of *_<path>.cpp in a 32-bit
+# x86 and in an x86-64 build (unset where the baseline already has the
+# instructions: x86-64 includes SSE2). A new path adds its name to the list
+# and its flags (for example avx2: -mavx2 in both builds).
+set(PPLCAM_KERNEL_PATHS mmx sse2)
+set(PPLCAM_PATH_FLAGS_mmx_32 -mmmx -msse)
+set(PPLCAM_PATH_FLAGS_sse2_32 -msse2)
+
 function(pplcam_path_flags srcs)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    foreach(f IN LISTS srcs)
-      if(f MATCHES "_mmx\\.cpp$")
-        set_source_files_properties(${f} PROPERTIES COMPILE_OPTIONS "-mmmx;-msse")
-      elseif(f MATCHES "_sse2\\.cpp$")
-        set_source_files_properties(${f} PROPERTIES COMPILE_OPTIONS "-msse2")
+    set(bits 32)
+  else()
+    set(bits 64)
+  endif()
+  foreach(f IN LISTS srcs)
+    foreach(path IN LISTS PPLCAM_KERNEL_PATHS)
+      if(f MATCHES "_${path}\\.cpp$" AND DEFINED PPLCAM_PATH_FLAGS_${path}_${bits})
+        set_source_files_properties(${f} PROPERTIES COMPILE_OPTIONS "${PPLCAM_PATH_FLAGS_${path}_${bits}}")
       endif()
     endforeach()
-  endif()
+  endforeach()
 endfunction()
 
 function(pplcam_add_core)

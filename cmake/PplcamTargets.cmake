@@ -27,8 +27,8 @@ if(PPLCAM_BUILD_TESTS AND PPLCAM_GTEST_SOURCE)
   pplcam_add_gtest_from_source(${PPLCAM_GTEST_SOURCE})
 endif()
 
-# Test and benchmark code drives both kernel paths directly (Simd<8> and
-# Simd<16> in one file), so on 32-bit x86, where the baseline has neither
+# Test code drives every kernel path directly (the register structs Mmx
+# and Sse2 in one file), so on 32-bit x86, where the baseline has neither
 # MMX nor SSE2, it gets both instruction sets; the library keeps its
 # per-file flags. x87 stays the floating-point unit of the tests
 # (-mfpmath is left at its 32-bit default), which the EMMS checks rely on.

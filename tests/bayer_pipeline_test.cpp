@@ -1,10 +1,11 @@
-// The Bayer conversions of both paths against the scalar model: every
+// The Bayer conversions of every path against the scalar model: every
 // format, qualities 2 to 5, decimations -1 to 2, all mirror combinations,
 // neutral and random controls, many frame sizes; the source after the call
 // (conditioned or untouched) is checked as well as the destination.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "support/bayer_frames.h"
 #include "support/buffers.h"
 #include "support/environment.h"
+#include "support/kernel_path.h"
 
 namespace pplcam::test {
 namespace {
@@ -123,7 +125,7 @@ TEST(BayerPipeline, BothMirrorsRotateThePictureBy180Degrees) {
   const std::vector<uint8_t> raw = random_bytes(w * h, 9);
   auto convert = [&](bool mirrored) {
     ctx->h_mirror = ctx->v_mirror = mirrored;
-    rebuild_step_tables(ctx);
+    rebuild_step_table(ctx);
     AlignedBuffer src(w * h, Align::k16), dst(w * h * 4, Align::k16);
     std::memcpy(src.data(), raw.data(), raw.size());
     ppl_process_blrtorgb32(ctx, src.data(), dst.data(), w, h);
@@ -157,35 +159,36 @@ TEST(BayerPipeline, StatisticsScaleFollowsTheWalk) {
   EXPECT_EQ(ctx->stats_scale, 1024u);
   ctx->quality = 2;
   ppl_process_blrtoyuyv(ctx, src.data(), dst.data(), 640, 480);
-  EXPECT_EQ(ctx->stats_scale, ctx->sse2_geometry.stats_scale[2]);
+  EXPECT_EQ(ctx->stats_scale, geometry_of(ctx, last_path(ctx)).stats_scale[2]);
 }
 
 TEST(BayerPipeline, RawMarkerWalksTheGridOnePathAtATime) {
   // 640 wide: 64-byte cells fit the 8-byte rule and the 16-byte rule.
   // 352 wide: 35-byte cells fit neither, so nothing is drawn.
-  for (bool sse2 : {false, true}) {
+  for (PathId path : machine_paths()) {
+    SCOPED_TRACE(path_name(path));
     ScopedContext ctx;
+    ScopedPathLimit limit(ctx, path);
     ctx->quality = 4;
-    uint32_t& mine = sse2 ? ctx->sse2_walk.marker_cell : ctx->mmx_walk.marker_cell;
-    const uint32_t& other = sse2 ? ctx->mmx_walk.marker_cell : ctx->sse2_walk.marker_cell;
-    const uint32_t other_before = other;
-    mine = 0;
-    ScopedCpuFeatures features(sse2 ? 0 : kCpuSse2);
+    const auto before = std::make_unique<ppl_context>(*ctx);
+    marker_of(ctx, path) = 0;
     AlignedBuffer src(640 * 480, Align::k16), dst(640 * 480 * 3 / 2, Align::k16);
     for (int i = 0; i < 30; ++i) {
       SCOPED_TRACE(i);
       ASSERT_EQ(ppl_process_blrtoi420(ctx, src.data(), dst.data(), 640, 480), 0);
+      ASSERT_EQ(last_path(ctx), path);
       const uint8_t* v = dst.data() + 640 * 480 * 5 / 4;
       const int col = i % 5, row = i / 5;
       EXPECT_EQ(v[(row * 40) * 320 + col * 64], 255);
       EXPECT_EQ(v[(row * 40 + 39) * 320 + col * 64 + 63], 255);
       EXPECT_EQ(v[(row * 40) * 320 + ((col + 1) % 5) * 64], 128);
     }
-    EXPECT_EQ(mine, 0u);
-    EXPECT_EQ(other, other_before);
+    EXPECT_EQ(marker_of(ctx, path), 0u);
+    for (PathId other : machine_paths())
+      if (group_bytes(other) != group_bytes(path)) EXPECT_EQ(marker_of(ctx, other), marker_of(before.get(), other));
     AlignedBuffer small_src(352 * 288, Align::k16), small_dst(352 * 288 * 3 / 2, Align::k16);
     ppl_process_blrtoi420(ctx, small_src.data(), small_dst.data(), 352, 288);
-    EXPECT_EQ(mine, 0u);
+    EXPECT_EQ(marker_of(ctx, path), 0u);
     for (size_t i = 352 * 288; i < small_dst.size(); ++i) ASSERT_EQ(small_dst[i], 128);
   }
 }

@@ -55,11 +55,11 @@ TEST(ControlsDeltas, SixteenBitRangeAndRowPairs) {
 
 TEST(ControlsGains, ProcessorWithoutSse2BuildsOnlyTheMmxConstants) {
   ScopedContext c;
-  const PathConstants<16> sse2 = c->sse2;
+  const GroupConstants<16> sse2 = c->group16.constants;
   ScopedCpuFeatures mmx_only(kCpuSse2);
   ASSERT_EQ(ppl_set_rgb_gain(c, 800, 800, 800), 1);
-  EXPECT_EQ(lanes(c->mmx.gain[kRowBG]), repeated({100}, 4));
-  EXPECT_EQ(std::memcmp(&sse2, &c->sse2, sizeof sse2), 0);
+  EXPECT_EQ(lanes(c->group8.constants.gain[kRowBG]), repeated({100}, 4));
+  EXPECT_EQ(std::memcmp(&sse2, &c->group16.constants, sizeof sse2), 0);
 }
 
 TEST(ControlsExtras, QualsGainsAndDekneelCopiesStoreButReturnZero) {

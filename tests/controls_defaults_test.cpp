@@ -78,7 +78,7 @@ TEST_F(ControlsDefaults, ResetAllControlsGivesTheStateOfAFreshContext) {
   EXPECT_EQ(ppl_reset_all_controls(c), 1);
   expect_default_controls(c);
   EXPECT_TRUE(ConstantsSnapshot(fresh).same_as(c));
-  EXPECT_EQ(std::memcmp(&c->mmx_geometry, &fresh->mmx_geometry, sizeof c->mmx_geometry), 0);
+  EXPECT_EQ(std::memcmp(&c->steps, &fresh->steps, sizeof c->steps), 0);
   EXPECT_EQ(std::memcmp(c->adjust, fresh->adjust, sizeof c->adjust), 0);
   EXPECT_EQ(c->in_width, 640) << "frame size and statistics are not controls";
   EXPECT_EQ(c->n_frame, 5u);
@@ -99,8 +99,10 @@ TEST_F(ControlsDefaults, ReusedSlotGetsDefaultsButKeepsTheSensorType) {
 
 TEST_F(ControlsDefaults, InitWithoutTheFloatingPointStateStoresValuesAndBuildsNothing) {
   ppl_context* slot = pool_slot(0);
-  std::memset(static_cast<void*>(&slot->mmx), 0xA5, sizeof slot->mmx);
-  std::memset(static_cast<void*>(&slot->sse2), 0x5A, sizeof slot->sse2);
+  for_each_group([&](auto tag) {
+    auto& k = group_constants<decltype(tag)::kGroup>(slot);
+    std::memset(static_cast<void*>(&k), 0xA5, sizeof k);
+  });
   const ConstantsSnapshot poisoned(slot);
   ppl_context* c;
   {

@@ -41,28 +41,24 @@ TEST(ControlsThresholds, AcceptExactlyTheirRangeAndPack) {
   expect_packed(c, PPL_PICK(edge_factor), {8}, "default 32");
 }
 
-bool same_steps(const PathGeometry& a, const PathGeometry& b) {
-  return std::memcmp(&a.steps, &b.steps, sizeof a.steps) == 0;
-}
+bool same_steps(const StepTable& a, const StepTable& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-TEST(ControlsMirrors, RebuildTheSteppingTablesAndRestoreThemExactly) {
+TEST(ControlsMirrors, RebuildTheSteppingTableAndRestoreItExactly) {
   ScopedContext c;
   ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
-  const PathGeometry mmx = c->mmx_geometry, sse2 = c->sse2_geometry;
+  const StepTable steps = c->steps;
   EXPECT_EQ(ppl_set_h_mirror(c, 1), 1);
-  EXPECT_LT(c->sse2_geometry.steps.rgb24.pixel_step, 0);
+  EXPECT_LT(c->steps.rgb24.pixel_step, 0);
   EXPECT_EQ(ppl_set_h_mirror(c, 0), 1);
-  EXPECT_TRUE(same_steps(mmx, c->mmx_geometry));
-  EXPECT_TRUE(same_steps(sse2, c->sse2_geometry));
+  EXPECT_TRUE(same_steps(steps, c->steps));
 
   EXPECT_EQ(ppl_set_v_mirror(c, 0x80), 1);
   EXPECT_EQ(ppl_v_mirror(c), 0x80) << "the byte is stored as given";
-  EXPECT_LT(c->mmx_geometry.steps.i420_y.row_stride, 0);
+  EXPECT_LT(c->steps.i420_y.row_stride, 0);
   EXPECT_EQ(ppl_set_h_mirror(c, 3), 1);
   ppl_reset_mirrors(c);
   EXPECT_EQ(ppl_h_mirror(c) | ppl_v_mirror(c), 0);
-  EXPECT_TRUE(same_steps(mmx, c->mmx_geometry));
-  EXPECT_TRUE(same_steps(sse2, c->sse2_geometry));
+  EXPECT_TRUE(same_steps(steps, c->steps));
 }
 
 TEST(ControlsFlags, QualityAndSensorType) {

@@ -1,4 +1,5 @@
-// Reading the packed constants of both kernel paths in the control tests.
+// Reading the packed constants of every column-group width in the control
+// tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,25 +28,34 @@ inline std::vector<int> repeated(const std::vector<int>& pattern, size_t n) {
   return out;
 }
 
-// The constant `pick` selects holds `pattern` repeated, on both paths.
+// The constant `pick` selects holds `pattern` repeated, in every width.
 template <class Pick>
 void expect_packed(const ppl_context* c, Pick pick, const std::vector<int>& pattern, const std::string& what) {
-  const auto m = lanes(pick(c->mmx)), s = lanes(pick(c->sse2));
-  EXPECT_EQ(m, repeated(pattern, m.size())) << what << " (MMX path)";
-  EXPECT_EQ(s, repeated(pattern, s.size())) << what << " (SSE2 path)";
+  for_each_group([&](auto tag) {
+    const auto got = lanes(pick(group_constants<decltype(tag)::kGroup>(c)));
+    EXPECT_EQ(got, repeated(pattern, got.size())) << what << " (" << decltype(tag)::kGroup << "-byte groups)";
+  });
 }
 
 #define PPL_PICK(field) [&](const auto& k) -> const auto& { return k.field; }
 
-// Both constant blocks as they were, to show that a refused or skipped
-// build left them alone.
+// The bytes of every width's constant block.
+inline std::vector<uint8_t> constants_bytes(const ppl_context* c) {
+  std::vector<uint8_t> bytes;
+  for_each_group([&](auto tag) {
+    const auto& k = group_constants<decltype(tag)::kGroup>(c);
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(&k);
+    bytes.insert(bytes.end(), p, p + sizeof k);
+  });
+  return bytes;
+}
+
+// Every constant block as it was, to show that a refused or skipped build
+// left them alone.
 struct ConstantsSnapshot {
-  PathConstants<8> mmx;
-  PathConstants<16> sse2;
-  explicit ConstantsSnapshot(const ppl_context* c) : mmx(c->mmx), sse2(c->sse2) {}
-  bool same_as(const ppl_context* c) const {
-    return std::memcmp(&mmx, &c->mmx, sizeof mmx) == 0 && std::memcmp(&sse2, &c->sse2, sizeof sse2) == 0;
-  }
+  std::vector<uint8_t> bytes;
+  explicit ConstantsSnapshot(const ppl_context* c) : bytes(constants_bytes(c)) {}
+  bool same_as(const ppl_context* c) const { return bytes == constants_bytes(c); }
 };
 
 }  // namespace pplcam::test

@@ -115,7 +115,7 @@ TEST(ControlsFrameStatistics, MeansFollowTheFormulasForRandomSums) {
     ASSERT_EQ(ppl_new_frame_size(c, sizes[round % 5][0], sizes[round % 5][1]), 1);
     clear_frame_statistics(c);
     const uint32_t top = round % 2 ? 40000 : 4000000;
-    c->stats_scale = c->sse2_geometry.stats_scale[below(4)];
+    c->stats_scale = c->group16.geometry.stats_scale[below(4)];
     for (auto& t : c->sub_windows) t = RgbSum{below(top), below(2 * top), below(top)};
     c->qae_count = below(5000);
     c->qae_means = RgbSum{below(255 * c->qae_count + 1), below(510 * c->qae_count + 1), below(255 * c->qae_count + 1)};

@@ -1,7 +1,9 @@
-// CPU feature detection: the bits the two paths depend on, and the AMD rule.
+// CPU feature detection (the bits the paths depend on, and the AMD rule)
+// and the choice of a path.
 #include <gtest/gtest.h>
 
 #include "api/dispatch.h"
+#include "pplcam/pplcam_ext.h"
 #include "core/cpu_features.h"
 #include "support/buffers.h"
 #include "support/environment.h"
@@ -43,18 +45,75 @@ TEST(CpuFeatures, DetectionOnThisMachineAllowsBothPaths) {
   EXPECT_EQ(std::string(cpu_vendor(), 12).size(), 12u);
 }
 
-TEST(PathChoice, Sse2NeedsAlignmentTheFeatureAndNoP3Only) {
+// Between the MMX and the SSE2 rows: the wider one needs its alignment, its
+// features, a limit that allows it, no P3_only and, for a Bayer frame, a
+// width its groups divide; the MMX row is the floor of a processing
+// operation, and what a converter needs to run a kernel at all.
+TEST(PathChoice, WidestRowTheCallMeetsWithTheMmxRowAsTheFloor) {
   ScopedContext c;
-  AlignedBuffer a16(64, Align::k16), b16(64, Align::k16), a8(64, Align::k8Not16);
-  const void* both16[] = {a16.data(), b16.data()};
-  const void* one8[] = {a16.data(), a8.data()};
-  EXPECT_TRUE(use_sse2_path(c, both16, 2));
-  EXPECT_FALSE(use_sse2_path(c, one8, 2));
-  c->P3_only = 1;
-  EXPECT_FALSE(use_sse2_path(c, both16, 2));
-  c->P3_only = 0;
-  ScopedCpuFeatures no_sse2(kCpuSse2);
-  EXPECT_FALSE(use_sse2_path(c, both16, 2));
+  AlignedBuffer a16(64, Align::k16), b16(64, Align::k16), a8(64, Align::k8Not16), odd(64, Align::kOdd);
+  const struct {
+    const char* what;
+    void* second;
+    PathId limit;
+    uint8_t p3_only;
+    uint32_t hidden;
+    int32_t bayer_width;
+    PathId path;
+    bool converter_runs;
+  } rows[] = {
+      {"16-byte aligned", b16.data(), PathId::kSse2, 0, 0, 0, PathId::kSse2, true},
+      {"a Bayer width of whole 16-byte groups", b16.data(), PathId::kSse2, 0, 0, 640, PathId::kSse2, true},
+      {"a Bayer width of 8-byte groups", b16.data(), PathId::kSse2, 0, 0, 648, PathId::kMmx, true},
+      {"8-byte aligned", a8.data(), PathId::kSse2, 0, 0, 0, PathId::kMmx, true},
+      {"odd address", odd.data(), PathId::kSse2, 0, 0, 0, PathId::kMmx, false},
+      {"limited to MMX", b16.data(), PathId::kMmx, 0, 0, 0, PathId::kMmx, true},
+      {"P3_only", b16.data(), PathId::kSse2, 1, 0, 0, PathId::kMmx, true},
+      {"no SSE2", b16.data(), PathId::kSse2, 0, kCpuSse2, 0, PathId::kMmx, true},
+      {"no kernel path", b16.data(), PathId::kSse2, 0, kCpuMmxPath | kCpuSse2, 0, PathId::kMmx, false},
+  };
+  for (const auto& row : rows) {
+    const void* buffers[] = {a16.data(), row.second};
+    ScopedCpuFeatures features(row.hidden);
+    ASSERT_EQ(ppl_ext_set_path_limit(c, static_cast<int32_t>(row.limit)), 1);
+    c->P3_only = row.p3_only;
+    EXPECT_EQ(choose_path(Caller::kProcessing, c, buffers, 2, row.bayer_width), row.path) << row.what;
+    EXPECT_EQ(choose_path(Caller::kConverter, c, buffers, 2) != PathId::kNone, row.converter_runs) << row.what;
+  }
+}
+
+// The extension controls: the limit refuses ids the build does not know,
+// survives ppl_reset_all_controls and is reset by ppl_init; the last path
+// is the one that ran, NONE when no kernel did.
+TEST(PathChoice, LimitAndLastPathControls) {
+  const int32_t widest = static_cast<int32_t>(kWidestPath);
+  ppl_context* c = ppl_init();
+  EXPECT_EQ(ppl_ext_path_limit(c), widest);
+  EXPECT_EQ(ppl_ext_last_path(c), PPL_EXT_PATH_NONE);
+  for (int32_t id : {PPL_EXT_PATH_NONE, -1, widest + 1}) {
+    EXPECT_EQ(ppl_ext_set_path_limit(c, id), 0) << id;
+    EXPECT_EQ(ppl_ext_path_name(id) == nullptr, id != PPL_EXT_PATH_NONE) << id;
+  }
+  EXPECT_EQ(ppl_ext_path_limit(c), widest);
+  EXPECT_STREQ(ppl_ext_path_name(PPL_EXT_PATH_MMX), "mmx");
+  EXPECT_STREQ(ppl_ext_path_name(PPL_EXT_PATH_SSE2), "sse2");
+  EXPECT_EQ(ppl_ext_available_paths() >> (widest + 1), 0u) << "only paths of this build";
+
+  ASSERT_EQ(ppl_ext_set_path_limit(c, PPL_EXT_PATH_MMX), 1);
+  AlignedBuffer src(64 * 8, Align::k16), dst(64 * 8 * 3, Align::k16);
+  EXPECT_EQ(BaylorToRGB24MMX(c, src.data(), dst.data(), 64, 8), 1);
+  EXPECT_EQ(ppl_ext_last_path(c), PPL_EXT_PATH_MMX);
+  EXPECT_EQ(BaylorToRGB24MMX(c, src.data() + 1, dst.data(), 64, 8), 0);
+  EXPECT_EQ(ppl_ext_last_path(c), PPL_EXT_PATH_MMX) << "the fallback fill leaves the context alone";
+  EXPECT_EQ(BaylorToRGB24MMX(c, src.data(), dst.data(), 4096, 8), 0);
+  EXPECT_EQ(ppl_ext_last_path(c), PPL_EXT_PATH_NONE) << "refused size";
+
+  ppl_reset_all_controls(c);
+  EXPECT_EQ(ppl_ext_path_limit(c), PPL_EXT_PATH_MMX);
+  ppl_free(c);
+  ASSERT_EQ(ppl_init(), c);
+  EXPECT_EQ(ppl_ext_path_limit(c), widest);
+  ppl_free(c);
 }
 
 }  // namespace

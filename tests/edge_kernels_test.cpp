@@ -1,4 +1,4 @@
-// The quality-0/1 kernels of both paths against the per-pixel model: the
+// The quality-0/1 kernels of every path against the per-pixel model: the
 // edge-directed green and the colour differences over whole random frames
 // (every group, the border groups through reflected staging), the luma
 // sharpening with random and extreme parameters, the full-range
@@ -17,6 +17,7 @@
 #include "model/edge_model.h"
 #include "model/pixel_ops.h"
 #include "support/buffers.h"
+#include "support/kernel_path.h"
 
 namespace pplcam::test {
 namespace {
@@ -80,10 +81,11 @@ std::vector<model::Rgb8> kernel_colour(const Plane& m, const Plane& green) {
         const auto st = m.taps<S>(y - 1 + i, x0), gt = green.taps<S>(y - 1 + i, x0);
         rows[i] = {st.at(0), st.at(shift), gt.at(0), gt.at(shift)};
       }
-      typename S::V r[2], g[2], b[2];
-      edge::colour_pair<S>(rows, r, g, b);
+      const RgbSites<S> sites = edge::colour_pair_sites<S>(rows);
       for (int row = 0; row < 2; ++row) {
-        const auto rb = bytes_of<S>(r[row]), gb = bytes_of<S>(g[row]), bb = bytes_of<S>(b[row]);
+        const auto rb = bytes_of<S>(interleave_u8<S>(sites.r[row][0], sites.r[row][1]));
+        const auto gb = bytes_of<S>(interleave_u8<S>(sites.g[row][0], sites.g[row][1]));
+        const auto bb = bytes_of<S>(interleave_u8<S>(sites.b[row][0], sites.b[row][1]));
         for (int i = 0; i < S::kBytes; ++i) out[(y + row) * m.w + x0 + i] = {rb.b[i], gb.b[i], bb.b[i]};
       }
     }
@@ -121,13 +123,12 @@ void expect_demosaic_matches_model(const std::vector<uint8_t>& frame, int w, int
   }
 }
 
-template <class S>
-class EdgeKernels : public ::testing::Test {};
-using Paths = ::testing::Types<Simd<8>, Simd<16>>;
-TYPED_TEST_SUITE(EdgeKernels, Paths);
+template <class P>
+class EdgeKernels : public PathFixture<P> {};
+TYPED_TEST_SUITE(EdgeKernels, AllPathTypes);
 
 TYPED_TEST(EdgeKernels, DemosaicOfRandomFramesMatchesTheModel) {
-  using S = TypeParam;
+  using S = typename TypeParam::S;
   // Random bytes hit both branches of the edge test everywhere; low-contrast
   // frames (values near one level) keep most photosites off the edges.
   const int sizes[][2] = {{48, 12}, {64, 14}, {32, 16}};
@@ -143,7 +144,7 @@ TYPED_TEST(EdgeKernels, DemosaicOfRandomFramesMatchesTheModel) {
 }
 
 TYPED_TEST(EdgeKernels, FlatFieldsKeepEvenLevelsAndShiftOddOnes) {
-  using S = TypeParam;
+  using S = typename TypeParam::S;
   const int w = 32, h = 12;
   for (int v : {0, 1, 128, 201, 254, 255}) {
     const std::vector<uint8_t> frame(w * h, static_cast<uint8_t>(v));
@@ -186,7 +187,7 @@ int green_with_neighbours(int n, int s, int w, int e) {
 }
 
 TYPED_TEST(EdgeKernels, StrongEdgesInterpolateAlongTheEdgeOnly) {
-  using S = TypeParam;
+  using S = typename TypeParam::S;
   // M, NN, SS, WW, EE are 100 throughout, so the vertical estimate is
   // N + S - 100 and the horizontal one W + E - 100.
   // A vertical edge (W and E differ by 40, N = S): along the column only.
@@ -203,7 +204,7 @@ TYPED_TEST(EdgeKernels, StrongEdgesInterpolateAlongTheEdgeOnly) {
 }
 
 TYPED_TEST(EdgeKernels, RowOneReadsRowThreeAboveItsRedPhotosites) {
-  using S = TypeParam;
+  using S = typename TypeParam::S;
   // Rows 1 and 3 differ at the R photosites only; by plain reflection row
   // 1's R would see itself two rows up, by the exception it sees row 3.
   const int w = 32, h = 12;
@@ -217,7 +218,7 @@ TYPED_TEST(EdgeKernels, RowOneReadsRowThreeAboveItsRedPhotosites) {
 }
 
 TYPED_TEST(EdgeKernels, SharpeningMatchesTheModel) {
-  using S = TypeParam;
+  using S = typename TypeParam::S;
   const int w = 48, h = 10;
   std::mt19937 rng(11);
   for (int iter = 0; iter < 24; ++iter) {
@@ -243,7 +244,7 @@ std::vector<uint8_t> sharpened_step(int left, int right, int threshold, int fact
 }
 
 TYPED_TEST(EdgeKernels, SharpeningRaisesBothSidesOfARisingStep) {
-  using S = TypeParam;
+  using S = typename TypeParam::S;
   // Default parameters (T 100, F 32 -> 8): Gx = 3 x 219 on both sides of
   // the step, (657 x 8) >> 6 = 82.
   std::vector<uint8_t> row = sharpened_step<S>(16, 235, 100, 8);
@@ -266,13 +267,13 @@ TYPED_TEST(EdgeKernels, SharpeningRaisesBothSidesOfARisingStep) {
 }
 
 TYPED_TEST(EdgeKernels, FullRangeConversionMatchesTheModel) {
-  using S = TypeParam;
+  using S = typename TypeParam::S;
   std::mt19937 rng(3);
   for (int iter = 0; iter < 200; ++iter) {
     int16_t k[9];
     for (auto& x : k) x = static_cast<int16_t>(static_cast<int>(rng() % 512) - 256);
     const int16_t offset = static_cast<int16_t>(rng());
-    edge::Coefficients<S> c;
+    Matrix3<S> c;
     for (int i = 0; i < 9; ++i) c.k[i] = S::set1_16(k[i]);
     c.offset = S::set1_16(offset);
     Block<S> r, g, b;
@@ -291,7 +292,7 @@ TYPED_TEST(EdgeKernels, FullRangeConversionMatchesTheModel) {
 }
 
 TYPED_TEST(EdgeKernels, FixedYuvToRgbMatchesTheModelEverywhere) {
-  using S = TypeParam;
+  using S = typename TypeParam::S;
   // Every (Y, U, V) with Y on a coarse grid that includes both ends.
   for (int y = 0; y < 256; y += (y < 250 ? 17 : 1))
     for (int u = -128; u < 128; u += 1)
@@ -313,7 +314,7 @@ TYPED_TEST(EdgeKernels, FixedYuvToRgbMatchesTheModelEverywhere) {
 }
 
 TYPED_TEST(EdgeKernels, FixedYuvToRgbSaturatesInItsOrder) {
-  using S = TypeParam;
+  using S = typename TypeParam::S;
   auto convert = [](int y, int u, int v) {
     typename S::V r, g, b;
     edge::fixed_yuv_to_rgb<S>(S::set1_8(static_cast<int8_t>(y)), S::set1_8(static_cast<int8_t>(u)),
@@ -334,7 +335,7 @@ TYPED_TEST(EdgeKernels, FixedYuvToRgbSaturatesInItsOrder) {
 }
 
 TYPED_TEST(EdgeKernels, RingTapsReadAcrossTheRingEnd) {
-  using S = TypeParam;
+  using S = typename TypeParam::S;
   // A ring row that starts one group before the end of the ring continues
   // at its start; its taps must be the row's own neighbours.
   const uint32_t size = 256, mask = size - 1;

@@ -1,4 +1,4 @@
-// Qualities 0 and 1 through the whole Bayer conversion on both paths
+// Qualities 0 and 1 through the whole Bayer conversion on every path
 // against the scalar model: every format, decimations -1 to 2, all mirror
 // combinations, neutral and random controls (random C_yuv, thresholds and
 // factors, wrapping ones included), many frame sizes; then guard pages on
@@ -15,6 +15,7 @@
 #include "support/bayer_frames.h"
 #include "support/buffers.h"
 #include "support/environment.h"
+#include "support/kernel_path.h"
 
 namespace pplcam::test {
 namespace {
@@ -74,19 +75,19 @@ TEST(EdgePipeline, StructuredFramesMatchTheModel) {
 
 // One conversion with both buffers against guard pages on the given side.
 void convert_guarded(BayerOutput f, int w, int h, int quality, int decimation, bool mirrors, Guard side,
-                     bool sse2) {
+                     PathId path) {
   ScopedContext ctx;
+  ScopedPathLimit limit(ctx, path);
   ASSERT_EQ(ppl_new_frame_size(ctx, w, h), 1);
   ASSERT_EQ(ppl_set_decimation(ctx, decimation, 0, 0), 1);
   ctx->h_mirror = ctx->v_mirror = mirrors;
-  rebuild_step_tables(ctx);
+  rebuild_step_table(ctx);
   load_bayer_controls(ctx, random_bayer_controls(static_cast<uint32_t>(w * h + quality)));
   ctx->quality = quality;
   const size_t in_bytes = static_cast<size_t>(w) * h;
   const size_t out_bytes = model::output_bytes(f, ctx->out_width, ctx->out_height);
   GuardedBuffer src(in_bytes, side), dst(out_bytes, side);
   fill_random(src.data(), in_bytes, static_cast<uint32_t>(w));
-  ScopedCpuFeatures features(sse2 ? 0 : kCpuSse2);
   EXPECT_EQ(process_of(f)(ctx, src.data(), dst.data(), w, h), 1);
 }
 
@@ -97,10 +98,10 @@ TEST(EdgePipeline, StaysInsideGuardedBuffers) {
       for (int q = 0; q <= 1; ++q)
         for (int d = -1; d <= 2; ++d)
           for (Guard side : {Guard::kAfter, Guard::kBefore})
-            for (bool sse2 : {false, true}) {
-              SCOPED_TRACE(::testing::Message() << s[0] << "x" << s[1] << " q" << q << " d" << d
-                                                << " format " << static_cast<int>(f) << (sse2 ? " SSE2" : " MMX"));
-              convert_guarded(f, s[0], s[1], q, d, (s[0] + d) % 2 == 0, side, sse2);
+            for (PathId path : machine_paths()) {
+              SCOPED_TRACE(::testing::Message() << s[0] << "x" << s[1] << " q" << q << " d" << d << " format "
+                                                << static_cast<int>(f) << " " << path_name(path));
+              convert_guarded(f, s[0], s[1], q, d, (s[0] + d) % 2 == 0, side, path);
             }
 }
 
@@ -109,12 +110,12 @@ TEST(EdgePipeline, ReportsTheScaleOfItsSampling) {
   std::vector<uint8_t> src(640 * 480), dst(640 * 480 * 3 / 2);
   for (int q = 0; q <= 1; ++q) {
     ASSERT_EQ(ppl_set_quality(ctx, q), 1);
-    for (bool sse2 : {false, true}) {
-      ScopedCpuFeatures features(sse2 ? 0 : kCpuSse2);
+    for (PathId path : machine_paths()) {
+      ScopedPathLimit limit(ctx, path);
       AlignedBuffer s(src.size(), Align::k16), d(dst.size(), Align::k16);
       ASSERT_EQ(ppl_process_blrtoi420(ctx, s.data(), d.data(), 640, 480), 1);
-      const PathGeometry& g = sse2 ? ctx->sse2_geometry : ctx->mmx_geometry;
-      EXPECT_EQ(ctx->stats_scale, g.stats_scale[q]) << "quality " << q << (sse2 ? " SSE2" : " MMX");
+      ASSERT_EQ(last_path(ctx), path);
+      EXPECT_EQ(ctx->stats_scale, geometry_of(ctx, path).stats_scale[q]) << "quality " << q << path_name(path);
     }
   }
 }

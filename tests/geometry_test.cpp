@@ -24,8 +24,7 @@ bool same(const Geometry& a, const Geometry& b) { return std::memcmp(&a, &b, siz
 TEST(FrameSize, AcceptsUpTo1280x1024AndRefusesTheRestUnchanged) {
   ScopedContext c;
   ASSERT_EQ(ppl_new_frame_size(c, 1280, 1024), 1);
-  EXPECT_EQ(c->in_pixels[0], 1280u * 1024);
-  EXPECT_EQ(c->in_pixels[3], 1280u * 1024 / 8);
+  EXPECT_EQ(c->in_cells, 1280u * 1024 / 4);
   ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
   const Geometry before = geometry_of(c);
   for (auto [w, h] : {std::pair{1281, 1024}, {1280, 1025}, {-1, 480}, {640, -2}, {4096, 480}}) {
@@ -43,9 +42,7 @@ TEST(FrameSize, DerivesGridScalesAndNormalisersPerPath) {
     ASSERT_EQ(ppl_new_frame_size(c, w, h), 1);
     const double all_cells = w * h / 4.0;
     for (int bytes : {8, 16}) {
-      const PathGeometry& g = bytes == 8 ? c->mmx_geometry : c->sse2_geometry;
-      EXPECT_EQ(g.groups_per_row, w / bytes);
-      EXPECT_EQ(g.row_pairs, h / 2);
+      const GroupGeometry& g = bytes == 8 ? c->group8.geometry : c->group16.geometry;
       const int side = bytes == 8 ? 16 : 32;
       const int borders[3] = {side, side / 2, 0};
       for (int k = 0; k < 3; ++k) {
@@ -59,7 +56,7 @@ TEST(FrameSize, DerivesGridScalesAndNormalisersPerPath) {
       EXPECT_EQ(g.grid_pairs, 6 * g.window_pairs);
     }
     // Normalisers come from the SSE2 grid, the last builder to run.
-    const int cells = 8 * c->sse2_geometry.window_pairs * c->sse2_geometry.window_groups;
+    const int cells = 8 * c->group16.geometry.window_pairs * c->group16.geometry.window_groups;
     EXPECT_EQ(c->window_norm[0], (1u << 20) / cells);
     EXPECT_EQ(c->window_norm[1], (1u << 20) / (2 * cells));
     EXPECT_EQ(c->window_norm[2], c->window_norm[0]);
@@ -69,7 +66,7 @@ TEST(FrameSize, DerivesGridScalesAndNormalisersPerPath) {
 TEST(FrameSize, TinyFramesGiveZeroScalesInsteadOfTrapping) {
   ScopedContext c;
   ASSERT_EQ(ppl_new_frame_size(c, 0, 0), 1);
-  EXPECT_EQ(c->sse2_geometry.stats_scale[0], 0u);
+  EXPECT_EQ(c->group16.geometry.stats_scale[0], 0u);
   ASSERT_EQ(ppl_new_frame_size(c, 48, 4), 1);
   EXPECT_EQ(c->window_norm[0], 0u);
 }
@@ -85,9 +82,8 @@ TEST(Decimation, ModesScaleTheOutputAndAddBlackLines) {
     ASSERT_EQ(ppl_set_decimation(c, k.mode, 5, 7), 1);
     EXPECT_EQ(c->out_width, k.w);
     EXPECT_EQ(c->out_height, k.h + 12);
-    EXPECT_EQ(c->out_counts[0], static_cast<uint32_t>(k.w / 2));
-    EXPECT_EQ(c->out_counts[1], static_cast<uint32_t>(k.w * (k.h + 12)));
-    EXPECT_EQ(c->out_counts[2], static_cast<uint32_t>(k.w * (k.h + 12) / 4));
+    EXPECT_EQ(c->out_pixels, static_cast<uint32_t>(k.w * (k.h + 12)));
+    EXPECT_EQ(c->out_quarter, static_cast<uint32_t>(k.w * (k.h + 12) / 4));
   }
   ASSERT_EQ(ppl_reset_decimation(c), 1);
   EXPECT_EQ(c->out_height, 480);
@@ -97,17 +93,18 @@ TEST(Decimation, UnchangedValuesRecomputeNothing) {
   ScopedContext c;
   ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
   ASSERT_EQ(ppl_set_decimation(c, 1, 0, 0), 1);
-  c->mmx_geometry.steps.rgb24.group_step = 12345;   // a marker only a rebuild would erase
+  c->steps.rgb24.origin = 12345;   // a marker only a rebuild would erase
   ASSERT_EQ(ppl_set_decimation(c, 1, 0, 0), 1);
-  EXPECT_EQ(c->mmx_geometry.steps.rgb24.group_step, 12345);
+  EXPECT_EQ(c->steps.rgb24.origin, 12345);
   ASSERT_EQ(ppl_set_decimation(c, 0, 0, 0), 1);
-  EXPECT_NE(c->mmx_geometry.steps.rgb24.group_step, 12345);
+  EXPECT_NE(c->steps.rgb24.origin, 12345);
 }
 
 TEST(Decimation, FailedBracketStillUpdatesTheSizes) {
   ScopedContext c;
   ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
-  const StepTable before = c->sse2_geometry.steps;
+  const StepTable before = c->steps;
+  const GroupGeometry grid = c->group16.geometry;
   {
     ScopedFpSaveFailure fail;
     EXPECT_EQ(ppl_set_decimation(c, 1, 0, 0), 1);
@@ -115,8 +112,8 @@ TEST(Decimation, FailedBracketStillUpdatesTheSizes) {
   }
   EXPECT_EQ(c->out_width, 160);
   EXPECT_EQ(c->in_width, 320);
-  EXPECT_EQ(std::memcmp(&before, &c->sse2_geometry.steps, sizeof before), 0);
-  EXPECT_EQ(c->sse2_geometry.groups_per_row, 640 / 16) << "derived tables keep their values";
+  EXPECT_EQ(std::memcmp(&before, &c->steps, sizeof before), 0);
+  EXPECT_EQ(std::memcmp(&grid, &c->group16.geometry, sizeof grid), 0) << "derived tables keep their values";
 }
 
 TEST(FrameSizes, EveryRowOfTheTableGivesItsModeAndBlackLines) {
@@ -198,47 +195,17 @@ TEST(StepTable, PlacesEveryPictureCornerForEveryMirror) {
     for (int v = 0; v < 2; ++v) {
       c->h_mirror = static_cast<uint8_t>(h);
       c->v_mirror = static_cast<uint8_t>(v);
-      ASSERT_EQ(rebuild_step_tables(c), 1);
-      for (const Plane& p : planes)
-        for (int bytes : {8, 16}) {
-          const PlaneSteps& s = (bytes == 8 ? c->mmx_geometry : c->sse2_geometry).steps.*p.member;
-          for (auto [x, y] : {std::pair{0, 0}, {p.w - 1, 0}, {0, p.h - 1}, {p.w - 1, p.h - 1}, {5, 7}}) {
-            const int mem_x = h ? p.w - 1 - x : x;
-            const int mem_y = (p.bottom_up != (v != 0)) ? p.h - 1 - y : y;
-            EXPECT_EQ(s.origin + y * s.row_stride + x * s.pixel_step, (mem_y * p.w + mem_x) * p.bpp)
-                << p.name << " h" << h << " v" << v << " (" << x << "," << y << ")";
-          }
-          const int per_group = p.member == &StepTable::i420_c ? bytes / 2 : bytes;
-          EXPECT_EQ(s.group_step, per_group * s.pixel_step);
+      ASSERT_EQ(rebuild_step_table(c), 1);
+      for (const Plane& p : planes) {
+        const PlaneSteps& s = c->steps.*p.member;
+        for (auto [x, y] : {std::pair{0, 0}, {p.w - 1, 0}, {0, p.h - 1}, {p.w - 1, p.h - 1}, {5, 7}}) {
+          const int mem_x = h ? p.w - 1 - x : x;
+          const int mem_y = (p.bottom_up != (v != 0)) ? p.h - 1 - y : y;
+          EXPECT_EQ(s.origin + y * s.row_stride + x * s.pixel_step, (mem_y * p.w + mem_x) * p.bpp)
+              << p.name << " h" << h << " v" << v << " (" << x << "," << y << ")";
         }
+      }
     }
-}
-
-TEST(StepTable, MirrorOnAndOffRestoresTheExactTable) {
-  ScopedContext c;
-  ASSERT_EQ(ppl_new_frame_size(c, 704, 576), 1);
-  const PathGeometry mmx = c->mmx_geometry, sse2 = c->sse2_geometry;
-  for (uint8_t* flag : {&c->h_mirror, &c->v_mirror}) {
-    *flag = 1;
-    rebuild_step_tables(c);
-    EXPECT_NE(std::memcmp(&mmx.steps, &c->mmx_geometry.steps, sizeof mmx.steps), 0);
-    *flag = 0;
-    rebuild_step_tables(c);
-    EXPECT_EQ(std::memcmp(&mmx, &c->mmx_geometry, sizeof mmx), 0);
-    EXPECT_EQ(std::memcmp(&sse2, &c->sse2_geometry, sizeof sse2), 0);
-  }
-}
-
-TEST(StepTable, DecimationThinsOrDoublesTheGroupStep) {
-  ScopedContext c;
-  ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
-  const struct { int mode, mmx_px; } cases[] = {{0, 8}, {1, 4}, {2, 4}, {-1, 16}};
-  for (auto k : cases) {
-    ASSERT_EQ(ppl_set_decimation(c, k.mode, 0, 0), 1);
-    EXPECT_EQ(c->mmx_geometry.steps.rgb24.group_step, 3 * k.mmx_px);
-    EXPECT_EQ(c->sse2_geometry.steps.rgb24.group_step, 6 * k.mmx_px);
-    EXPECT_EQ(c->mmx_geometry.steps.rgb24.row_stride, -3 * c->out_width);
-  }
 }
 
 }  // namespace

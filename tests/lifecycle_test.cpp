@@ -37,7 +37,7 @@ TEST_F(PoolTest, FreeOfNullIsRefused) { EXPECT_EQ(ppl_free(nullptr), 0); }
 TEST_F(PoolTest, RecordKeepsItsAlignmentsInEverySlot) {
   for (int i = 0; i < kPoolSlots; ++i) {
     ppl_context* c = pool_slot(i);
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(&c->sse2) % 16, 0u);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(&c->group16.constants) % 16, 0u);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(c->work_area) % 32, 0u);
   }
 }

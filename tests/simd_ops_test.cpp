@@ -1,6 +1,6 @@
-// The two register widths compute every operation exactly as its scalar
-// definition, lane for lane, so a kernel written once over the width gives
-// the same bytes on both paths.
+// The register struct of every path computes every operation exactly as its
+// scalar definition, lane for lane, so a kernel written once over the
+// struct gives the same bytes on every path.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +8,7 @@
 
 #include "core/simd.h"
 #include "model/pixel_ops.h"
+#include "support/kernel_path.h"
 
 namespace pplcam::test {
 namespace {
@@ -114,10 +115,12 @@ void check_lanes32() {
   }
 }
 
-TEST(SimdOps, MmxWidthMatchesTheScalarDefinitions) { check_width<Mmx>(); }
-TEST(SimdOps, Sse2WidthMatchesTheScalarDefinitions) { check_width<Sse2>(); }
-TEST(SimdOps, MmxLaneRearrangementsMatchTheirDefinitions) { check_lanes32<Mmx>(); }
-TEST(SimdOps, Sse2LaneRearrangementsMatchTheirDefinitions) { check_lanes32<Sse2>(); }
+template <class P>
+class SimdOps : public PathFixture<P> {};
+TYPED_TEST_SUITE(SimdOps, AllPathTypes);
+
+TYPED_TEST(SimdOps, WidthMatchesTheScalarDefinitions) { check_width<typename TypeParam::S>(); }
+TYPED_TEST(SimdOps, LaneRearrangementsMatchTheirDefinitions) { check_lanes32<typename TypeParam::S>(); }
 
 }  // namespace
 }  // namespace pplcam::test

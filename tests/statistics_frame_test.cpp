@@ -1,4 +1,4 @@
-// Statistics of whole Bayer frames on both paths: the raw sums, counts and
+// Statistics of whole Bayer frames on every path: the raw sums, counts and
 // histograms the walk leaves equal the per-cell model of the sampling rule,
 // and the public results of simple frames are the ones computed by hand.
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bayer/driver.h"
+#include "bayer/sub_window_cursor.h"
 #include "controls/frame_statistics.h"
 #include "core/cpu_features.h"
 #include "model/statistics_model.h"
@@ -15,6 +16,7 @@
 #include "support/bayer_controls.h"
 #include "support/buffers.h"
 #include "support/environment.h"
+#include "support/kernel_path.h"
 
 namespace pplcam::test {
 namespace {
@@ -37,11 +39,9 @@ std::vector<uint8_t> conditioned_frame(const model::BayerControls& k, const std:
   return out;
 }
 
-bool sse2_available() { return (cpu_features_detected() & kCpuSse2) != 0; }
-
 // Runs one frame of the I420 driver on a path and returns the raw sums the
 // kernel left (before post-processing).
-StatisticsSums run_driver(ppl_context* c, bool sse2, const std::vector<uint8_t>& raw, int width, int height,
+StatisticsSums run_driver(ppl_context* c, PathId path, const std::vector<uint8_t>& raw, int width, int height,
                           int decimation = 0) {
   EXPECT_EQ(ppl_new_frame_size(c, width, height), 1);
   EXPECT_EQ(ppl_set_decimation(c, decimation, 0, 0), 1);
@@ -50,7 +50,7 @@ StatisticsSums run_driver(ppl_context* c, bool sse2, const std::vector<uint8_t>&
   const size_t out = static_cast<size_t>(c->out_width) * c->out_height * 3 / 2 + 64;
   AlignedBuffer dst(out * 4, Align::k16);
   clear_frame_statistics(c);
-  run_bayer_driver(BayerOutput::kI420, sse2, c, src.data(), dst.data());
+  run_bayer_driver(BayerOutput::kI420, path, c, src.data(), dst.data());
   return model::statistics_sums_of(c);
 }
 
@@ -96,33 +96,38 @@ void narrow_limits(ppl_context* c) {
   ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, 60, 190), 1);
 }
 
+// The walks of every path leave the model's sums for `raw` under the
+// context's limits and controls `k`.
+void expect_walks_match_model(ppl_context* c, const model::BayerControls& k, const std::vector<uint8_t>& raw,
+                              int w, int h, int quality) {
+  load_bayer_controls(c, k);
+  const std::vector<uint8_t> cond = conditioned_frame(k, raw, w, h);
+  for (PathId path : machine_paths()) {
+    // A path runs only widths its column groups divide.
+    if (w % group_bytes(path) != 0) continue;
+    SCOPED_TRACE(testing::Message() << w << "x" << h << " quality " << quality << " " << path_name(path));
+    StatisticsSums want{};
+    model::frame_statistics(raw.data(), cond.data(), w, h, quality, group_bytes(path), model::statistics_limits_of(c),
+                            &want);
+    expect_same_sums(run_driver(c, path, raw, w, h), want);
+    // The scale of the quality's coverage on this path.
+    EXPECT_EQ(c->stats_scale, geometry_of(c, path).stats_scale[quality]);
+    if (w == 128) expect_same_sums(run_driver(c, path, raw, w, h, 1), want);
+  }
+}
+
 void check_frames(const std::vector<int>& qualities) {
   const int sizes[][2] = {{128, 24}, {192, 40}, {144, 30}, {200, 20}, {640, 480}};
   uint32_t seed = 60;
   for (const auto& size : sizes) {
     for (int quality : qualities) {
       for (bool narrow : {false, true}) {
+        SCOPED_TRACE(narrow ? "narrow limits" : "");
         ScopedContext c;
         ASSERT_EQ(ppl_set_quality(c, quality), 1);
         if (narrow) narrow_limits(c);
         const model::BayerControls k = narrow ? random_bayer_controls(++seed) : neutral_bayer_controls();
-        load_bayer_controls(c, k);
-        const int w = size[0], h = size[1];
-        const std::vector<uint8_t> raw = test_frame(w, h, ++seed);
-        const std::vector<uint8_t> cond = conditioned_frame(k, raw, w, h);
-        for (bool sse2 : {false, true}) {
-          // The driver takes a width that is not a multiple of 16 on the MMX path.
-          if (sse2 && (!sse2_available() || w % 16 != 0)) continue;
-          SCOPED_TRACE(testing::Message() << w << "x" << h << " quality " << quality << (sse2 ? " SSE2" : " MMX")
-                                          << (narrow ? " narrow limits" : ""));
-          StatisticsSums want{};
-          model::frame_statistics(raw.data(), cond.data(), w, h, quality, sse2 ? 16 : 8,
-                                  model::statistics_limits_of(c), &want);
-          expect_same_sums(run_driver(c, sse2, raw, w, h), want);
-          // The scale of the quality's coverage on this path.
-          EXPECT_EQ(c->stats_scale, (sse2 ? c->sse2_geometry : c->mmx_geometry).stats_scale[quality]);
-          if (w == 128) expect_same_sums(run_driver(c, sse2, raw, w, h, 1), want);
-        }
+        expect_walks_match_model(c, k, test_frame(size[0], size[1], ++seed), size[0], size[1], quality);
       }
     }
   }
@@ -132,27 +137,31 @@ TEST(StatisticsFrame, BilinearAndCellWalksMatchTheModel) { check_frames({2, 3});
 
 TEST(StatisticsFrame, EdgeDirectedWalksMatchTheModel) { check_frames({0, 1}); }
 
-// Quality 3 samples the same cells on both paths (columns 2-3 and 6-7 of
+// Quality 3 samples the same cells on every path (columns 2-3 and 6-7 of
 // every 8, all odd row pairs): the sums and counts agree; the histograms
-// hold the same total weight, grouped by 4 or by 8 cells.
-TEST(StatisticsFrame, CellWalkSumsAgreeAcrossPathsAndHistogramsDifferInGrouping) {
-  if (!sse2_available()) GTEST_SKIP() << "no SSE2 path";
+// hold the same total weight, grouped by the cells of a column group.
+TEST(StatisticsFrame, CellWalkSumsAgreeAcrossPathsAndHistogramsFollowTheGroupWidth) {
   const int w = 640, h = 480;
   const std::vector<uint8_t> raw = test_frame(w, h, 3);
   ScopedContext c;
   load_bayer_controls(c, random_bayer_controls(3));
-  const StatisticsSums mmx = run_driver(c, false, raw, w, h);
-  const StatisticsSums sse2 = run_driver(c, true, raw, w, h);
-  EXPECT_EQ(mmx.qual_count, sse2.qual_count);
-  EXPECT_EQ(mmx.qae_count, sse2.qae_count);
-  EXPECT_EQ(0, std::memcmp(&mmx.qual, &sse2.qual, sizeof mmx.qual));
-  EXPECT_EQ(0, std::memcmp(&mmx.qae, &sse2.qae, sizeof mmx.qae));
-  EXPECT_EQ(0, std::memcmp(&mmx.whole_frame, &sse2.whole_frame, sizeof mmx.whole_frame));
-  for (int ch = 0; ch < 3; ++ch) {
-    uint32_t total_mmx = 0, total_sse2 = 0;
-    for (int bin = 0; bin < 256; ++bin) total_mmx += mmx.histogram[ch][bin], total_sse2 += sse2.histogram[ch][bin];
-    EXPECT_EQ(total_mmx, total_sse2);
-    EXPECT_NE(0, std::memcmp(mmx.histogram[ch], sse2.histogram[ch], sizeof mmx.histogram[ch]));
+  const PathId narrowest = machine_paths().front();
+  const StatisticsSums first = run_driver(c, narrowest, raw, w, h);
+  for (PathId path : machine_paths()) {
+    SCOPED_TRACE(path_name(path));
+    const StatisticsSums sums = run_driver(c, path, raw, w, h);
+    EXPECT_EQ(first.qual_count, sums.qual_count);
+    EXPECT_EQ(first.qae_count, sums.qae_count);
+    EXPECT_EQ(0, std::memcmp(&first.qual, &sums.qual, sizeof first.qual));
+    EXPECT_EQ(0, std::memcmp(&first.qae, &sums.qae, sizeof first.qae));
+    EXPECT_EQ(0, std::memcmp(&first.whole_frame, &sums.whole_frame, sizeof first.whole_frame));
+    for (int ch = 0; ch < 3; ++ch) {
+      uint32_t total_first = 0, total = 0;
+      for (int bin = 0; bin < 256; ++bin) total_first += first.histogram[ch][bin], total += sums.histogram[ch][bin];
+      EXPECT_EQ(total_first, total);
+      const bool same_grouping = group_bytes(path) == group_bytes(narrowest);
+      EXPECT_EQ(same_grouping, 0 == std::memcmp(first.histogram[ch], sums.histogram[ch], sizeof first.histogram[ch]));
+    }
   }
 }
 
@@ -166,8 +175,7 @@ TEST(StatisticsFrame, NothingIsGatheredWithMeanCollectionOffOrInRawPassthrough) 
       ppl_set_mean_collection(c, on);
       SCOPED_TRACE(testing::Message() << "quality " << quality << " collection " << int(on));
       const StatisticsSums zero{};
-      expect_same_sums(run_driver(c, false, raw, 128, 24), zero);
-      if (sse2_available()) expect_same_sums(run_driver(c, true, raw, 128, 24), zero);
+      for (PathId path : machine_paths()) expect_same_sums(run_driver(c, path, raw, 128, 24), zero);
     }
   }
 }
@@ -193,13 +201,14 @@ PublicResults read_results(ppl_context* c) {
   return r;
 }
 
-// One frame through the public converter on the path the buffers and the
-// processor choose (MMX when `mmx_only`, through the P3_only switch).
-PublicResults convert(ppl_context* c, const std::vector<uint8_t>& raw, int w, int h, bool mmx_only) {
-  ppl_set_P3_only(c, mmx_only ? 1 : 0);
+// One frame through the public converter, the context limited to `path`
+// (a width its groups do not divide runs on a narrower one).
+PublicResults convert(ppl_context* c, const std::vector<uint8_t>& raw, int w, int h, PathId path) {
+  ScopedPathLimit limit(c, path);
   AlignedBuffer src(raw.size(), Align::k16), dst(raw.size() * 3 / 2, Align::k16);
   std::memcpy(src.data(), raw.data(), raw.size());
   EXPECT_EQ(BaylorToI420MMX(c, src.data(), dst.data(), w, h), 1);
+  if (w % group_bytes(path) == 0) EXPECT_EQ(last_path(c), path);
   return read_results(c);
 }
 
@@ -212,13 +221,12 @@ TEST(StatisticsFrame, TwoColourFrameGivesTheMeansCountsAndBinsComputedByHand) {
   std::vector<uint8_t> raw(static_cast<size_t>(w) * h, 100);
   for (int y = 0; y < h; y += 2)
     for (int x = w / 2; x < w; x += 2) raw[static_cast<size_t>(y) * w + x] = 200;
-  for (bool mmx_only : {true, false}) {
-    if (!mmx_only && !sse2_available()) continue;
-    SCOPED_TRACE(mmx_only ? "MMX" : "SSE2");
+  for (PathId path : machine_paths()) {
+    SCOPED_TRACE(path_name(path));
     ScopedContext c;
     load_bayer_controls(c, neutral_bayer_controls());
     ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, 150, 255), 1);
-    const PublicResults r = convert(c, raw, w, h, mmx_only);
+    const PublicResults r = convert(c, raw, w, h, path);
     const uint32_t cells = w * h / 4;
     EXPECT_EQ(r.whole[0], 100u * 256);
     EXPECT_EQ(r.whole[1], 100u * 256);
@@ -251,21 +259,20 @@ TEST(StatisticsFrame, TwoColourFrameGivesTheMeansCountsAndBinsComputedByHand) {
 TEST(StatisticsFrame, FlatFrameGivesEqualWindowMeansComputedByHand) {
   const int w = 640, h = 480, v = 90;
   const std::vector<uint8_t> raw(static_cast<size_t>(w) * h, v);
-  for (bool mmx_only : {true, false}) {
-    if (!mmx_only && !sse2_available()) continue;
-    SCOPED_TRACE(mmx_only ? "MMX" : "SSE2");
+  for (PathId path : machine_paths()) {
+    SCOPED_TRACE(path_name(path));
     ScopedContext c;
     ASSERT_EQ(ppl_set_quality(c, 2), 1);
     load_bayer_controls(c, neutral_bayer_controls());
-    const PublicResults r = convert(c, raw, w, h, mmx_only);
-    // Windows of 10 groups (MMX) and 40 row pairs: 20 odd row pairs and 5
-    // odd groups, 100 samples of 4 cells. SSE2 windows of 5 groups hold 2
-    // or 3 odd groups in turn: windows 0, 2, 4, 6 of a row have 2 (40
+    const PublicResults r = convert(c, raw, w, h, path);
+    // Windows of 10 8-byte groups and 40 row pairs: 20 odd row pairs and 5
+    // odd groups, 100 samples of 4 cells. Windows of 5 16-byte groups hold
+    // 2 or 3 odd groups in turn: windows 0, 2, 4, 6 of a row have 2 (40
     // samples of 8 cells), windows 1, 3, 5 have 3 (60 samples).
-    const uint32_t scale = (mmx_only ? c->mmx_geometry : c->sse2_geometry).stats_scale[2];
+    const uint32_t scale = geometry_of(c, path).stats_scale[2];
     for (int row = 0; row < 5; ++row) {
       for (int col = 0; col < 7; ++col) {
-        const uint32_t cells = mmx_only ? 400 : col % 2 ? 480 : 320;
+        const uint32_t cells = group_bytes(path) == 8 ? 400 : col % 2 ? 480 : 320;
         const uint32_t t = (cells * v * scale) >> 8;
         const uint32_t mean_rb = (c->window_norm[0] * t) >> 12, mean_g = (c->window_norm[1] * 2 * t) >> 12;
         EXPECT_EQ(r.windows[8 * row + col][0], mean_rb) << row << "," << col;
@@ -285,9 +292,9 @@ TEST(StatisticsFrame, FlatFrameGivesEqualWindowMeansComputedByHand) {
 }
 
 // Level means (pplcam_ext.h): a flat frame reads its level in every region
-// with samples and over the whole frame, on both paths (a width that is
-// not a multiple of 16 walks 8-wide groups on either), with the counts of
-// the cells the model samples: a frame of ones sums to them.
+// with samples and over the whole frame, on every path (a width that is
+// not a multiple of 16 walks 8-wide groups on any), with the counts of the
+// cells the model samples: a frame of ones sums to them.
 TEST(StatisticsFrame, LevelMeansOfAFlatFrameAreItsLevelOverTheSampledCells) {
   const int frames[][3] = {{128, 24, 1}, {144, 30, 255}, {200, 20, 100}, {640, 480, 100}, {1280, 1024, 37}};
   for (const auto& f : frames) {
@@ -297,17 +304,16 @@ TEST(StatisticsFrame, LevelMeansOfAFlatFrameAreItsLevelOverTheSampledCells) {
     // Qualities 0 to 3, then quality 2 with mean collection off.
     for (int run = 0; run <= 4; ++run) {
       const int quality = run == 4 ? 2 : run;
-      for (bool mmx_only : {true, false}) {
-        if (!mmx_only && !sse2_available()) continue;
-        SCOPED_TRACE(testing::Message() << w << "x" << h << " run " << run << (mmx_only ? " MMX" : ""));
+      for (PathId path : machine_paths()) {
+        SCOPED_TRACE(testing::Message() << w << "x" << h << " run " << run << " " << path_name(path));
         ScopedContext c;
         ASSERT_EQ(ppl_set_quality(c, quality), 1);
         ppl_set_mean_collection(c, run < 4);
         load_bayer_controls(c, neutral_bayer_controls());
-        convert(c, raw, w, h, mmx_only);
+        convert(c, raw, w, h, path);
         StatisticsSums want{};
         if (run < 4)
-          model::frame_statistics(ones.data(), ones.data(), w, h, quality, mmx_only || w % 16 ? 8 : 16,
+          model::frame_statistics(ones.data(), ones.data(), w, h, quality, group_bytes(last_path(c)),
                                   model::statistics_limits_of(c), &want);
         uint32_t means[49][3], cells[49], whole[3], sampled = 0;
         const uint32_t in_regions = ppl_ext_level_means_sub_windows(c, &means[0][0], cells);
@@ -338,7 +344,7 @@ TEST(StatisticsFrame, WeightedMeansFollowTheQualityRule) {
   ScopedContext c;
   load_bayer_controls(c, neutral_bayer_controls());
   ASSERT_EQ(ppl_set_quality(c, 2), 1);
-  const PublicResults r = convert(c, raw, w, h, true);
+  const PublicResults r = convert(c, raw, w, h, PathId::kMmx);
   const uint32_t* four = ppl_rgb_means_whole_frame_4pts(c);
   const uint32_t centre = (r.windows[19][0] + r.windows[20][0] + r.windows[27][0] + r.windows[28][0]) >> 2;
   EXPECT_EQ(four[0], centre);
@@ -351,7 +357,7 @@ TEST(StatisticsFrame, WeightedMeansFollowTheQualityRule) {
   EXPECT_LT(c16, centre);
 
   ASSERT_EQ(ppl_set_quality(c, 3), 1);
-  convert(c, raw, w, h, true);
+  convert(c, raw, w, h, PathId::kMmx);
   EXPECT_EQ(ppl_rgb_means_whole_frame_4pts(c), ppl_rgb_means_whole_frame(c));
   EXPECT_EQ(ppl_rgb_means_whole_frame_central16(c), ppl_rgb_means_whole_frame(c));
 }
@@ -368,12 +374,113 @@ TEST(StatisticsFrame, SamplingStaysInsideTheFrame) {
       ASSERT_EQ(ppl_new_frame_size(c, w, h), 1);
       GuardedBuffer src(raw.size(), guard);
       AlignedBuffer dst(raw.size() * 2, Align::k16);
-      for (bool sse2 : {false, true}) {
-        if (sse2 && !sse2_available()) continue;
+      for (PathId path : machine_paths()) {
         std::memcpy(src.data(), raw.data(), raw.size());
         clear_frame_statistics(c);
-        run_bayer_driver(BayerOutput::kI420, sse2, c, src.data(), dst.data());
+        run_bayer_driver(BayerOutput::kI420, path, c, src.data(), dst.data());
         EXPECT_GT(c->qae_count, 0u);
+      }
+    }
+  }
+}
+
+void random_limits(ppl_context* c, std::mt19937& rng) {
+  auto range = [&](int lo, int hi, int* a, int* b) {
+    *a = std::uniform_int_distribution<int>(lo, hi)(rng);
+    *b = std::uniform_int_distribution<int>(*a, hi)(rng);
+  };
+  int a, b, d, e, f, g;
+  range(-80, 80, &a, &b);
+  ASSERT_EQ(ppl_set_qual_BmGb_min_max(c, a, b), 1);
+  range(-80, 80, &a, &b);
+  ASSERT_EQ(ppl_set_qual_GrmR_min_max(c, a, b), 1);
+  range(-120, 120, &a, &b);
+  ASSERT_EQ(ppl_set_qual_BmGb_p_GrmR_min_max(c, a, b), 1);
+  range(-120, 120, &a, &b);
+  ASSERT_EQ(ppl_set_qual_BmGb_m_GrmR_min_max(c, a, b), 1);
+  range(0, 255, &a, &b);
+  range(0, 255, &d, &e);
+  range(0, 255, &f, &g);
+  ASSERT_EQ(ppl_set_qual_RGB_min_max(c, a, b, d, e, f, g), 1);
+  range(0, 255, &a, &b);
+  ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, a, b), 1);
+}
+
+TEST(StatisticsFrame, RandomLimitsMatchTheModel) {
+  std::mt19937 rng(6);
+  for (int round = 0; round < 12; ++round) {
+    ScopedContext c;
+    ASSERT_EQ(ppl_set_quality(c, round % 4), 1);
+    random_limits(c, rng);
+    expect_walks_match_model(c, random_bayer_controls(round), test_frame(128, 24, round), 128, 24, round % 4);
+  }
+}
+
+// Cells at the edges of the qual and qAE tests, tiled so that the cell walk
+// samples each of them, under the limits they sit at.
+TEST(StatisticsFrame, LimitEdgesOfTheQualAndQaeTestsMatchTheModel) {
+  using model::Cell;
+  const Cell differences[] = {
+      {100, 100, 100, 100},  // grey: qualifies
+      {126, 100, 100, 100},  // B - Gb = 26
+      {125, 100, 100, 100},  // B - Gb = 25, sum and difference 25
+      {120, 100, 110, 100},  // sum 30
+      {120, 100, 111, 100},  // sum 31
+      {100, 100, 100, 130},  // Gr - R = -30: GrmR fails
+      {9, 9, 9, 9},          // all below the qAE minimum
+      {9, 9, 9, 10},         // one at the minimum
+      {201, 201, 201, 201},  // all above the qAE maximum
+      {201, 200, 201, 201},
+      {0, 0, 0, 0},          {255, 255, 255, 255}, {0, 25, 0, 0}, {25, 0, 0, 25},
+      {255, 230, 255, 255},  {30, 0, 0, 0},
+  };
+  // Narrow channel ranges: the wrapped-span test at both ends.
+  const Cell channels[] = {
+      {250, 9, 9, 100}, {249, 9, 9, 100}, {255, 0, 0, 100}, {250, 10, 9, 100}, {250, 9, 10, 100},
+      {250, 9, 9, 99},  {250, 9, 9, 101}, {0, 0, 0, 0},     {255, 255, 255, 255}, {250, 0, 0, 100},
+      {251, 5, 4, 100}, {252, 3, 2, 100}, {253, 1, 1, 100}, {254, 9, 0, 100},  {250, 250, 9, 100},
+      {250, 9, 250, 100}};
+  const int w = 128, h = 24;
+  for (const Cell* cells : {differences, channels}) {
+    ScopedContext c;
+    ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, 10, 200), 1);
+    if (cells == channels) {
+      ASSERT_EQ(ppl_set_qual_RGB_min_max(c, 100, 100, 0, 9, 250, 255), 1);
+      ASSERT_EQ(ppl_set_qual_BmGb_min_max(c, -300, 300), 1);
+      ASSERT_EQ(ppl_set_qual_GrmR_min_max(c, -300, 300), 1);
+      ASSERT_EQ(ppl_set_qual_BmGb_p_GrmR_min_max(c, -600, 600), 1);
+      ASSERT_EQ(ppl_set_qual_BmGb_m_GrmR_min_max(c, -600, 600), 1);
+    }
+    std::vector<uint8_t> raw(static_cast<size_t>(w) * h);
+    for (int k = 0; k < h / 2; ++k) {
+      for (int x = 0; x < w / 2; ++x) {
+        const Cell& cell = cells[(x / 2 + k) % 16];   // the walk samples the odd cells
+        uint8_t* top = &raw[static_cast<size_t>(2 * k) * w + 2 * x];
+        top[0] = static_cast<uint8_t>(cell.b), top[1] = static_cast<uint8_t>(cell.gb);
+        top[w] = static_cast<uint8_t>(cell.gr), top[w + 1] = static_cast<uint8_t>(cell.r);
+      }
+    }
+    expect_walks_match_model(c, neutral_bayer_controls(), raw, w, h, 3);
+  }
+}
+
+// The cursor picks triple 8 x (k / wh) + j / ww inside the grid and 48
+// outside, for every row pair and group, on the geometry of every path.
+TEST(StatisticsFrame, AccumulatorSelectionFollowsTheGrid) {
+  ScopedContext c;
+  const int sizes[][2] = {{640, 480}, {704, 576}, {320, 240}, {720, 480}, {1280, 1024}, {480, 576}, {128, 12}, {136, 26}};
+  for (const auto& size : sizes) {
+    ASSERT_EQ(ppl_new_frame_size(c, size[0], size[1]), 1);
+    for (PathId path : machine_paths()) {
+      const int bytes = group_bytes(path);
+      SCOPED_TRACE(testing::Message() << path_name(path) << " " << size[0] << "x" << size[1]);
+      SubWindowCursor cursor(c, geometry_of(c, path));
+      for (int k = 0; k < size[1] / 2; ++k) {
+        cursor.begin_row_pair();
+        for (int j = 0; j < size[0] / bytes; ++j) {
+          const int want = model::sub_window_of(size[0], size[1], bytes, k, j);
+          ASSERT_EQ(cursor.next_group() - c->sub_windows, want) << "k " << k << " j " << j;
+        }
       }
     }
   }

@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "support/environment.h"
+#include "support/kernel_path.h"
 #include "target_calls.h"
 
 namespace pplcam::test {
@@ -52,24 +53,18 @@ std::string describe(const FrameFunction& f, const FrameSize& s) {
                                                std::to_string(s.out_h));
 }
 
-class X87AfterCalls : public ::testing::TestWithParam<bool> {
- protected:
-  // Parameter: true for the 8-byte path (SSE2 hidden, buffers 8 but not 16
-  // aligned), false for the 16-byte path.
-  bool mmx() const { return GetParam(); }
-  Align align() const { return mmx() ? Align::k8Not16 : Align::k16; }
-  uint32_t hidden() const { return mmx() ? kCpuSse2 : 0; }
-};
+// Parameter: the path the context is limited to (16-byte-aligned buffers).
+class X87AfterCalls : public ::testing::TestWithParam<PathId> {};
 
 TEST_P(X87AfterCalls, EveryFrameFunctionAtEverySize) {
-  ScopedCpuFeatures features(hidden());
   ScopedContext c;
   ASSERT_NE(c.get(), nullptr);
+  ScopedPathLimit limit(c, GetParam());
   ASSERT_EQ(x87_tag_word(), 0xFFFF);
   uint32_t seed = 1;
   for (const FrameFunction& f : exported_frame_functions()) {
     for (const FrameSize& s : frame_sizes(f.shape)) {
-      FrameBuffers buffers(f, s, align(), seed++);
+      FrameBuffers buffers(f, s, Align::k16, seed++);
       buffers.call(f, c, s);
       EXPECT_X87_CLEAN(describe(f, s));
     }
@@ -78,9 +73,9 @@ TEST_P(X87AfterCalls, EveryFrameFunctionAtEverySize) {
 
 // The Bayer walk takes a different route per quality and mirror setting.
 TEST_P(X87AfterCalls, BayerAtEveryQualityAndMirror) {
-  ScopedCpuFeatures features(hidden());
   ScopedContext c;
   ASSERT_NE(c.get(), nullptr);
+  ScopedPathLimit limit(c, GetParam());
   const FrameSize size{320, 240, 0, 0};
   uint32_t seed = 100;
   for (const FrameFunction& f : exported_frame_functions()) {
@@ -90,7 +85,7 @@ TEST_P(X87AfterCalls, BayerAtEveryQualityAndMirror) {
         ppl_set_quality(c, quality);
         ppl_set_h_mirror(c, mirrors & 1);
         ppl_set_v_mirror(c, mirrors >> 1);
-        FrameBuffers buffers(f, size, align(), seed++);
+        FrameBuffers buffers(f, size, Align::k16, seed++);
         buffers.call(f, c, size);
         EXPECT_X87_CLEAN(describe(f, size) << " quality " << quality << " mirrors " << mirrors);
       }
@@ -98,10 +93,9 @@ TEST_P(X87AfterCalls, BayerAtEveryQualityAndMirror) {
   }
 }
 
-// Setters rebuild the packed constants of both paths; the lifecycle calls
-// run every builder.
-TEST_P(X87AfterCalls, LifecycleAndControlSetters) {
-  ScopedCpuFeatures features(hidden());
+// Setters rebuild the packed constants of every column-group width; the
+// lifecycle calls run every builder.
+TEST(X87AfterSetters, LifecycleAndControlSetters) {
   ppl_context* c = ppl_init();
   ASSERT_NE(c, nullptr);
   EXPECT_X87_CLEAN("ppl_init");
@@ -152,10 +146,8 @@ TEST_P(X87AfterCalls, LifecycleAndControlSetters) {
   ppl_free(c);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, X87AfterCalls, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool>& p) {
-                           return p.param ? "MmxPath" : "Sse2Path";
-                         });
+INSTANTIATE_TEST_SUITE_P(Paths, X87AfterCalls, ::testing::ValuesIn(machine_paths()),
+                         [](const ::testing::TestParamInfo<PathId>& p) { return std::string(path_name(p.param)); });
 
 }  // namespace
 }  // namespace pplcam::test

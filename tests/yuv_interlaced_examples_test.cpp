@@ -1,4 +1,4 @@
-// Worked cases of the interlaced converters on both kernel paths: when the
+// Worked cases of the interlaced converters on every kernel path of the machine: when the
 // motion test must and must not fire, the edges of a line and of the
 // registers, the black lines of each output, the frame count and refusals.
 #include <gtest/gtest.h>
@@ -47,10 +47,11 @@ void interpolate(std::vector<uint8_t>& woven, const FieldSet& f, YuvInput in, in
       (f.first[k * kLineBytes + at] + f.first[(k + 1) * kLineBytes + at] + 1) >> 1);
 }
 
-std::vector<uint8_t> run(KernelPath p, const IntlCase& c, ppl_context* ctx, const FieldSet& f,
+std::vector<uint8_t> run(PathId p, const IntlCase& c, ppl_context* ctx, const FieldSet& f,
                          const IntlSizes& s = k720) {
   std::vector<uint8_t> dst(s.dst_bytes(c.output), 0xA5);
-  EXPECT_EQ(run_intl_on_path(p, c.convert, ctx, f, dst, s), 1) << c.name << " " << kernel_path_name(p);
+  EXPECT_EQ(run_intl_on_path(p, c.convert, ctx, f, dst, s), 1) << c.name << " " << path_name(p);
+  EXPECT_EQ(last_path(ctx), p);
   return dst;
 }
 
@@ -61,9 +62,9 @@ TEST(InterlacedExamples, ReferenceEqualToSecondFieldGivesThePlainWeave) {
   for (int c = 0; c < 14; c += 2) {
     for (int t : {0, 50, 765}) {
       ppl_set_intl_3T_threshold(ctx, t);
-      for (KernelPath p : kAllKernelPaths)
+      for (PathId p : machine_paths())
         EXPECT_EQ(describe_difference(run(p, kIntlCases[c], ctx, f), run(p, kIntlCases[c + 1], ctx, f)), "")
-            << kIntlCases[c].name << " " << kernel_path_name(p) << " threshold " << t;
+            << kIntlCases[c].name << " " << path_name(p) << " threshold " << t;
     }
   }
 }
@@ -76,9 +77,9 @@ TEST(InterlacedExamples, LumaOnlyChangesNeverMove) {
     f.ref = f.second;
     const int luma = 1 - chroma_at(pair.motion.input, 0);
     for (size_t at = luma; at < f.ref.size(); at += 2) f.ref[at] = static_cast<uint8_t>(f.ref[at] * 7 + 3);
-    for (KernelPath p : kAllKernelPaths)
+    for (PathId p : machine_paths())
       EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), weave(f)), "")
-          << pair.motion.name << " " << kernel_path_name(p);
+          << pair.motion.name << " " << path_name(p);
   }
 }
 
@@ -96,8 +97,8 @@ TEST(InterlacedExamples, UniformChangeMovesOnlyTheLineEndsAtThresholdZero) {
         f.second[k * kLineBytes + chroma_at(in, i)] = static_cast<uint8_t>(r + 7);
       }
     ppl_set_intl_3T_threshold(ctx, 50);   // line ends: spread 28
-    for (KernelPath p : kAllKernelPaths)
-      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), weave(f)), "") << kernel_path_name(p);
+    for (PathId p : machine_paths())
+      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), weave(f)), "") << path_name(p);
 
     ppl_set_intl_3T_threshold(ctx, 0);
     std::vector<uint8_t> want = weave(f);
@@ -105,13 +106,13 @@ TEST(InterlacedExamples, UniformChangeMovesOnlyTheLineEndsAtThresholdZero) {
       interpolate(want, f, in, k, 0);
       interpolate(want, f, in, k, 719);
     }
-    for (KernelPath p : kAllKernelPaths)
-      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "") << kernel_path_name(p);
+    for (PathId p : machine_paths())
+      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "") << path_name(p);
   }
 }
 
 // One changed reference byte marks its word and the two beside it, also
-// across register edges (words 3/4 on the MMX path, 7/8 on SSE2) and at
+// across register edges (words 3/4 of 8-byte registers, 7/8 of 16-byte ones) and at
 // the ends of the line.
 TEST(InterlacedExamples, OneChangedChromaByteMarksAtMostThreeWords) {
   ScopedContext ctx;
@@ -125,9 +126,9 @@ TEST(InterlacedExamples, OneChangedChromaByteMarksAtMostThreeWords) {
       f.ref[k * kLineBytes + chroma_at(in, word)] ^= 0x40;
       std::vector<uint8_t> want = weave(f);
       for (int i = std::max(0, word - 1); i <= std::min(719, word + 1); ++i) interpolate(want, f, in, k, i);
-      for (KernelPath p : kAllKernelPaths)
+      for (PathId p : machine_paths())
         EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "")
-            << pair.motion.name << " word " << word << " " << kernel_path_name(p);
+            << pair.motion.name << " word " << word << " " << path_name(p);
     }
   }
 }
@@ -149,8 +150,8 @@ TEST(InterlacedExamples, LargestThresholdStillLetsMotionThrough) {
     // Word 41 spreads 2040, words 40 and 42 1530, words 39 and 43 1020.
     std::vector<uint8_t> want = weave(f);
     for (int i = 39; i <= 43; ++i) interpolate(want, f, in, k, i);
-    for (KernelPath p : kAllKernelPaths)
-      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "") << kernel_path_name(p);
+    for (PathId p : machine_paths())
+      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "") << path_name(p);
   }
 }
 
@@ -159,10 +160,10 @@ TEST(InterlacedExamples, LastSecondFieldLineIsAlwaysWoven) {
   ppl_set_intl_3T_threshold(ctx, 0);
   const FieldSet f = random_fields(k720, 6);
   for (const PackedPair& pair : kPackedPairs)
-    for (KernelPath p : kAllKernelPaths) {
+    for (PathId p : machine_paths()) {
       const std::vector<uint8_t> out = run(p, pair.motion, ctx, f);
       EXPECT_TRUE(std::equal(out.end() - kLineBytes, out.end(), f.second.end() - kLineBytes))
-          << kernel_path_name(p);
+          << path_name(p);
       // ... while the line above it did move somewhere (random fields).
       EXPECT_FALSE(std::equal(out.end() - 3 * kLineBytes, out.end() - 2 * kLineBytes,
                               f.second.end() - 2 * kLineBytes));
@@ -175,7 +176,7 @@ TEST(InterlacedExamples, BlackLinesOfEveryOutput) {
   const IntlSizes s{704, 480, 704, 483};
   const FieldSet f = random_fields(s, 8);
   const size_t n = 704 * 483, row = 704;
-  for (KernelPath p : kAllKernelPaths) {
+  for (PathId p : machine_paths()) {
     const std::vector<uint8_t> yuyv = run(p, kIntlCases[0], ctx, f, s);
     const std::vector<uint8_t> uyvy = run(p, kIntlCases[2], ctx, f, s);
     for (size_t line : {size_t{0}, size_t{481}, size_t{482}})
@@ -205,11 +206,11 @@ TEST(InterlacedExamples, EveryCallCountsOneFrameAndRefusedSizesWriteNothing) {
   const FieldSet f = random_fields(k720, 9);
   for (const IntlCase& c : kIntlCases) {
     const uint32_t before = ppl_n_frame(ctx);
-    run(KernelPath::kSse2, c, ctx, f);
+    run(machine_paths().back(), c, ctx, f);
     EXPECT_EQ(ppl_n_frame(ctx), before + 1) << c.name;
     // 720 x 480 into 360 x 240 is not a size pair: refused before the kernel.
     std::vector<uint8_t> dst(k720.dst_bytes(c.output), 0xA5);
-    EXPECT_EQ(run_intl_on_path(KernelPath::kSse2, c.convert, ctx, f, dst, {720, 480, 360, 240}), 0);
+    EXPECT_EQ(run_intl_on_path(machine_paths().back(), c.convert, ctx, f, dst, {720, 480, 360, 240}), 0);
     EXPECT_TRUE(std::all_of(dst.begin(), dst.end(), [](uint8_t b) { return b == 0xA5; })) << c.name;
     EXPECT_EQ(ppl_n_frame(ctx), before + 1) << c.name;
   }
@@ -225,7 +226,7 @@ TEST(InterlacedExamples, GeometryTheWalkCannotCoverIsRefused) {
   for (const IntlCase& c : kIntlCases) {
     std::vector<uint8_t> dst(s.dst_bytes(c.output), 0xA5);
     const uint32_t before = ppl_n_frame(ctx);
-    EXPECT_EQ(run_intl_on_path(KernelPath::kSse2, c.convert, ctx, f, dst, s), 0) << c.name;
+    EXPECT_EQ(run_intl_on_path(machine_paths().back(), c.convert, ctx, f, dst, s), 0) << c.name;
     EXPECT_TRUE(std::all_of(dst.begin(), dst.end(), [](uint8_t b) { return b == 0xA5; })) << c.name;
     EXPECT_EQ(ppl_n_frame(ctx), before + 1);
   }

@@ -1,6 +1,6 @@
 // No interlaced converter reads or writes outside the caller's buffers: the
 // reference, both fields and the destination each placed against an
-// inaccessible page, before and after, on both paths, for every
+// inaccessible page, before and after, on every path, for every
 // decimation mode and with black lines (one line above: odd top).
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ const IntlSizes kGuardSizes[] = {
     {704, 576, 176, 150}, {640, 480, 1280, 960},
 };
 
-TEST(InterlacedGuard, EveryBufferAgainstGuardPagesOnBothPaths) {
+TEST(InterlacedGuard, EveryBufferAgainstGuardPagesOnEveryPath) {
   ScopedContext ctx;
   ppl_set_intl_3T_threshold(ctx, 0);
   for (const IntlSizes& s : kGuardSizes) {
@@ -28,12 +28,12 @@ TEST(InterlacedGuard, EveryBufferAgainstGuardPagesOnBothPaths) {
       fill_random(second.data(), s.field_bytes(), 3);
       for (const IntlCase& c : kIntlCases) {
         GuardedBuffer dst(s.dst_bytes(c.output), g);
-        for (bool mmx : {false, true}) {
-          ScopedCpuFeatures path(mmx ? kCpuSse2 : 0);
+        for (PathId p : machine_paths()) {
+          ScopedPathLimit limit(ctx, p);
           EXPECT_EQ(c.convert(ctx, ref.data(), first.data(), second.data(), dst.data(), s.in_width,
                               s.in_height, s.out_width, s.out_height),
                     1)
-              << c.name << (mmx ? " MMX " : " SSE2 ") << size_name(s);
+              << c.name << " " << path_name(p) << " " << size_name(s);
         }
       }
     }

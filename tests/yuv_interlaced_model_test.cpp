@@ -1,4 +1,4 @@
-// The interlaced converters on both kernel paths against the scalar model:
+// The interlaced converters on every kernel path of the machine against the scalar model:
 // fields with still, slowly and fast moving regions and fully random
 // fields, thresholds 0, 50 and 765, every output, decimation modes -1 to
 // 2, with and without black lines. Destinations are pre-filled with noise,
@@ -41,16 +41,16 @@ TEST_P(InterlacedModelTest, EveryConverterMatchesModelOnEveryPath) {
     const std::vector<int> thresholds = c.motion ? std::vector<int>{0, 50, 765} : std::vector<int>{50};
     for (int t : thresholds) {
       ASSERT_EQ(ppl_set_intl_3T_threshold(ctx_, t), 1);
-      std::vector<uint8_t> wanted[2];   // MMX and SSE2 sampling (differ only at decimation 2)
-      for (KernelPath p : kAllKernelPaths) {
+      std::vector<uint8_t> wanted[2];   // 8- and 16-byte groups (differ only at decimation 2)
+      for (PathId p : machine_paths()) {
         std::vector<uint8_t> got = before;
         ASSERT_EQ(run_intl_on_path(p, c.convert, ctx_, fields, got, s), 1)
-            << c.name << " " << kernel_path_name(p) << " " << size_name(s);
-        const bool sse2 = p == KernelPath::kSse2;
-        if (wanted[sse2].empty())
-          wanted[sse2] = model::model_interlaced(model_setup(c, ctx_, sse2), fields.view(), c.output);
-        ASSERT_EQ(describe_difference(got, wanted[sse2]), "")
-            << c.name << " " << kernel_path_name(p) << " " << size_name(s) << " threshold " << t;
+            << c.name << " " << path_name(p) << " " << size_name(s);
+        ASSERT_EQ(last_path(ctx_), p);
+        std::vector<uint8_t>& want = wanted[group_bytes(p) == 16];
+        if (want.empty()) want = model::model_interlaced(model_setup(c, ctx_, group_bytes(p)), fields.view(), c.output);
+        ASSERT_EQ(describe_difference(got, want), "")
+            << c.name << " " << path_name(p) << " " << size_name(s) << " threshold " << t;
       }
     }
   }

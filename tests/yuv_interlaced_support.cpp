@@ -80,29 +80,22 @@ FieldSet moving_and_still_fields(const IntlSizes& s, uint32_t seed) {
   return f;
 }
 
-uint8_t run_intl_on_path(KernelPath p, IntlConverter conv, ppl_context* ctx, const FieldSet& fields,
+uint8_t run_intl_on_path(PathId p, IntlConverter conv, ppl_context* ctx, const FieldSet& fields,
                          std::vector<uint8_t>& dst, const IntlSizes& s) {
-  const Align align = p == KernelPath::kMmxAlign8 ? Align::k8Not16 : Align::k16;
-  AlignedBuffer ref(fields.ref.size(), align), first(fields.first.size(), align),
-      second(fields.second.size(), align), out(dst.size(), align);
+  AlignedBuffer ref(fields.ref.size(), Align::k16), first(fields.first.size(), Align::k16),
+      second(fields.second.size(), Align::k16), out(dst.size(), Align::k16);
   std::memcpy(ref.data(), fields.ref.data(), fields.ref.size());
   std::memcpy(first.data(), fields.first.data(), fields.first.size());
   std::memcpy(second.data(), fields.second.data(), fields.second.size());
   std::memcpy(out.data(), dst.data(), dst.size());
-  uint8_t result;
-  if (p == KernelPath::kMmxNoSse2) {
-    ScopedCpuFeatures no_sse2(kCpuSse2);
-    result = conv(ctx, ref.data(), first.data(), second.data(), out.data(), s.in_width,
-                  s.in_height, s.out_width, s.out_height);
-  } else {
-    result = conv(ctx, ref.data(), first.data(), second.data(), out.data(), s.in_width,
-                  s.in_height, s.out_width, s.out_height);
-  }
+  ScopedPathLimit limit(ctx, p);
+  const uint8_t result = conv(ctx, ref.data(), first.data(), second.data(), out.data(), s.in_width, s.in_height,
+                              s.out_width, s.out_height);
   std::memcpy(dst.data(), out.data(), dst.size());
   return result;
 }
 
-model::IntlSetup model_setup(const IntlCase& c, ppl_context* ctx, bool sse2_sampling) {
+model::IntlSetup model_setup(const IntlCase& c, ppl_context* ctx, int group_bytes) {
   model::IntlSetup m;
   m.input = c.input;
   m.in_width = ctx->in_width;
@@ -112,7 +105,7 @@ model::IntlSetup model_setup(const IntlCase& c, ppl_context* ctx, bool sse2_samp
   m.bottom = ctx->bottom_black_lines;
   m.motion = c.motion;
   m.threshold = ctx->intl_3t_threshold;
-  m.sse2_sampling = sse2_sampling;
+  m.sse2_sampling = group_bytes == 16;
   return m;
 }
 

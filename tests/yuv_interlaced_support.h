@@ -51,13 +51,13 @@ FieldSet moving_and_still_fields(const IntlSizes& s, uint32_t seed);
 // All three fields random.
 FieldSet random_fields(const IntlSizes& s, uint32_t seed);
 
-// Runs conv on path p with the fields and dst copied into buffers of the
-// path's alignment; dst holds the destination before the call and after.
-uint8_t run_intl_on_path(KernelPath p, IntlConverter conv, ppl_context* ctx, const FieldSet& fields,
+// Runs conv on path p with the fields and dst copied into 16-byte-aligned
+// buffers; dst holds the destination before the call and after.
+uint8_t run_intl_on_path(PathId p, IntlConverter conv, ppl_context* ctx, const FieldSet& fields,
                          std::vector<uint8_t>& dst, const IntlSizes& s);
 
 // The model's setup for case c with the context's current geometry and
-// threshold.
-model::IntlSetup model_setup(const IntlCase& c, ppl_context* ctx, bool sse2_sampling);
+// threshold, sampling a quarter-size picture as paths of `group_bytes` do.
+model::IntlSetup model_setup(const IntlCase& c, ppl_context* ctx, int group_bytes);
 
 }  // namespace pplcam::test

@@ -28,10 +28,10 @@ TEST(ProgressiveExamples, ChromaMeanRoundsHalfUpAndMirrorsEndAtTheRight) {
     set_mirrors(ctx, h, v);
     const size_t y0 = (v ? 479 * 640 : 0) + (h ? 639 : 0);
     const size_t u0 = 640 * 480 + (v ? 239 * 320 : 0) + (h ? 319 : 0);
-    for (KernelPath p : kAllKernelPaths) {
+    for (PathId p : machine_paths()) {
       std::vector<uint8_t> dst(k640.pixels_out() * 3 / 2);
       ASSERT_EQ(run_on_path(p, YUYVToI420MMX, ctx, src, dst, k640), 1);
-      EXPECT_EQ(dst[y0], 1) << kernel_path_name(p) << " mirrors " << mirrors;
+      EXPECT_EQ(dst[y0], 1) << path_name(p) << " mirrors " << mirrors;
       EXPECT_EQ(dst[u0], 12) << "(10 + 13 + 1) >> 1";
       EXPECT_EQ(dst[u0 + 640 * 480 / 4], 201) << "(200 + 201 + 1) >> 1";
     }
@@ -54,11 +54,11 @@ TEST(ProgressiveExamples, Rgb24LandmarksAndBottomUpOrder) {
   for (const auto& c : cases) {
     std::vector<uint8_t> src = flat_yuyv(k640, c.y, c.u, c.v);
     for (size_t i = 2 * 640; i < src.size(); i += 2) src[i] = 16;   // lines 1.. darker
-    for (KernelPath p : kAllKernelPaths) {
+    for (PathId p : machine_paths()) {
       std::vector<uint8_t> dst(k640.pixels_out() * 3);
       ASSERT_EQ(run_on_path(p, YUYVToRGB24MMX, ctx, src, dst, k640), 1);
       const size_t last_row = dst.size() - 640 * 3;   // source line 0
-      EXPECT_EQ(dst[last_row], c.b) << int(c.y) << "," << int(c.u) << "," << int(c.v) << " " << kernel_path_name(p);
+      EXPECT_EQ(dst[last_row], c.b) << int(c.y) << "," << int(c.u) << "," << int(c.v) << " " << path_name(p);
       EXPECT_EQ(dst[last_row + 1], c.g);
       EXPECT_EQ(dst[last_row + 2], c.r);
       EXPECT_EQ(dst[dst.size() - 1], c.r) << "last pixel of source line 0";
@@ -78,10 +78,10 @@ TEST(ProgressiveExamples, YuyvyyyyUnitsReachThePlanes) {
   for (int i = 0; i < 16; ++i) src[24 + luma_at[i]] = src[960 + 24 + luma_at[i]] = 100 + i;
   for (int k = 0; k < 8; ++k) src[24 + chroma_at[k]] = 200 + k, src[960 + 24 + chroma_at[k]] = 220 + k;
   for (YuvConverter conv : {YUYVYYYYToI420MMX, UYVYYYYYToI420MMX}) {
-    for (KernelPath p : kAllKernelPaths) {
+    for (PathId p : machine_paths()) {
       std::vector<uint8_t> dst(k640.pixels_out() * 3 / 2);
       ASSERT_EQ(run_on_path(p, conv, ctx, src, dst, k640), 1);
-      for (int i = 0; i < 16; ++i) EXPECT_EQ(dst[640 + 16 + i], 100 + i) << kernel_path_name(p);
+      for (int i = 0; i < 16; ++i) EXPECT_EQ(dst[640 + 16 + i], 100 + i) << path_name(p);
       for (int k = 0; k < 8; ++k) {
         EXPECT_EQ(dst[640 * 480 + 8 + k], 200 + k) << "U of pair " << 8 + k;
         EXPECT_EQ(dst[640 * 480 * 5 / 4 + 8 + k], 220 + k) << "V of pair " << 8 + k;
@@ -108,12 +108,12 @@ TEST(ProgressiveExamples, CallsThatWriteNothing) {
                {YUYVToI420MMX, {640, 480, 352, 240}, 0, 0}};
   for (const auto& c : cases) {
     const std::vector<uint8_t> src = random_bytes(c.sizes.pixels_in() * 3, 3);
-    for (KernelPath p : kAllKernelPaths) {
+    for (PathId p : machine_paths()) {
       const std::vector<uint8_t> before(c.sizes.pixels_out() * 4, 77);
       std::vector<uint8_t> dst = before;
       const uint32_t frames = ctx->n_frame;
       EXPECT_EQ(run_on_path(p, c.conv, ctx, src, dst, c.sizes), c.result) << c.sizes.name();
-      EXPECT_EQ(first_difference(dst, before), -1) << c.sizes.name() << " " << kernel_path_name(p);
+      EXPECT_EQ(first_difference(dst, before), -1) << c.sizes.name() << " " << path_name(p);
       EXPECT_EQ(ctx->n_frame, frames + c.frames) << c.sizes.name();
     }
   }

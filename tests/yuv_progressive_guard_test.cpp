@@ -1,7 +1,7 @@
 // No progressive converter reads or writes outside the caller's buffers:
 // source and destination against an inaccessible page before and after, on
-// both paths, every mirror, black lines in the geometry, and a width (720)
-// whose SSE2 walk ends each line with an overlapping step.
+// every path, every mirror, black lines in the geometry, and a width (720)
+// whose 16-byte walk ends each line with an overlapping step.
 #include <gtest/gtest.h>
 
 #include "yuv_progressive_support.h"
@@ -9,7 +9,7 @@
 namespace pplcam::test {
 namespace {
 
-TEST(ProgressiveGuard, BuffersAgainstGuardPagesOnBothPaths) {
+TEST(ProgressiveGuard, BuffersAgainstGuardPagesOnEveryPath) {
   ScopedContext ctx;
   const struct {
     YuvConverter conv;
@@ -24,8 +24,8 @@ TEST(ProgressiveGuard, BuffersAgainstGuardPagesOnBothPaths) {
         fill_random(src.data(), src.size(), 7);
         for (int mirrors = 0; mirrors < 4; ++mirrors) {
           set_mirrors(ctx, mirrors & 1, mirrors & 2);
-          for (uint32_t hide : {0u, kCpuSse2}) {
-            ScopedCpuFeatures features(hide);
+          for (PathId p : machine_paths()) {
+            ScopedPathLimit limit(ctx, p);
             EXPECT_EQ(c.conv(ctx, src.data(), dst.data(), s.in_width, s.in_height, s.out_width,
                              s.out_height),
                       1);

@@ -22,10 +22,10 @@ TEST(ProgressiveLibyuv, I420EqualsYuy2ToI420AndUyvyToI420) {
       std::vector<uint8_t> want(s.pixels_out() * 3 / 2);
       uint8_t* u = want.data() + w * h;
       ASSERT_EQ(conv.second(src.data(), 2 * w, want.data(), w, u, w / 2, u + w * h / 4, w / 2, w, h), 0);
-      for (KernelPath p : kAllKernelPaths) {
+      for (PathId p : machine_paths()) {
         std::vector<uint8_t> got(want.size());
         ASSERT_EQ(run_on_path(p, conv.first, ctx, src, got, s), 1);
-        EXPECT_EQ(first_difference(got, want), -1) << s.name() << " " << kernel_path_name(p);
+        EXPECT_EQ(first_difference(got, want), -1) << s.name() << " " << path_name(p);
       }
     }
   }

@@ -52,11 +52,12 @@ TEST_P(ProgressiveModelTest, EveryPathAndMirrorMatchesTheModel) {
       c.rgb24 ? model::model_to_rgb24(c.input, src.data(), g, want.data())
               : model::model_to_i420(c.input, src.data(), g, want.data());
       set_mirrors(ctx, h, v);
-      for (KernelPath p : kAllKernelPaths) {
+      for (PathId p : machine_paths()) {
         std::vector<uint8_t> got = before;
         EXPECT_EQ(run_on_path(p, c.convert, ctx, src, got, s), 1);
+        EXPECT_EQ(last_path(ctx), p);
         EXPECT_EQ(first_difference(got, want), -1)
-            << c.name << " on " << kernel_path_name(p) << ", h mirror " << h << ", v mirror " << v;
+            << c.name << " on " << path_name(p) << ", h mirror " << h << ", v mirror " << v;
       }
     }
   }

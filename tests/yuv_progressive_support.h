@@ -1,5 +1,5 @@
 // Shared pieces of the progressive converter tests: running a converter on
-// a chosen kernel path, frame sizes, and mirror settings.
+// a kernel path, frame sizes, and mirror settings.
 #pragma once
 
 #include <cstring>
@@ -27,16 +27,14 @@ struct YuvSizes {
   }
 };
 
-// Runs conv on path p with src and dst copied into buffers of the path's
-// alignment; dst holds the destination before the call and after it.
-inline uint8_t run_on_path(KernelPath p, YuvConverter conv, ppl_context* ctx,
-                           const std::vector<uint8_t>& src, std::vector<uint8_t>& dst,
-                           const YuvSizes& s) {
-  const Align align = p == KernelPath::kMmxAlign8 ? Align::k8Not16 : Align::k16;
-  AlignedBuffer in(src.size(), align), out(dst.size(), align);
+// Runs conv on path p with src and dst copied into 16-byte-aligned
+// buffers; dst holds the destination before the call and after it.
+inline uint8_t run_on_path(PathId p, YuvConverter conv, ppl_context* ctx, const std::vector<uint8_t>& src,
+                           std::vector<uint8_t>& dst, const YuvSizes& s) {
+  AlignedBuffer in(src.size(), Align::k16), out(dst.size(), Align::k16);
   std::memcpy(in.data(), src.data(), src.size());
   std::memcpy(out.data(), dst.data(), dst.size());
-  ScopedCpuFeatures features(p == KernelPath::kMmxNoSse2 ? kCpuSse2 : 0);
+  ScopedPathLimit limit(ctx, p);
   const uint8_t r = conv(ctx, in.data(), out.data(), s.in_width, s.in_height, s.out_width, s.out_height);
   std::memcpy(dst.data(), out.data(), dst.size());
   return r;
@@ -45,7 +43,7 @@ inline uint8_t run_on_path(KernelPath p, YuvConverter conv, ppl_context* ctx,
 inline void set_mirrors(ppl_context* ctx, bool h, bool v) {
   ctx->h_mirror = h;
   ctx->v_mirror = v;
-  rebuild_step_tables(ctx);
+  rebuild_step_table(ctx);
 }
 
 // Index of the first byte where a and b differ, -1 when equal.

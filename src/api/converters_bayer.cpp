@@ -39,7 +39,7 @@ uint8_t bayer_converter(BayerProcess process, Output out, int mode, ppl_context*
                         uint8_t* dst, int32_t width, int32_t height) {
   if (!src || !dst) return 0;
   const void* buffers[] = {src, dst};
-  if (converter_can_run(buffers, 2)) {
+  if (choose_path(Caller::kConverter, ctx, buffers, 2) != PathId::kNone) {
     FpBracket bracket;
     if (bracket.ok()) {
       ppl_set_decimation(ctx, mode, 0, 0);

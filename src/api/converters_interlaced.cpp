@@ -20,7 +20,7 @@ uint8_t intl_converter(IntlProcess process, Fill fill, ppl_context* ctx, const u
                        int32_t ih, int32_t ow, int32_t oh) {
   if (!ref || !first || !second || !dst) return 0;
   const void* buffers[] = {ref, first, second, dst};
-  if (converter_can_run(buffers, 4)) {
+  if (choose_path(Caller::kConverter, ctx, buffers, 4) != PathId::kNone) {
     FpBracket bracket;
     if (bracket.ok()) return process(ctx, ref, first, second, dst, iw, ih, ow, oh);
   }

@@ -22,7 +22,7 @@ uint8_t yuv_converter(YuvProcess process, Fill fill, int src_bytes_per_2px, ppl_
                       int32_t oh) {
   if (!src || !dst) return 0;
   const void* buffers[] = {src, dst};
-  if (converter_can_run(buffers, 2)) {
+  if (choose_path(Caller::kConverter, ctx, buffers, 2) != PathId::kNone) {
     FpBracket bracket;
     if (bracket.ok()) return process(ctx, src, dst, iw, ih, ow, oh);
   }

@@ -1,32 +1,41 @@
-// Shared steps of the two dispatch layers: the converters' entry checks and
-// the processing operations' choice between the MMX and the SSE2 kernels.
+// The one place that decides which kernel path runs a call.
 #pragma once
 
 #include <cstdint>
 
 #include "core/context.h"
-#include "core/cpu_features.h"
+#include "core/path_table.h"
 
 namespace pplcam {
 
-inline bool aligned_to(const void* p, uintptr_t n) {
-  return (reinterpret_cast<uintptr_t>(p) & (n - 1)) == 0;
-}
+// Who asks: an exported converter, which writes its fallback fill when no
+// kernel can run, or a processing operation, which always runs one.
+enum class Caller { kConverter, kProcessing };
 
-// A converter may run a kernel: buffers 8-byte aligned and the MMX path
-// available (detecting the features on first use).
-inline bool converter_can_run(const void* const* buffers, int count) {
-  for (int i = 0; i < count; ++i)
-    if (!aligned_to(buffers[i], 8)) return false;
-  return (cpu_features_detected() & kCpuMmxPath) != 0;
-}
-
-// The SSE2 kernels run when every buffer is 16-byte aligned, the processor
-// has SSE2 and the context does not force the MMX path.
-inline bool use_sse2_path(const ppl_context* c, const void* const* buffers, int count) {
-  for (int i = 0; i < count; ++i)
-    if (!aligned_to(buffers[i], 16)) return false;
-  return (cpu_features_detected() & kCpuSse2) && !c->P3_only;
+// The kernel path of one call.
+//  - Not even the MMX path can run the call (a buffer not 8-byte aligned,
+//    or a processor without the MMX integer extensions): kNone for a
+//    converter; the MMX path for a processing operation called directly,
+//    whatever its buffers.
+//  - A converter learns no more (kMmx: a kernel can run) and does not read
+//    the context, so that its fallback fill never depends on one; the
+//    processing operation it calls makes the choice.
+//  - A processing operation runs the widest path that the context allows
+//    (not beyond its path limit; the MMX path alone with P3_only set),
+//    whose processor features and buffer alignment the call meets and, for
+//    a Bayer frame, whose column groups divide `frame_width` (0 for the
+//    other families), so that the picture does not depend on the path.
+inline PathId choose_path(Caller caller, const ppl_context* c, const void* const* buffers, int count,
+                          int32_t frame_width = 0) {
+  if (!path_accepts(PathId::kMmx, buffers, count))
+    return caller == Caller::kConverter ? PathId::kNone : PathId::kMmx;
+  if (caller == Caller::kConverter) return PathId::kMmx;
+  const int widest = c->P3_only ? static_cast<int>(PathId::kMmx) : static_cast<int>(c->path_limit);
+  for (int id = widest; id > static_cast<int>(PathId::kMmx); --id) {
+    const PathId path = static_cast<PathId>(id);
+    if (frame_width % path_traits(path).group_bytes == 0 && path_accepts(path, buffers, count)) return path;
+  }
+  return PathId::kMmx;
 }
 
 }  // namespace pplcam

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "core/context.h"
-#include "pplcam/pplcam.h"
+#include "core/geometry.h"
 
 namespace pplcam {
 
@@ -12,7 +12,7 @@ namespace pplcam {
 inline bool update_frame_sizes(ppl_context* c, int32_t iw, int32_t ih, int32_t ow, int32_t oh) {
   if (iw == c->in_width && ih == c->in_height && ow == c->out_width && oh == c->out_height)
     return true;
-  return ppl_new_frame_sizes(c, iw, ih, ow, oh) != 0;
+  return resize_frames(c, iw, ih, ow, oh);
 }
 
 }  // namespace pplcam

@@ -4,6 +4,7 @@
 #include "api/dispatch.h"
 #include "bayer/driver.h"
 #include "controls/frame_statistics.h"
+#include "core/geometry.h"
 #include "pplcam/pplcam.h"
 
 namespace pplcam {
@@ -11,12 +12,13 @@ namespace {
 
 uint8_t process_bayer(BayerOutput out, ppl_context* ctx, uint8_t* src, uint8_t* dst, int32_t width,
                       int32_t height) {
+  ctx->last_path = PathId::kNone;
   if (width != ctx->in_width || height != ctx->in_height) {
-    if (!ppl_new_frame_size(ctx, width, height)) return 0;
+    if (!resize_frame(ctx, width, height)) return 0;
   }
   clear_frame_statistics(ctx);
   const void* buffers[] = {src, dst};
-  const uint8_t result = run_bayer_driver(out, use_sse2_path(ctx, buffers, 2), ctx, src, dst);
+  const uint8_t result = run_bayer_driver(out, choose_path(Caller::kProcessing, ctx, buffers, 2, ctx->in_width), ctx, src, dst);
   postprocess_frame_statistics(ctx);
   return result;
 }

@@ -22,7 +22,7 @@ namespace pplcam {
 // photosite of row type `row` (0 blue-green, 1 green-red) at byte position
 // `position` of a little-endian word, shifted left by 8 x position.
 template <int Bytes>
-void build_condition_tables(ppl_context* c, const PathConstants<Bytes>& k) {
+void build_condition_tables(ppl_context* c, const GroupConstants<Bytes>& k) {
   for (int row = 0; row < 2; ++row) {
     for (int parity = 0; parity < 2; ++parity) {
       const uint32_t gain = static_cast<uint16_t>(k.gain[row].lane[parity]);

@@ -1,5 +1,5 @@
 // Edge-directed demosaic (qualities 0 and 1), per column group, written
-// once over Simd<8> and Simd<16>.
+// once over the register struct S (core/simd.h).
 //
 // Step 1 gives every B and R photosite a green by the gradient-corrected
 // rule: a vertical and a horizontal estimate, each the two green
@@ -46,14 +46,6 @@ PPL_VEC_INLINE typename S::V abs_diff16(typename S::V a, typename S::V b) {
   const typename S::V d = S::sub16(a, b);
   return S::max16(d, S::sub16(S::zero(), d));
 }
-// 16-bit lanes of even and odd photosites back into one byte vector, each
-// saturated to 0..255.
-template <class S>
-PPL_VEC_INLINE typename S::V merge_sites(typename S::V even, typename S::V odd) {
-  const typename S::V p = S::packus16(even, odd);
-  return S::unpacklo8(p, S::template srl_bytes<S::kBytes / 2>(p));
-}
-
 // Step 1 on one row of a group. `m` is the row itself with its horizontal
 // taps; `nn`, `n`, `s`, `ss` are the rows two and one above and below (at
 // the group's columns). `Parity` is the column parity of the row's B or R
@@ -83,8 +75,8 @@ PPL_VEC_INLINE typename S::V green_row(const RowTaps<S>& m, typename S::V nn, ty
   const V g_flat = S::add16(half_m, S::template sra16<2>(S::add16(hsum, vsum)));
   const V g = S::or_(S::and_(strong, g_edge), S::andnot(strong, g_flat));
 
-  return Parity == 0 ? merge_sites<S>(g, odd_sites<S>(m.at(0)))
-                     : merge_sites<S>(even_sites<S>(m.at(0)), g);
+  return Parity == 0 ? interleave_u8<S>(g, odd_sites<S>(m.at(0)))
+                     : interleave_u8<S>(even_sites<S>(m.at(0)), g);
 }
 
 // One row of step 2's input: the conditioned samples and the green of a
@@ -158,19 +150,6 @@ PPL_VEC_INLINE RgbSites<S> colour_pair_sites(const ColourTaps<S> (&rows)[4]) {
     clamp_bytes16<S>(&out.b[1][0], &out.b[1][1]);
   }
   return out;
-}
-
-// The same as bytes: R, G, B of row r to r[0], g[0], b[0] and of row r + 1
-// to r[1], g[1], b[1].
-template <class S>
-PPL_VEC_INLINE void colour_pair(const ColourTaps<S> (&rows)[4], typename S::V r[2], typename S::V g[2],
-                                typename S::V b[2]) {
-  const RgbSites<S> s = colour_pair_sites<S>(rows);
-  for (int row = 0; row < 2; ++row) {
-    r[row] = merge_sites<S>(s.r[row][0], s.r[row][1]);
-    g[row] = merge_sites<S>(s.g[row][0], s.g[row][1]);
-    b[row] = merge_sites<S>(s.b[row][0], s.b[row][1]);
-  }
 }
 
 }  // namespace pplcam::edge

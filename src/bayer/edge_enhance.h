@@ -1,5 +1,5 @@
 // Luma sharpening of quality 0, per row of a column group, written once
-// over Simd<8> and Simd<16>.
+// over the register struct S (core/simd.h).
 //
 // With p(dr, dx) the 3 x 3 neighbourhood of a pixel of luma C:
 //   Gx = sum over dr of p(dr, 1) - p(dr, -1)
@@ -86,8 +86,8 @@ PPL_VEC_INLINE void sharpen_two_rows(const SharpenTerms<S>& a, const SharpenTerm
     two[parity] = sharpen_from_gradients<S>(S::add16(middle, d.across[parity]),
                                             S::sub16(d.sum[parity], b.sum[parity]), c.centre[parity], k);
   }
-  *first = merge_sites<S>(one[0], one[1]);
-  *second = merge_sites<S>(two[0], two[1]);
+  *first = interleave_u8<S>(one[0], one[1]);
+  *second = interleave_u8<S>(two[0], two[1]);
 }
 
 // The sharpened luma of the row `mid` between the rows `up` and `down` (the
@@ -95,7 +95,7 @@ PPL_VEC_INLINE void sharpen_two_rows(const SharpenTerms<S>& a, const SharpenTerm
 template <class S>
 PPL_VEC_INLINE typename S::V sharpen_row(const SharpenTerms<S>& up, const SharpenTerms<S>& mid,
                                          const SharpenTerms<S>& down, const SharpenParams<S>& k) {
-  return merge_sites<S>(sharpen_sites<S, 0>(up, mid, down, k), sharpen_sites<S, 1>(up, mid, down, k));
+  return interleave_u8<S>(sharpen_sites<S, 0>(up, mid, down, k), sharpen_sites<S, 1>(up, mid, down, k));
 }
 
 template <class S>

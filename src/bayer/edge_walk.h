@@ -1,6 +1,6 @@
 // The frame walk of qualities 0 and 1: edge-directed demosaic, colour
-// conversion and (quality 0) luma sharpening, written once over the path
-// (Simd<8> or Simd<16>) and the output format.
+// conversion and (quality 0) luma sharpening, written once over the kernel
+// path P (core/path_types.h) and the output format.
 //
 // Each unit of work reads a neighbourhood that the units before it must
 // have finished, so the walk runs them at fixed distances. Pass p (row
@@ -47,7 +47,9 @@
 #include "bayer/row_taps.h"
 #include "bayer/scaled_pack.h"
 #include "bayer/stages.h"
+#include "bayer/walk_frame.h"
 #include "core/context.h"
+#include "core/path_types.h"
 #include "core/simd.h"
 
 namespace pplcam {
@@ -55,10 +57,12 @@ namespace pplcam {
 // `Conditioner` is called as conditioner(k) to condition row pair k in
 // place, its groups left to right (and to sample statistics around them);
 // the walk calls it exactly once per row pair.
-template <class S, BayerOutput F, class Conditioner>
+template <class P, BayerOutput F, class Conditioner>
 class EdgeWalk {
+  using S = typename P::S;
   using V = typename S::V;
-  static constexpr int kGroup = S::kBytes;
+  static constexpr int kGroup = P::kGroup;
+  static_assert(kGroup == S::kBytes, "the walk takes one column group per register");
   static constexpr bool kRgb = F == BayerOutput::kRgb24 || F == BayerOutput::kRgb32;
   static constexpr uint32_t kGreenMask = kGreenRingBytes - 1;
   static constexpr uint32_t kRingMask = kRingBytes - 1;
@@ -68,53 +72,40 @@ class EdgeWalk {
   EdgeWalk(ppl_context* c, uint8_t* src, uint8_t* dst, Conditioner& conditioner)
       : c_(c),
         conditioner_(conditioner),
-        k_(path_constants<S::kBytes>(c)),
+        k_(group_constants<kGroup>(c)),
         src_(src),
-        pitch_(c->in_width),
-        groups_(c->in_width / kGroup),
-        pairs_(c->in_height / 2),
-        width_(groups_ * kGroup),
-        height_(2 * pairs_),
-        decimation_(c->decimation),
+        frame_(c, k_, dst),
         sharpen_(c->quality == 0),
         green_ring_(c->ring[kGreenRing]),
         luma_ring_(c->ring[kLumaRing]),
         plane_ring_{c->ring[kPlaneRing1], c->ring[kPlaneRing2], c->ring[kPlaneRing3]} {
-    const StepTable& t = path_geometry<S::kBytes>(c).steps;
-    main_ = Plane{dst, main_plane_steps(t, F)};
-    chroma_ = Plane{dst + c->out_counts[1], t.i420_c};
-    quarter_ = static_cast<int32_t>(c->out_counts[2]);
-    matrix_ = kRgb ? load_matrix<S>(k_.c_rgb, k_.matrix_offset[2]) : load_matrix<S>(k_.c_ycc, k_.matrix_offset[0]);
-    for (int i = 0; i < 9; ++i) full_range_.k[i] = load_const<S>(k_.c_yuv[i]);
-    full_range_.offset = load_const<S>(k_.matrix_offset[1]);
+    full_range_ = load_matrix<S>(k_.c_yuv, k_.matrix_offset[1]);
     sharpen_params_ = {load_const<S>(k_.edge_threshold), load_const<S>(k_.edge_factor)};
     // Sharpened luma takes the place of the luma ring in the scaled packs.
-    const uint8_t* luma_for_packs = sharpen_ && !kRgb ? c->ring[kPlaneRing1] : c->ring[kLumaRing];
-    scaled_ = ScaledFrame{F,     false,  decimation_, width_,   height_, main_, chroma_, quarter_,
-                          {c->ring[0], luma_for_packs, c->ring[2], c->ring[3], c->ring[4]}};
+    scaled_ = frame_.scaled(c, false, sharpen_ && !kRgb ? c->ring[kPlaneRing1] : c->ring[kLumaRing]);
   }
 
   void run() {
-    if (groups_ == 0 || pairs_ == 0) return;
+    if (frame_.groups == 0 || frame_.pairs == 0) return;
     // The first two row pairs are conditioned before any green is made;
     // every later one runs ahead of the walk.
-    for (int32_t k = 0; k < pairs_ && k < 2; ++k)
+    for (int32_t k = 0; k < frame_.pairs && k < 2; ++k)
       conditioner_(k);
     set_green_rows(0);
-    for (int32_t j = 0; j < groups_; ++j) green_any(j);
-    const int32_t passes = sharpen_ ? pairs_ + 1 : pairs_;
+    for (int32_t j = 0; j < frame_.groups; ++j) green_any(j);
+    const int32_t passes = sharpen_ ? frame_.pairs + 1 : frame_.pairs;
     for (int32_t p = 0; p < passes; ++p) walk_pass(p);
-    if (decimation_ != 0) finish_scaled_frame(scaled_);
+    if (frame_.decimation != 0) finish_scaled_frame(scaled_);
   }
 
  private:
   // ------------------------------------------------------------ rows
   int32_t reflect_row(int32_t y) const {
-    int32_t r = edge::reflect_index(y, height_);
-    return r < 0 ? 0 : r >= height_ ? height_ - 1 : r;
+    int32_t r = edge::reflect_index(y, frame_.height);
+    return r < 0 ? 0 : r >= frame_.height ? frame_.height - 1 : r;
   }
-  uint8_t* row(int32_t y) const { return src_ + static_cast<ptrdiff_t>(y) * pitch_; }
-  uint32_t ring_row(int32_t y) const { return static_cast<uint32_t>(y) * static_cast<uint32_t>(width_); }
+  uint8_t* row(int32_t y) const { return src_ + static_cast<ptrdiff_t>(y) * frame_.pitch; }
+  uint32_t ring_row(int32_t y) const { return static_cast<uint32_t>(y) * static_cast<uint32_t>(frame_.width); }
 
   // Rows of the green of row pair k (rows r = 2k and r + 1): NN, N, M, S,
   // SS of each. Above the R photosites of row 1 the reflection of row -1
@@ -148,7 +139,7 @@ class EdgeWalk {
     V g[2];
     for (int parity = 0; parity < 2; ++parity) {
       const uint8_t* const* rows = green_src_[parity];
-      const edge::RowTaps<S> m = kBorder ? edge::edge_taps_from_memory<S>(rows[2] + x0, j == 0, j == groups_ - 1)
+      const edge::RowTaps<S> m = kBorder ? edge::edge_taps_from_memory<S>(rows[2] + x0, j == 0, j == frame_.groups - 1)
                                          : edge::taps_from_memory<S>(rows[2] + x0);
       const V nn = S::load(rows[0] + x0), n = S::load(rows[1] + x0);
       const V s = S::load(rows[3] + x0), ss = S::load(rows[4] + x0);
@@ -158,7 +149,7 @@ class EdgeWalk {
     S::store(green_ring_ + ((green_dst_[1] + x0) & kGreenMask), g[1]);
   }
   void green_any(int32_t j) {
-    if (j == 0 || j == groups_ - 1) green<true>(j);
+    if (j == 0 || j == frame_.groups - 1) green<true>(j);
     else green<false>(j);
   }
 
@@ -170,7 +161,7 @@ class EdgeWalk {
     for (int i = 0; i < 4; ++i) {
       const int shift = (i & 1) ? 2 : -2;   // blue-green rows look right, green-red rows left
       if (kBorder) {
-        const bool first = j == 0, last = j == groups_ - 1;
+        const bool first = j == 0, last = j == frame_.groups - 1;
         const edge::RowTaps<S> m = edge::edge_taps_from_memory<S>(colour_src_[i] + x0, first, last);
         const edge::RowTaps<S> g =
             edge::edge_taps_from_ring<S>(green_ring_, kGreenMask, colour_green_[i] + x0, first, last);
@@ -188,21 +179,21 @@ class EdgeWalk {
   void colour_and_convert(int32_t k, int32_t j) {
     const RgbSites<S> rgb = colour<kBorder>(j);
     const uint32_t i0 = (out_index_ + j * kGroup) & kRingMask;
-    const uint32_t i1 = (out_index_ + width_ + j * kGroup) & kRingMask;
+    const uint32_t i1 = (out_index_ + frame_.width + j * kGroup) & kRingMask;
     if (!sharpen_) {
       if constexpr (F == BayerOutput::kRgb24) {
-        if (decimation_ == 0) {
+        if (frame_.decimation == 0) {
           RgbSites<S> c;
-          rgb_to_rgb<S>(matrix_, rgb, &c);
+          rgb_to_rgb<S>(frame_.matrix, rgb, &c);
           for (int r = 0; r < 2; ++r)
-            store_bgr24_sites<S>(block_at(main_, j * kGroup, kGroup, 2 * k + r), mirrored(main_), c.r[r][0],
+            store_bgr24_sites<S>(block_at(frame_.main, j * kGroup, kGroup, 2 * k + r), mirrored(frame_.main), c.r[r][0],
                                  c.r[r][1], c.g[r][0], c.g[r][1], c.b[r][0], c.b[r][1]);
           return;
         }
       }
       Converted out;
-      if constexpr (kRgb) rgb_to_rgb<S>(matrix_, rgb, &out);
-      else rgb_to_yuv<S, F != BayerOutput::kI420>(matrix_, rgb, lanes_, &out);
+      if constexpr (kRgb) rgb_to_rgb<S>(frame_.matrix, rgb, &out);
+      else rgb_to_yuv<S, F != BayerOutput::kI420>(frame_.matrix, rgb, lanes_, &out);
       emit(out, k, j, i0, i1);
       return;
     }
@@ -220,7 +211,7 @@ class EdgeWalk {
       }
     } else {
       YuvRows<S> out;
-      rgb_to_yuv<S, F != BayerOutput::kI420>(matrix_, rgb, lanes_, &out);
+      rgb_to_yuv<S, F != BayerOutput::kI420>(frame_.matrix, rgb, lanes_, &out);
       S::store(luma_ring_ + i0, out.y[0]);
       S::store(luma_ring_ + i1, out.y[1]);
       S::store(plane_ring_[1] + i0, out.c[0]);
@@ -231,7 +222,7 @@ class EdgeWalk {
   // Quality 1: packed straight into the destination at full size, or left
   // in the rings for the per-row-pair packs of the scaled modes.
   void emit(const Converted& out, int32_t k, int32_t j, uint32_t i0, uint32_t i1) {
-    if (decimation_ == 0) {
+    if (frame_.decimation == 0) {
       pack(out, k, j);
       return;
     }
@@ -251,10 +242,10 @@ class EdgeWalk {
 
   void pack(const Converted& out, int32_t k, int32_t j) {
     const int32_t x0 = j * kGroup, y = 2 * k;
-    if constexpr (F == BayerOutput::kI420) pack_i420<S>(out, main_, chroma_, quarter_, x0, y, lanes_);
-    else if constexpr (F == BayerOutput::kYuyv) pack_422<S, false>(out, main_, x0, y);
-    else if constexpr (F == BayerOutput::kUyvy) pack_422<S, true>(out, main_, x0, y);
-    else pack_rgb<S, F == BayerOutput::kRgb24 ? 3 : 4>(out, main_, x0, y);
+    if constexpr (F == BayerOutput::kI420) pack_i420<S>(out, frame_.main, frame_.chroma, frame_.quarter, x0, y, lanes_);
+    else if constexpr (F == BayerOutput::kYuyv) pack_422<S, false>(out, frame_.main, x0, y);
+    else if constexpr (F == BayerOutput::kUyvy) pack_422<S, true>(out, frame_.main, x0, y);
+    else pack_rgb<S, F == BayerOutput::kRgb24 ? 3 : 4>(out, frame_.main, x0, y);
   }
 
   // ------------------------------------------------------- sharpening
@@ -263,7 +254,7 @@ class EdgeWalk {
   edge::SharpenTerms<S> luma_terms(int32_t y, int32_t j) {
     const uint32_t index = ring_row(y) + j * kGroup;
     return edge::sharpen_terms<S>(
-        kBorder ? edge::edge_taps_from_ring<S>(luma_ring_, kRingMask, index, j == 0, j == groups_ - 1)
+        kBorder ? edge::edge_taps_from_ring<S>(luma_ring_, kRingMask, index, j == 0, j == frame_.groups - 1)
                 : edge::taps_from_ring<S>(luma_ring_, kRingMask, index));
   }
   void store_sharpened(int32_t y, int32_t j, V v) {
@@ -314,7 +305,7 @@ class EdgeWalk {
         V re, ro, ge, go, be, bo;
         edge::fixed_yuv_to_rgb_sites<S>(S::load(plane_ring_[0] + at[r]), S::load(plane_ring_[1] + at[r]),
                                         S::load(plane_ring_[2] + at[r]), &re, &ro, &ge, &go, &be, &bo);
-        store_bgr24_sites<S>(block_at(main_, j * kGroup, kGroup, 2 * k + r), mirrored(main_), re, ro, ge, go, be,
+        store_bgr24_sites<S>(block_at(frame_.main, j * kGroup, kGroup, 2 * k + r), mirrored(frame_.main), re, ro, ge, go, be,
                              bo);
       }
       return;
@@ -336,53 +327,53 @@ class EdgeWalk {
   // Rows 2p - 1 and 2p of group j sharpened, then what follows from them.
   template <bool kBorder>
   void sharpen_and_output(int32_t p, int32_t j) {
-    if (p >= 1 && p < pairs_) {
+    if (p >= 1 && p < frame_.pairs) {
       sharpen_row_pair<kBorder>(p, j);
     } else {
       if (p >= 1) sharpen_row<kBorder>(2 * p - 1, j);
-      if (p < pairs_) sharpen_row<kBorder>(2 * p, j);
+      if (p < frame_.pairs) sharpen_row<kBorder>(2 * p, j);
     }
-    if (decimation_ == 0) {
+    if (frame_.decimation == 0) {
       if (p >= 1) pack_sharpened(p - 1, j);
     } else if (kRgb) {
       if (p >= 1) rgb_in_place(2 * p - 1, j);
-      if (p < pairs_) rgb_in_place(2 * p, j);
+      if (p < frame_.pairs) rgb_in_place(2 * p, j);
     }
   }
 
   // ------------------------------------------------------------ passes
   void walk_pass(int32_t p) {
-    const bool colour_here = p < pairs_;
-    const bool green_ahead = p + 1 < pairs_;
-    const bool condition_ahead = p + 2 < pairs_;
+    const bool colour_here = p < frame_.pairs;
+    const bool green_ahead = p + 1 < frame_.pairs;
+    const bool condition_ahead = p + 2 < frame_.pairs;
     if (colour_here) set_colour_rows(p);
     if (green_ahead) set_green_rows(p + 1);
 
     if (condition_ahead) conditioner_(p + 2);
     if (green_ahead) green<true>(0);
 
-    const int32_t steps = sharpen_ ? groups_ + 1 : groups_;
+    const int32_t steps = sharpen_ ? frame_.groups + 1 : frame_.groups;
     for (int32_t j = 0; j < steps; ++j) {
       // Groups whose every unit is away from the left and right columns
       // take the plain step.
-      const bool inner = j >= 2 && j + 3 <= groups_;
+      const bool inner = j >= 2 && j + 3 <= frame_.groups;
       if (inner) {
         if (green_ahead) green<false>(j + 1);
         if (colour_here) colour_and_convert<false>(p, j);
         if (sharpen_) sharpen_and_output<false>(p, j - 1);
         continue;
       }
-      if (green_ahead && j + 1 < groups_) green_any(j + 1);
-      if (colour_here && j < groups_) {
-        if (j == 0 || j == groups_ - 1) colour_and_convert<true>(p, j);
+      if (green_ahead && j + 1 < frame_.groups) green_any(j + 1);
+      if (colour_here && j < frame_.groups) {
+        if (j == 0 || j == frame_.groups - 1) colour_and_convert<true>(p, j);
         else colour_and_convert<false>(p, j);
       }
       if (sharpen_ && j >= 1) {
-        if (j - 1 == 0 || j - 1 == groups_ - 1) sharpen_and_output<true>(p, j - 1);
+        if (j - 1 == 0 || j - 1 == frame_.groups - 1) sharpen_and_output<true>(p, j - 1);
         else sharpen_and_output<false>(p, j - 1);
       }
     }
-    if (decimation_ != 0) end_pass(p);
+    if (frame_.decimation != 0) end_pass(p);
   }
 
   // The scaled packs of the rows that are complete after pass p: row pair
@@ -392,33 +383,25 @@ class EdgeWalk {
       pack_scaled_row_pair(scaled_, p, ring_row(2 * p));
       return;
     }
-    if (decimation_ > 0) {
+    if (frame_.decimation > 0) {
       // The thinned packs read only the first row of the pair.
-      if (p < pairs_) pack_scaled_row_pair(scaled_, p, ring_row(2 * p));
+      if (p < frame_.pairs) pack_scaled_row_pair(scaled_, p, ring_row(2 * p));
       return;
     }
     if (p >= 1) pack_scaled_row(scaled_, 2 * p - 1, ring_row(2 * p - 1));
-    if (p < pairs_) pack_scaled_row(scaled_, 2 * p, ring_row(2 * p));
+    if (p < frame_.pairs) pack_scaled_row(scaled_, 2 * p, ring_row(2 * p));
   }
 
   ppl_context* c_;
   Conditioner& conditioner_;
-  const PathConstants<S::kBytes>& k_;
+  const GroupConstants<kGroup>& k_;
   uint8_t* src_;
-  int32_t pitch_;
-  int32_t groups_;
-  int32_t pairs_;
-  int32_t width_;    // walked width: whole column groups
-  int32_t height_;   // walked height: whole row pairs
-  int32_t decimation_;
+  const WalkFrame<P, F> frame_;
   bool sharpen_;
   uint8_t* green_ring_;
   uint8_t* luma_ring_;
   uint8_t* plane_ring_[3];
-  Plane main_{}, chroma_{};
-  int32_t quarter_ = 0;
-  Matrix3<S> matrix_{};
-  edge::Coefficients<S> full_range_{};
+  Matrix3<S> full_range_{};
   edge::SharpenParams<S> sharpen_params_{};
   Lanes<S> lanes_;
   ScaledFrame scaled_{};
@@ -429,10 +412,10 @@ class EdgeWalk {
   uint32_t out_index_ = 0;
 };
 
-// One frame at quality 0 or 1 through the walk of path S and format F.
-template <class S, BayerOutput F, class Conditioner>
+// One frame at quality 0 or 1 through the walk of path P and format F.
+template <class P, BayerOutput F, class Conditioner>
 void edge_walk(ppl_context* c, uint8_t* src, uint8_t* dst, Conditioner&& conditioner) {
-  EdgeWalk<S, F, std::remove_reference_t<Conditioner>>(c, src, dst, conditioner).run();
+  EdgeWalk<P, F, std::remove_reference_t<Conditioner>>(c, src, dst, conditioner).run();
 }
 
 }  // namespace pplcam

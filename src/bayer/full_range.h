@@ -21,42 +21,23 @@
 
 namespace pplcam::edge {
 
-// One 3 x 3 colour matrix of a path, coefficients in every lane.
-template <class S>
-struct Coefficients {
-  typename S::V k[9];
-  typename S::V offset;   // the luma row's offset word (rounding half included)
-};
-
-template <class S>
-PPL_VEC_INLINE typename S::V dot_row(const typename S::V* k, typename S::V r, typename S::V g,
-                                     typename S::V b, typename S::V add) {
-  return S::template sra16<6>(
-      S::add16(S::add16(S::mullo16(k[0], r), S::mullo16(k[1], g)), S::add16(S::mullo16(k[2], b), add)));
-}
-
-// Signed 16-bit lanes of even and odd photosites into signed bytes.
-template <class S>
-PPL_VEC_INLINE typename S::V merge_sites_signed(typename S::V even, typename S::V odd) {
-  const typename S::V p = S::packs16(even, odd);
-  return S::unpacklo8(p, S::template srl_bytes<S::kBytes / 2>(p));
-}
-
 // One row of R, G, B (even and odd photosites, 16-bit lanes) to
 // full-range y (unsigned bytes) and u, v (signed bytes).
 template <class S>
-PPL_VEC_INLINE void full_range_yuv(const Coefficients<S>& c, typename S::V re, typename S::V ro,
+PPL_VEC_INLINE void full_range_yuv(const Matrix3<S>& c, typename S::V re, typename S::V ro,
                                    typename S::V ge, typename S::V go, typename S::V be, typename S::V bo,
                                    typename S::V* y, typename S::V* u, typename S::V* v) {
   const typename S::V half = S::set1_16(32);
-  *y = merge_sites<S>(dot_row<S>(c.k, re, ge, be, c.offset), dot_row<S>(c.k, ro, go, bo, c.offset));
-  *u = merge_sites_signed<S>(dot_row<S>(c.k + 3, re, ge, be, half), dot_row<S>(c.k + 3, ro, go, bo, half));
-  *v = merge_sites_signed<S>(dot_row<S>(c.k + 6, re, ge, be, half), dot_row<S>(c.k + 6, ro, go, bo, half));
+  const typename S::V* k = c.k;
+  *y = interleave_u8<S>(dot3<S>(k[0], k[1], k[2], re, ge, be, c.offset),
+                        dot3<S>(k[0], k[1], k[2], ro, go, bo, c.offset));
+  *u = interleave_s8<S>(dot3<S>(k[3], k[4], k[5], re, ge, be, half), dot3<S>(k[3], k[4], k[5], ro, go, bo, half));
+  *v = interleave_s8<S>(dot3<S>(k[6], k[7], k[8], re, ge, be, half), dot3<S>(k[6], k[7], k[8], ro, go, bo, half));
 }
 
 // The same from a row of R, G, B bytes.
 template <class S>
-PPL_VEC_INLINE void full_range_yuv(const Coefficients<S>& c, typename S::V r, typename S::V g,
+PPL_VEC_INLINE void full_range_yuv(const Matrix3<S>& c, typename S::V r, typename S::V g,
                                    typename S::V b, typename S::V* y, typename S::V* u,
                                    typename S::V* v) {
   full_range_yuv<S>(c, even_sites<S>(r), odd_sites<S>(r), even_sites<S>(g), odd_sites<S>(g), even_sites<S>(b),
@@ -97,9 +78,9 @@ PPL_VEC_INLINE void fixed_yuv_to_rgb(typename S::V y, typename S::V u, typename 
   using V = typename S::V;
   V re, ge, be, ro, go, bo;
   fixed_yuv_to_rgb_sites<S>(y, u, v, &re, &ro, &ge, &go, &be, &bo);
-  *r = merge_sites<S>(re, ro);
-  *g = merge_sites<S>(ge, go);
-  *b = merge_sites<S>(be, bo);
+  *r = interleave_u8<S>(re, ro);
+  *g = interleave_u8<S>(ge, go);
+  *b = interleave_u8<S>(be, bo);
 }
 
 }  // namespace pplcam::edge

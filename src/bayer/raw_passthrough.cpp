@@ -12,7 +12,7 @@ void draw_marker(const ppl_context* c, uint8_t* dst, int32_t group_bytes, uint32
   if (cell_w % group_bytes != 0) return;
   const int32_t cell_h = c->out_height / 12;
   const int32_t pitch = c->out_width / 2;
-  uint8_t* v_plane = dst + c->out_counts[1] + c->out_counts[2];
+  uint8_t* v_plane = dst + c->out_pixels + c->out_quarter;
   const uint32_t m = *marker_cell % 30;
   const int32_t col = static_cast<int32_t>(m % 5), row = static_cast<int32_t>(m / 5);
   for (int32_t line = 0; line < cell_h; ++line)
@@ -34,7 +34,7 @@ void raw_i420(const ppl_context* c, const uint8_t* src, uint8_t* dst) {
   } else {
     return;
   }
-  std::memset(dst + c->out_counts[1], 128, c->out_counts[1] / 2);
+  std::memset(dst + c->out_pixels, 128, c->out_pixels / 2);
 }
 
 // YUYV puts the sample first and 128 second, UYVY the other way round; in

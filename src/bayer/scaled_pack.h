@@ -3,8 +3,8 @@
 // In these modes the walk leaves the converted rows of a row pair in the
 // work-area rings (luma ring and plane ring 2 for the YUV outputs, plane
 // rings 1 to 3 for R, G, B) and calls one pack per row pair. The packs are
-// plain byte loops shared by both paths: the rings hold the same bytes on
-// both, so both write the same picture.
+// plain byte loops shared by every path: the rings hold the same bytes on
+// all of them, so all write the same picture.
 #pragma once
 
 #include <cstdint>

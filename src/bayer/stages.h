@@ -1,5 +1,6 @@
-// Per-column-group stages of the Bayer walk, written once over Simd<8> (MMX
-// path, 8-photosite groups) and Simd<16> (SSE2 path, 16-photosite groups):
+// Per-column-group stages of the Bayer walk, written once over the register
+// struct S (core/simd.h; one column group per register: 8 photosites with
+// Mmx, 16 with Sse2):
 // demosaic (bilinear, cell replication), colour conversion (C_ycc, C_rgb)
 // and the full-size output packs. Every value is a byte vector of one row
 // of the group; 16-bit work splits it into the even photosites (low byte of

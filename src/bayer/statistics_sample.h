@@ -1,13 +1,14 @@
-// Statistics sampling of the Bayer walk, written once over Simd<8> (MMX
-// path) and Simd<16> (SSE2 path).
+// Statistics sampling of the Bayer walk, written once over the kernel path
+// P (core/path_types.h). What a caller sees of it follows the path's
+// column-group width, P::kGroup.
 //
 // In an odd row pair the walk hands every column group's run-ahead block
 // (the block it is about to condition) to this stage:
 //   even group: the raw rows of the block are kept (save_raw);
 //   odd group:  the kept block and the current one form one sample (take).
 // Of each block only the odd cells are used (photosite columns 2-3, 6-7 of
-// every 8), so a sample holds S::kBytes / 2 cells: 4 on the MMX path, 8 on
-// the SSE2 path. Per sample:
+// every 8), so a sample holds P::kGroup / 2 cells: 4 with 8-byte groups, 8
+// with 16-byte groups. Per sample:
 //   qual test on the raw cells (colour differences and channel ranges); the
 //     qualifying cells' Gb, R, B, Gr sums go to the qual sums and, as the
 //     mean over all cells of the sample (non-qualifying cells count 0), to
@@ -28,35 +29,17 @@
 //
 // Counts are exact: a cell that passes sets both bytes of its 16-bit mask
 // lane and adds 2 x 255 = 510 to the mask's byte sum; for n <= kCells such
-// cells, 510 n + kBytes lies in [512 n, 512 n + 511], so (sum + kBytes) >> 9
-// is n (the MMX path's (sum + 8) >> 9, the SSE2 path's (halves + 16) >> 9).
+// cells, 510 n + kGroup lies in [512 n, 512 n + 511], so (sum + kGroup) >> 9
+// is n ((sum + 8) >> 9 with 8-byte groups, (halves + 16) >> 9 with 16).
 #pragma once
 
 #include <cstdint>
 
 #include "core/context.h"
+#include "core/path_types.h"
 #include "core/simd.h"
 
 namespace pplcam {
-
-// Sum of all bytes of a register (psadbw against zero; the SSE2 form adds
-// the sums of its two halves).
-template <class S>
-PPL_VEC_INLINE uint32_t byte_sum(typename S::V v) {
-  if constexpr (S::kBytes == 8) {
-    return static_cast<uint32_t>(_mm_cvtsi64_si32(_mm_sad_pu8(v, _mm_setzero_si64())));
-  } else {
-    const __m128i halves = _mm_sad_epu8(v, _mm_setzero_si128());
-    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi32(halves, _mm_srli_si128(halves, 8))));
-  }
-}
-
-// The walk state of path Bytes (the saved raw rows live there).
-template <int Bytes>
-PathWalkState<Bytes>* walk_state_of(ppl_context* c) {
-  if constexpr (Bytes == 8) return &c->mmx_walk;
-  else return &c->sse2_walk;
-}
 
 // The two rows of one block: a blue-green row (B at even bytes, Gb at odd)
 // and the green-red row below it (Gr, R).
@@ -70,19 +53,22 @@ PPL_VEC_INLINE BayerBlock<S> load_block(const uint8_t* bg_row, const uint8_t* gr
   return BayerBlock<S>{S::load(bg_row), S::load(gr_row)};
 }
 
-template <class S>
+template <class P>
 class StatisticsSampler {
+  using S = typename P::S;
   using V = typename S::V;
+  static constexpr int kGroup = P::kGroup;
+  static_assert(kGroup == S::kBytes, "a block is one register");
 
  public:
-  static constexpr int kCells = S::kBytes / 2;         // cells per sample
-  static constexpr int kHistogramShift = S::kBytes == 8 ? 2 : 3;   // log2(kCells)
+  static constexpr int kCells = P::kCellsPerSample;
+  static constexpr int kHistogramShift = P::kSampleMeanShift;
 
-  // Loads the limit vectors of path S. `whole_frame_shift` is the left shift
+  // Loads the limit vectors of path P. `whole_frame_shift` is the left shift
   // of the accumulator sums: 0 into a sub-window triple, 2 into the whole-
   // frame sums at quality 3 (one cell in four is sampled).
   StatisticsSampler(ppl_context* c, int whole_frame_shift) : c_(c), acc_shift_(whole_frame_shift) {
-    const PathConstants<S::kBytes>& k = path_constants<S::kBytes>(c);
+    const GroupConstants<kGroup>& k = group_constants<kGroup>(c);
     for (int i = 0; i < 4; ++i) {
       below_[i] = load_const<S>(k.qual_diff[i][0]);
       above_[i] = load_const<S>(k.qual_diff[i][1]);
@@ -104,7 +90,7 @@ class StatisticsSampler {
 
   // Even column group: keeps the raw rows of the run-ahead block for the
   // sample of the next group. Call before the block is conditioned.
-  PPL_MEMBER_INLINE void save_raw(PathWalkState<S::kBytes>* walk, const uint8_t* bg_row,
+  PPL_MEMBER_INLINE void save_raw(GroupWalkState<kGroup>* walk, const uint8_t* bg_row,
                                   const uint8_t* gr_row) const {
     S::store(walk->saved_raw[0], S::load(bg_row));
     S::store(walk->saved_raw[1], S::load(gr_row));
@@ -114,7 +100,7 @@ class StatisticsSampler {
   // rows start at bg_row and gr_row: `condition()` conditions it in place.
   // An even group keeps the raw block; an odd group takes the sample.
   template <class Condition>
-  PPL_MEMBER_INLINE void run_ahead(bool odd_group, RgbSum* acc, PathWalkState<S::kBytes>* walk,
+  PPL_MEMBER_INLINE void run_ahead(bool odd_group, RgbSum* acc, GroupWalkState<kGroup>* walk,
                                    const uint8_t* bg_row, const uint8_t* gr_row, Condition&& condition) const {
     if (!odd_group) {
       save_raw(walk, bg_row, gr_row);
@@ -128,10 +114,10 @@ class StatisticsSampler {
 
   // Odd column group: one sample from the kept raw block of the previous
   // group and `raw` (the current block as loaded before conditioning), with
-  // the conditioned bytes of both blocks read at bg_row - kBytes .. bg_row
-  // + kBytes - 1 (and the same of gr_row), after the current block has been
+  // the conditioned bytes of both blocks read at bg_row - kGroup .. bg_row
+  // + kGroup - 1 (and the same of gr_row), after the current block has been
   // conditioned. Sums go to `acc`.
-  PPL_MEMBER_INLINE void take(RgbSum* acc, const PathWalkState<S::kBytes>* walk, BayerBlock<S> raw,
+  PPL_MEMBER_INLINE void take(RgbSum* acc, const GroupWalkState<kGroup>* walk, BayerBlock<S> raw,
                               const uint8_t* bg_row, const uint8_t* gr_row) const {
     take_cells(acc, raw_cells(walk, raw), bg_row, gr_row);
   }
@@ -139,14 +125,14 @@ class StatisticsSampler {
   // The two halves of take(): the raw cells of the sample (the kept block's
   // and those of `raw`), which can be kept while the walk goes on, and the
   // sample itself from them and the conditioned bytes of both blocks.
-  PPL_MEMBER_INLINE BayerBlock<S> raw_cells(const PathWalkState<S::kBytes>* walk, BayerBlock<S> raw) const {
+  PPL_MEMBER_INLINE BayerBlock<S> raw_cells(const GroupWalkState<kGroup>* walk, BayerBlock<S> raw) const {
     return BayerBlock<S>{odd_cells(S::load(walk->saved_raw[0]), raw.bg),
                          odd_cells(S::load(walk->saved_raw[1]), raw.gr)};
   }
   PPL_MEMBER_INLINE void take_cells(RgbSum* acc, const BayerBlock<S>& raw_cells, const uint8_t* bg_row,
                                     const uint8_t* gr_row) const {
-    const BayerBlock<S> cells{odd_cells(S::load(bg_row - S::kBytes), S::load(bg_row)),
-                              odd_cells(S::load(gr_row - S::kBytes), S::load(gr_row))};
+    const BayerBlock<S> cells{odd_cells(S::load(bg_row - kGroup), S::load(bg_row)),
+                              odd_cells(S::load(gr_row - kGroup), S::load(gr_row))};
     qualify(raw_cells);
     expose_and_accumulate(acc, cells);
   }
@@ -160,7 +146,7 @@ class StatisticsSampler {
   }
 
   PPL_VEC_INLINE uint32_t cell_count(uint32_t mask_byte_sum) {
-    return (mask_byte_sum + S::kBytes) >> 9;
+    return (mask_byte_sum + kGroup) >> 9;
   }
 
   // Mask lanes (0xFFFF) of the cells whose value d lies strictly between
@@ -191,13 +177,13 @@ class StatisticsSampler {
     // The four sums in the order Gb, R, B, Gr; all 0 when no cell passes,
     // the common case in a coloured scene, which skips the byte sums.
     uint32_t sums[4] = {0, 0, 0, 0};
-    const uint32_t mask_sum = byte_sum<S>(mask);
+    const uint32_t mask_sum = S::byte_sum(mask);
     if (mask_sum != 0) {
       const V bg = S::and_(raw.bg, mask), grr = S::and_(raw.gr, mask);
-      sums[0] = byte_sum<S>(S::template srl16<8>(bg));
-      sums[1] = byte_sum<S>(S::template srl16<8>(grr));
-      sums[2] = byte_sum<S>(S::and_(bg, low_bytes_));
-      sums[3] = byte_sum<S>(S::and_(grr, low_bytes_));
+      sums[0] = S::byte_sum(S::template srl16<8>(bg));
+      sums[1] = S::byte_sum(S::template srl16<8>(grr));
+      sums[2] = S::byte_sum(S::and_(bg, low_bytes_));
+      sums[3] = S::byte_sum(S::and_(grr, low_bytes_));
     }
     c_->qual_count += cell_count(mask_sum);
     c_->qual_means.g += sums[0] + sums[3];
@@ -212,9 +198,9 @@ class StatisticsSampler {
 
   // Sums of R, Gb + Gr and B over the cells of a block pair.
   PPL_MEMBER_INLINE void channel_sums(const BayerBlock<S>& cells, uint32_t out[3]) const {
-    out[0] = byte_sum<S>(S::template srl16<8>(cells.gr));
-    out[1] = byte_sum<S>(S::or_(S::and_(cells.gr, low_bytes_), S::andnot(low_bytes_, cells.bg)));
-    out[2] = byte_sum<S>(S::and_(cells.bg, low_bytes_));
+    out[0] = S::byte_sum(S::template srl16<8>(cells.gr));
+    out[1] = S::byte_sum(S::or_(S::and_(cells.gr, low_bytes_), S::andnot(low_bytes_, cells.bg)));
+    out[2] = S::byte_sum(S::and_(cells.bg, low_bytes_));
   }
 
   // qAE test, and the sums of all cells to the accumulator. The qAE sums
@@ -228,7 +214,7 @@ class StatisticsSampler {
     const V all_above = S::cmpeq16(
         S::or_(S::subus8(qae_max_plus_1_, cells.bg), S::subus8(qae_max_plus_1_, cells.gr)), S::zero());
     const V excluded = S::or_(S::and_(all_below, below_enable_), S::and_(all_above, above_enable_));
-    const uint32_t excluded_sum = byte_sum<S>(excluded);
+    const uint32_t excluded_sum = S::byte_sum(excluded);
 
     uint32_t all[3];
     channel_sums(cells, all);

@@ -16,15 +16,13 @@ namespace pplcam {
 
 class SubWindowCursor {
  public:
-  SubWindowCursor(ppl_context* c, const PathGeometry& g)
+  SubWindowCursor(ppl_context* c, const GroupGeometry& g)
       : base_(c->sub_windows),
         outside_(c->sub_windows + 48),
         window_groups_(g.window_groups),
         grid_groups_(g.grid_groups),
         window_pairs_(g.window_pairs),
-        grid_pairs_(g.grid_pairs),
-        col0_(g.grid_col0),
-        row0_(g.grid_row0) {}
+        grid_pairs_(g.grid_pairs) {}
 
   // Accumulator of column group j of row pair k. Calls come in walk order
   // (k never decreases, j increases within a row pair); the cursor steps
@@ -37,11 +35,11 @@ class SubWindowCursor {
 
   // Start of the next row pair (the first call is row pair 0).
   void begin_row_pair() {
-    const int32_t dk = pair_++ - row0_;
+    const int32_t k = pair_++;
     group_ = 0;
-    if (dk < 0 || dk >= grid_pairs_) {
+    if (k >= grid_pairs_) {
       row_ = nullptr;
-    } else if (dk == 0) {
+    } else if (k == 0) {
       row_ = base_;
       pairs_left_ = window_pairs_;
     } else if (--pairs_left_ == 0) {
@@ -53,9 +51,9 @@ class SubWindowCursor {
   // Accumulator of the next column group of the row pair (the first call
   // after begin_row_pair is group 0).
   RgbSum* next_group() {
-    const int32_t dg = group_++ - col0_;
-    if (row_ == nullptr || dg < 0 || dg >= grid_groups_) return outside_;
-    if (dg == 0) {
+    const int32_t j = group_++;
+    if (row_ == nullptr || j >= grid_groups_) return outside_;
+    if (j == 0) {
       window_ = row_;
       groups_left_ = window_groups_;
     } else if (--groups_left_ == 0) {
@@ -68,7 +66,7 @@ class SubWindowCursor {
  private:
   RgbSum* base_;
   RgbSum* outside_;
-  int32_t window_groups_, grid_groups_, window_pairs_, grid_pairs_, col0_, row0_;
+  int32_t window_groups_, grid_groups_, window_pairs_, grid_pairs_;
   int32_t pair_ = 0, group_ = 0;
   int32_t pairs_left_ = 0, groups_left_ = 0;
   RgbSum* row_ = nullptr;      // first triple of the row pair's window row

@@ -1,8 +1,9 @@
-// The Bayer frame walk, written once over the path (Simd<8> or Simd<16>)
-// and the output format, instantiated in walk_mmx.cpp and walk_sse2.cpp.
+// The Bayer frame walk, written once over the kernel path P
+// (core/path_types.h) and the output format, instantiated in
+// walk_<path>.cpp.
 //
 // A frame is walked in row pairs, top to bottom, and within a row pair in
-// column groups of S::kBytes photosites, left to right. For each group:
+// column groups of P::kGroup photosites, left to right. For each group:
 //   1. run-ahead block: raw conditioning of a block the demosaic will read
 //      (the hook where statistics sampling reads the raw and conditioned
 //      bytes of the block, with the accumulator selected for the group);
@@ -25,58 +26,51 @@
 #include "bayer/raw_passthrough.h"
 #include "bayer/scaled_pack.h"
 #include "bayer/stages.h"
+#include "bayer/walk_frame.h"
 #include "bayer/walk_statistics.h"
 #include "core/context.h"
+#include "core/path_types.h"
 #include "core/simd.h"
 
 namespace pplcam {
 
-template <int Bytes>
-PathWalkState<Bytes>* path_walk(ppl_context* c) {
-  if constexpr (Bytes == 8) return &c->mmx_walk;
-  else return &c->sse2_walk;
-}
-
-template <class S, BayerOutput F>
+template <class P, BayerOutput F>
 class BayerWalk {
+  using S = typename P::S;
   using V = typename S::V;
-  static constexpr int kGroup = S::kBytes;
+  static constexpr int kGroup = P::kGroup;
+  static_assert(kGroup == S::kBytes, "the walk takes one column group per register");
   static constexpr bool kRgb = F == BayerOutput::kRgb24 || F == BayerOutput::kRgb32;
   using Converted = std::conditional_t<kRgb, RgbRows<S>, YuvRows<S>>;
 
  public:
   BayerWalk(ppl_context* c, uint8_t* src, uint8_t* dst)
       : c_(c),
-        k_(path_constants<S::kBytes>(c)),
-        walk_(path_walk<S::kBytes>(c)),
+        k_(group_constants<kGroup>(c)),
+        walk_(group_walk<kGroup>(c)),
         src_(src),
         dst_(dst),
-        pitch_(c->in_width),
-        groups_(c->in_width / kGroup),
-        pairs_(c->in_height / 2),
-        width_(groups_ * kGroup),
-        decimation_(c->decimation),
-        stats_(c, c->quality) {}
+        frame_(c, k_, dst),
+        stats_(c, c->quality, frame_.groups, frame_.pairs) {}
 
   uint8_t run() {
     const int32_t quality = c_->quality;
     uint8_t result = 0;
-    c_->bayer_group_bytes = static_cast<uint8_t>(kGroup);
     if (quality > 3 || quality < 0) {
       raw_passthrough(c_, F, src_, dst_, kGroup, &walk_->marker_cell);
     } else {
-      if (groups_ > 0 && pairs_ > 0) {
+      if (frame_.groups > 0 && frame_.pairs > 0) {
         setup();
         if (quality <= 1) {
-          edge_walk<S, F>(c_, src_, dst_, [this](int32_t k) { condition_pair(k); });
+          edge_walk<P, F>(c_, src_, dst_, [this](int32_t k) { condition_pair(k); });
         } else {
           if (quality == 3) walk_cells();
           else walk_bilinear();
-          if (decimation_ != 0) finish_scaled_frame(scaled_);
+          if (frame_.decimation != 0) finish_scaled_frame(scaled_);
         }
       }
       // The scale of each quality matches the coverage of its sampling.
-      c_->stats_scale = path_geometry<S::kBytes>(c_).stats_scale[quality];
+      c_->stats_scale = group_geometry<kGroup>(c_).stats_scale[quality];
       result = 1;
     }
     ++c_->n_frame;
@@ -86,19 +80,11 @@ class BayerWalk {
 
  private:
   void setup() {
-    build_condition_tables<S::kBytes>(c_, k_);
-    const StepTable& t = path_geometry<S::kBytes>(c_).steps;
-    main_ = Plane{dst_, main_plane_steps(t, F)};
-    chroma_ = Plane{dst_ + c_->out_counts[1], t.i420_c};
-    quarter_ = static_cast<int32_t>(c_->out_counts[2]);
-    matrix_ = kRgb ? load_matrix<S>(k_.c_rgb, k_.matrix_offset[2])
-                   : load_matrix<S>(k_.c_ycc, k_.matrix_offset[0]);
-    scaled_ = ScaledFrame{F,        c_->quality == 3, decimation_, width_, 2 * pairs_,
-                          main_,    chroma_,          quarter_,
-                          {c_->ring[0], c_->ring[1], c_->ring[2], c_->ring[3], c_->ring[4]}};
+    build_condition_tables<kGroup>(c_, k_);
+    scaled_ = frame_.scaled(c_, c_->quality == 3, c_->ring[kLumaRing]);
   }
 
-  uint8_t* row(int32_t r) { return src_ + static_cast<ptrdiff_t>(r) * pitch_; }
+  uint8_t* row(int32_t r) { return src_ + static_cast<ptrdiff_t>(r) * frame_.pitch; }
 
   // Raw conditioning of column group j of row pair k.
   // Statistics sampling sees every conditioned block, raw and conditioned.
@@ -113,26 +99,26 @@ class BayerWalk {
   // pass over both rows unless statistics sample some of its blocks.
   void condition_pair(int32_t k) {
     if (stats_.samples_row_pair(k)) {
-      stats_.condition_row_pair(k, groups_, row(2 * k), row(2 * k + 1), [this](uint8_t* bg, uint8_t* gr) {
+      stats_.condition_row_pair(k, frame_.groups, row(2 * k), row(2 * k + 1), [this](uint8_t* bg, uint8_t* gr) {
         condition_row_pair(c_->condition_words, bg, gr, kGroup);
       });
       return;
     }
-    condition_row_pair(c_->condition_words, row(2 * k), row(2 * k + 1), width_);
+    condition_row_pair(c_->condition_words, row(2 * k), row(2 * k + 1), frame_.width);
   }
 
   // Output of one converted group of row pair k.
   void emit(const Converted& out, int32_t k, int32_t j, uint32_t index) {
-    if (decimation_ == 0) {
+    if (frame_.decimation == 0) {
       const int32_t x0 = j * kGroup, y = 2 * k;
-      if constexpr (F == BayerOutput::kI420) pack_i420<S>(out, main_, chroma_, quarter_, x0, y, lanes_);
-      else if constexpr (F == BayerOutput::kYuyv) pack_422<S, false>(out, main_, x0, y);
-      else if constexpr (F == BayerOutput::kUyvy) pack_422<S, true>(out, main_, x0, y);
-      else pack_rgb<S, F == BayerOutput::kRgb24 ? 3 : 4>(out, main_, x0, y);
+      if constexpr (F == BayerOutput::kI420) pack_i420<S>(out, frame_.main, frame_.chroma, frame_.quarter, x0, y, lanes_);
+      else if constexpr (F == BayerOutput::kYuyv) pack_422<S, false>(out, frame_.main, x0, y);
+      else if constexpr (F == BayerOutput::kUyvy) pack_422<S, true>(out, frame_.main, x0, y);
+      else pack_rgb<S, F == BayerOutput::kRgb24 ? 3 : 4>(out, frame_.main, x0, y);
       return;
     }
     const uint32_t i0 = index & (kRingBytes - 1);
-    const uint32_t i1 = (index + static_cast<uint32_t>(width_)) & (kRingBytes - 1);
+    const uint32_t i1 = (index + static_cast<uint32_t>(frame_.width)) & (kRingBytes - 1);
     if constexpr (kRgb) {
       S::store(c_->ring[kPlaneRing1] + i0, out.r[0]);
       S::store(c_->ring[kPlaneRing1] + i1, out.r[1]);
@@ -149,7 +135,7 @@ class BayerWalk {
   }
 
   void end_row_pair(int32_t k, uint32_t index) {
-    if (decimation_ != 0) pack_scaled_row_pair(scaled_, k, index);
+    if (frame_.decimation != 0) pack_scaled_row_pair(scaled_, k, index);
   }
 
   // ------------------------------------------------------- quality 3
@@ -159,15 +145,15 @@ class BayerWalk {
   // rewritten one by one would stall on store forwarding.
   void walk_cells() {
     uint32_t index = 0;
-    for (int32_t k = 0; k < pairs_; ++k) {
+    for (int32_t k = 0; k < frame_.pairs; ++k) {
       const uint32_t row_index = index;
       condition_block(k, 0);
-      for (int32_t j = 0; j < groups_; ++j, index += kGroup) {
-        if (j + 1 < groups_) condition_block(k, j + 1);
+      for (int32_t j = 0; j < frame_.groups; ++j, index += kGroup) {
+        if (j + 1 < frame_.groups) condition_block(k, j + 1);
         const Cells<S> cells = load_cells<S>(row(2 * k) + j * kGroup, row(2 * k + 1) + j * kGroup, lanes_);
         Converted out;
-        if constexpr (kRgb) cells_to_rgb<S>(matrix_, cells, &out);
-        else cells_to_yuv<S>(matrix_, cells, lanes_, &out);
+        if constexpr (kRgb) cells_to_rgb<S>(frame_.matrix, cells, &out);
+        else cells_to_yuv<S>(frame_.matrix, cells, lanes_, &out);
         emit(out, k, j, index);
       }
       end_row_pair(k, row_index);
@@ -181,23 +167,23 @@ class BayerWalk {
   // reflected neighbours. The run-ahead block is the next column group of
   // the next row pair: the last one this group's demosaic reads.
   void walk_bilinear() {
-    for (int32_t j = 0; j < groups_; ++j) condition_block(0, j);
+    for (int32_t j = 0; j < frame_.groups; ++j) condition_block(0, j);
     uint32_t index = 0;
-    const int32_t height = 2 * pairs_;
-    for (int32_t k = 0; k < pairs_; ++k) {
+    const int32_t height = frame_.height;
+    for (int32_t k = 0; k < frame_.pairs; ++k) {
       const int32_t r = 2 * k;
       RowPairRows rows{row(r == 0 ? 1 : r - 1), row(r), row(r + 1),
-                       row(r + 2 < height ? r + 2 : height - 2), k + 1 < pairs_};
+                       row(r + 2 < height ? r + 2 : height - 2), k + 1 < frame_.pairs};
       const uint32_t row_index = index;
       if (rows.ahead) condition_block(k + 1, 0);
       border_group(rows, k, 0, index);
       index += kGroup;
-      for (int32_t j = 1; j < groups_ - 1; ++j, index += kGroup) {
+      for (int32_t j = 1; j < frame_.groups - 1; ++j, index += kGroup) {
         if (rows.ahead) condition_block(k + 1, j + 1);
         inner_group(rows, k, j, index);
       }
-      if (groups_ > 1) {
-        border_group(rows, k, groups_ - 1, index);
+      if (frame_.groups > 1) {
+        border_group(rows, k, frame_.groups - 1, index);
         index += kGroup;
       }
       end_row_pair(k, row_index);
@@ -211,8 +197,8 @@ class BayerWalk {
 
   void convert_and_emit(const RgbRows<S>& rgb, int32_t k, int32_t j, uint32_t index) {
     Converted out;
-    if constexpr (kRgb) rgb_to_rgb<S>(matrix_, rgb, lanes_, &out);
-    else rgb_to_yuv<S, F != BayerOutput::kI420>(matrix_, rgb, lanes_, &out);
+    if constexpr (kRgb) rgb_to_rgb<S>(frame_.matrix, rgb, lanes_, &out);
+    else rgb_to_yuv<S, F != BayerOutput::kI420>(frame_.matrix, rgb, lanes_, &out);
     emit(out, k, j, index);
   }
 
@@ -224,9 +210,9 @@ class BayerWalk {
   }
 
   // First and last groups: copies of the four rows with columns -1 and
-  // width_ replaced by their reflections (columns 1 and width_ - 2).
+  // `width` replaced by their reflections (columns 1 and width - 2).
   void border_group(const RowPairRows& rows, int32_t k, int32_t j, uint32_t index) {
-    if (j == 0 && rows.ahead && groups_ > 1) condition_block(k + 1, 1);
+    if (j == 0 && rows.ahead && frame_.groups > 1) condition_block(k + 1, 1);
     alignas(16) uint8_t stage[4][kGroup + 2];
     const uint8_t* src_rows[4] = {rows.up, rows.r0, rows.r1, rows.dn};
     const int32_t x0 = j * kGroup;
@@ -234,7 +220,7 @@ class BayerWalk {
       for (int32_t x = -1; x <= kGroup; ++x) {
         int32_t col = x0 + x;
         if (col < 0) col = -col;
-        if (col >= width_) col = 2 * (width_ - 1) - col;
+        if (col >= frame_.width) col = 2 * (frame_.width - 1) - col;
         stage[i][x + 1] = src_rows[i][col];
       }
     }
@@ -244,28 +230,34 @@ class BayerWalk {
   }
 
   ppl_context* c_;
-  const PathConstants<S::kBytes>& k_;
-  PathWalkState<S::kBytes>* walk_;
+  const GroupConstants<kGroup>& k_;
+  GroupWalkState<kGroup>* walk_;
   uint8_t* src_;
   uint8_t* dst_;
-  int32_t pitch_;
-  int32_t groups_;
-  int32_t pairs_;
-  int32_t width_;       // walked width: whole column groups
-  int32_t decimation_;
-  WalkStatistics<S> stats_;
-  Plane main_{}, chroma_{};
-  int32_t quarter_ = 0;
-  Matrix3<S> matrix_{};
+  const WalkFrame<P, F> frame_;
+  WalkStatistics<P> stats_;
   Lanes<S> lanes_;
   ScaledFrame scaled_{};
 };
 
-// One frame through the walk of path S and format F.
-template <class S, BayerOutput F>
+// One frame through the walk of path P and format F.
+template <class P, BayerOutput F>
 uint8_t bayer_walk(ppl_context* c, uint8_t* src, uint8_t* dst) {
-  BayerWalk<S, F> walk(c, src, dst);
+  BayerWalk<P, F> walk(c, src, dst);
   return walk.run();
+}
+
+template <class P>
+uint8_t bayer_walk_frame(BayerOutput out, ppl_context* c, uint8_t* src, uint8_t* dst) {
+  static_assert(P::S::kBytes == path_traits(P::kId).register_bytes, "the row's register width is its struct's");
+  switch (out) {
+    case BayerOutput::kI420: return bayer_walk<P, BayerOutput::kI420>(c, src, dst);
+    case BayerOutput::kYuyv: return bayer_walk<P, BayerOutput::kYuyv>(c, src, dst);
+    case BayerOutput::kUyvy: return bayer_walk<P, BayerOutput::kUyvy>(c, src, dst);
+    case BayerOutput::kRgb24: return bayer_walk<P, BayerOutput::kRgb24>(c, src, dst);
+    case BayerOutput::kRgb32: break;
+  }
+  return bayer_walk<P, BayerOutput::kRgb32>(c, src, dst);
 }
 
 }  // namespace pplcam

@@ -1,4 +1,5 @@
-// The ten frame drivers: one per output format on each path.
+// The Bayer frame walks of one path (walk.h), instantiated in
+// walk_<path>.cpp.
 #pragma once
 
 #include <cstdint>
@@ -7,10 +8,7 @@
 
 namespace pplcam {
 
-using BayerDriver = uint8_t (*)(ppl_context*, uint8_t*, uint8_t*);
-
-// Indexed by BayerOutput.
-extern const BayerDriver kMmxBayerDrivers[5];
-extern const BayerDriver kSse2BayerDrivers[5];
+template <class P>
+uint8_t bayer_walk_frame(BayerOutput out, ppl_context* c, uint8_t* src, uint8_t* dst);
 
 }  // namespace pplcam

@@ -30,16 +30,21 @@
 
 namespace pplcam {
 
-template <class S>
+template <class P>
 class WalkStatistics {
+  using S = typename P::S;
+  static constexpr int kGroup = P::kGroup;
+
  public:
-  WalkStatistics(ppl_context* c, int32_t quality)
+  // Sampling at `quality` of a frame walked as `groups` column groups and
+  // `n` row pairs.
+  WalkStatistics(ppl_context* c, int32_t quality, int32_t groups, int32_t n)
       : sampler_(c, quality == 3 ? 2 : 0),
-        cursor_(c, path_geometry<S::kBytes>(c)),
-        walk_(walk_state_of<S::kBytes>(c)),
+        cursor_(c, group_geometry<kGroup>(c)),
+        walk_(group_walk<kGroup>(c)),
         whole_frame_(quality == 3 ? &c->whole_frame : nullptr) {
     on_ = c->mean_collection != 0 && quality >= 0 && quality <= 3;
-    const SampleReach r = sample_reach(quality, c->in_height / 2, c->in_width / S::kBytes);
+    const SampleReach r = sample_reach(quality, n, groups);
     ahead_groups_ = r.ahead_groups, ahead_pairs_ = r.ahead_pairs, last_pair_ = r.last_pair, last_group_ = r.last_group;
   }
 
@@ -68,8 +73,8 @@ class WalkStatistics {
     } pending{};
     bool waiting = false;
     for (int32_t j = 0; j < groups; ++j) {
-      uint8_t* bg = bg_row + j * S::kBytes;
-      uint8_t* gr = gr_row + j * S::kBytes;
+      uint8_t* bg = bg_row + j * kGroup;
+      uint8_t* gr = gr_row + j * kGroup;
       const int32_t g = j - ahead_groups_;
       const bool sampled = g >= 0 && g <= last_group_;
       if (sampled && (g & 1) != 0) {
@@ -106,9 +111,9 @@ class WalkStatistics {
   }
 
  private:
-  StatisticsSampler<S> sampler_;
+  StatisticsSampler<P> sampler_;
   SubWindowCursor cursor_;
-  PathWalkState<S::kBytes>* walk_;
+  GroupWalkState<kGroup>* walk_;
   RgbSum* whole_frame_;   // quality 3: the sums go to the whole frame, x4
   bool on_;
   int32_t ahead_groups_, ahead_pairs_, last_pair_, last_group_;

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "controls/colour_matrix.h"
+#include "controls/defaults.h"
 #include "controls/packing.h"
-#include "core/lifecycle.h"
 #include "core/path_build.h"
 #include "pplcam/pplcam.h"
 
@@ -35,7 +35,7 @@ bool build_gains(ppl_context* c, unsigned channels) {
   for (int ch = kR; ch <= kB; ++ch)
     if ((channels & (1u << ch)) && !gain_in_range(c->gain[ch])) return false;
   const unsigned rows = rows_of(channels);
-  PathConstants<Bytes>& k = path_constants<Bytes>(c);
+  GroupConstants<Bytes>& k = group_constants<Bytes>(c);
   // Units of 1/32: the conditioning multiplies 8-bit samples by a 8-bit
   // gain and keeps the product within 16 bits.
   if (rows & kRowsBG) pack_pair16(k.gain[kRowBG], c->gain[kB] >> 3, c->gain[kG] >> 3);
@@ -48,7 +48,7 @@ bool build_deltas(ppl_context* c, unsigned channels) {
   for (int ch = kR; ch <= kB; ++ch)
     if ((channels & (1u << ch)) && !delta_in_range(c->delta[ch])) return false;
   const unsigned rows = rows_of(channels);
-  PathConstants<Bytes>& k = path_constants<Bytes>(c);
+  GroupConstants<Bytes>& k = group_constants<Bytes>(c);
   if (rows & kRowsBG) pack_pair16(k.delta[kRowBG], c->delta[kB], c->delta[kG]);
   if (rows & kRowsGR) pack_pair16(k.delta[kRowGR], c->delta[kG], c->delta[kR]);
   return true;
@@ -57,13 +57,11 @@ bool build_deltas(ppl_context* c, unsigned channels) {
 // With the bracket unavailable the gain and delta setters report success:
 // the value is stored and takes effect with the next successful rebuild.
 uint8_t rebuild_gains(ppl_context* c, unsigned channels) {
-  return build_for_paths(1, [c, channels](auto tag) { return build_gains<decltype(tag)::kBytes>(c, channels); });
+  return build_for_groups(1, [c, channels](auto tag) { return build_gains<decltype(tag)::kGroup>(c, channels); });
 }
 uint8_t rebuild_deltas(ppl_context* c, unsigned channels) {
-  return build_for_paths(1, [c, channels](auto tag) { return build_deltas<decltype(tag)::kBytes>(c, channels); });
+  return build_for_groups(1, [c, channels](auto tag) { return build_deltas<decltype(tag)::kGroup>(c, channels); });
 }
-
-constexpr int32_t kIdentityMatrix[9] = {256, 0, 0, 0, 256, 0, 0, 0, 256};
 
 }  // namespace
 }  // namespace pplcam
@@ -91,7 +89,10 @@ uint8_t PPLCALL ppl_set_b_gain(ppl_context* c, int32_t b) {
   c->gain[kB] = b;
   return rebuild_gains(c, kChanB);
 }
-void PPLCALL ppl_reset_rgb_gain(ppl_context* c) { ppl_set_rgb_gain(c, 256, 256, 256); }
+void PPLCALL ppl_reset_rgb_gain(ppl_context* c) {
+  using control_defaults::kGain;
+  ppl_set_rgb_gain(c, kGain, kGain, kGain);
+}
 int32_t PPLCALL ppl_nf88_r_gain(ppl_context* c) { return c->gain[kR]; }
 int32_t PPLCALL ppl_nf88_g_gain(ppl_context* c) { return c->gain[kG]; }
 int32_t PPLCALL ppl_nf88_b_gain(ppl_context* c) { return c->gain[kB]; }
@@ -115,7 +116,10 @@ uint8_t PPLCALL ppl_set_b_delta(ppl_context* c, int32_t b) {
   c->delta[kB] = b;
   return rebuild_deltas(c, kChanB);
 }
-void PPLCALL ppl_reset_rgb_delta(ppl_context* c) { ppl_set_rgb_delta(c, 0, 0, 0); }
+void PPLCALL ppl_reset_rgb_delta(ppl_context* c) {
+  using control_defaults::kDelta;
+  ppl_set_rgb_delta(c, kDelta, kDelta, kDelta);
+}
 int32_t PPLCALL ppl_r_delta(ppl_context* c) { return c->delta[kR]; }
 int32_t PPLCALL ppl_g_delta(ppl_context* c) { return c->delta[kG]; }
 int32_t PPLCALL ppl_b_delta(ppl_context* c) { return c->delta[kB]; }
@@ -126,7 +130,9 @@ uint8_t PPLCALL ppl_copy_sensor_matrix(ppl_context* c, const int32_t* m) {
   std::memcpy(c->sensor_matrix, m, sizeof c->sensor_matrix);
   return rebuild_colour_matrices(c, 1);
 }
-uint8_t PPLCALL ppl_reset_sensor_matrix(ppl_context* c) { return ppl_copy_sensor_matrix(c, kIdentityMatrix); }
+uint8_t PPLCALL ppl_reset_sensor_matrix(ppl_context* c) {
+  return ppl_copy_sensor_matrix(c, control_defaults::kSensorMatrix);
+}
 int32_t PPLCALL ppl_sensor_matrix(ppl_context* c, int32_t* out) {
   if (out) std::memcpy(out, c->sensor_matrix, sizeof c->sensor_matrix);
   return c->sensor_matrix[8];
@@ -152,7 +158,10 @@ uint8_t PPLCALL ppl_set_quals_b_gain(ppl_context* c, int32_t b) {
   c->quals_gain[kB] = b;
   return 0;
 }
-void PPLCALL ppl_reset_quals_rgb_gain(ppl_context* c) { ppl_set_quals_rgb_gain(c, 256, 256, 256); }
+void PPLCALL ppl_reset_quals_rgb_gain(ppl_context* c) {
+  using control_defaults::kQualsGain;
+  ppl_set_quals_rgb_gain(c, kQualsGain, kQualsGain, kQualsGain);
+}
 int32_t PPLCALL ppl_nf88_quals_r_gain(ppl_context* c) { return c->quals_gain[kR]; }
 int32_t PPLCALL ppl_nf88_quals_g_gain(ppl_context* c) { return c->quals_gain[kG]; }
 int32_t PPLCALL ppl_nf88_quals_b_gain(ppl_context* c) { return c->quals_gain[kB]; }

@@ -11,9 +11,9 @@ int16_t clamp_coefficient(int32_t q) { return static_cast<int16_t>(q > 255 ? 255
 // Adjustment indices in the context: adjust[0] P_rgb, [1] P_yuv, [2] P_ycc.
 constexpr int kAdjRgb = 0, kAdjYuv = 1, kAdjYcc = 2;
 
-// Element (i, j) of P x M: nf88 x nf88 = 16 fraction bits, summed in 32
-// bits the way the kernels' builder always has (wrapping, no overflow
-// check: the clamp below is the only range guard).
+// Element (i, j) of P x M: nf88 x nf88 = 16 fraction bits, summed in
+// wrapping 32-bit arithmetic with no overflow check: the clamp below is the
+// only range guard, so extreme matrices wrap rather than saturate.
 int32_t product(const int32_t p[9], const int32_t m[9], int i, int j) {
   uint32_t s = 0;
   for (int k = 0; k < 3; ++k)
@@ -46,10 +46,13 @@ ColourWords compute_colour_words(const ppl_context* c) {
   return w;
 }
 
+namespace {
+
+// The packed matrices of one column-group width; always succeeds.
 template <int Bytes>
 bool build_colour_matrices(ppl_context* c) {
   const ColourWords w = compute_colour_words(c);
-  PathConstants<Bytes>& k = path_constants<Bytes>(c);
+  GroupConstants<Bytes>& k = group_constants<Bytes>(c);
   for (int i = 0; i < 9; ++i) {
     pack_all16(k.c_rgb[i], w.c_rgb[i]);
     pack_all16(k.c_yuv[i], w.c_yuv[i]);
@@ -59,12 +62,11 @@ bool build_colour_matrices(ppl_context* c) {
   return true;
 }
 
-template bool build_colour_matrices<8>(ppl_context*);
-template bool build_colour_matrices<16>(ppl_context*);
+}  // namespace
 
 uint8_t rebuild_colour_matrices(ppl_context* c, uint8_t if_bracket_fails) {
-  return build_for_paths(if_bracket_fails,
-                         [c](auto tag) { return build_colour_matrices<decltype(tag)::kBytes>(c); });
+  return build_for_groups(if_bracket_fails,
+                         [c](auto tag) { return build_colour_matrices<decltype(tag)::kGroup>(c); });
 }
 
 }  // namespace pplcam

@@ -9,7 +9,7 @@
 
 namespace pplcam {
 
-// The 30 words every path packs, in the order of PathConstants: nine C_rgb
+// The 30 words every path packs, in the order of GroupConstants: nine C_rgb
 // coefficients, nine C_yuv, nine C_ycc (row-major, units of 1/64, clamped
 // to -256..255), then the offsets of o_ycc, o_yuv and o_rgb.
 struct ColourWords {
@@ -18,12 +18,8 @@ struct ColourWords {
 };
 ColourWords compute_colour_words(const ppl_context* c);
 
-// Builds the packed matrices of one path; always succeeds.
-template <int Bytes>
-bool build_colour_matrices(ppl_context* c);
-
-// Rebuilds both paths' matrices in one bracket; `if_bracket_fails` when the
-// floating-point state cannot be saved.
+// Rebuilds every width's matrices in one bracket; `if_bracket_fails` when
+// the floating-point state cannot be saved.
 uint8_t rebuild_colour_matrices(ppl_context* c, uint8_t if_bracket_fails);
 
 }  // namespace pplcam

@@ -6,6 +6,7 @@
 // colour matrices.
 #include <cstring>
 
+#include "controls/defaults.h"
 #include "controls/tone.h"
 #include "core/context.h"
 #include "pplcam/pplcam.h"
@@ -75,8 +76,7 @@ uint8_t PPLCALL ppl_set_contrast_c(ppl_context* c, int32_t level, uint32_t* out_
 }
 
 uint8_t PPLCALL ppl_reset_contrast(ppl_context* c) {
-  c->contrast_c = 0;
-  return ppl_set_contrast_xy(c, 0, 0);
+  return ppl_set_contrast_c(c, control_defaults::kContrast, nullptr, nullptr);
 }
 
 uint8_t PPLCALL ppl_copy_contrast_table(ppl_context* c, const uint8_t* src) {

@@ -1,6 +1,7 @@
 // Mirrors, quality, mean collection, P3_only and the sensor type.
-#include "core/geometry.h"
+#include "controls/defaults.h"
 #include "core/context.h"
+#include "core/geometry.h"
 #include "pplcam/pplcam.h"
 
 namespace pplcam {
@@ -19,17 +20,17 @@ extern "C" {
 // The writers read the mirrors only through the stepping tables.
 uint8_t PPLCALL ppl_set_h_mirror(ppl_context* c, uint8_t on) {
   c->h_mirror = on;
-  return rebuild_step_tables(c);
+  return rebuild_step_table(c);
 }
 uint8_t PPLCALL ppl_set_v_mirror(ppl_context* c, uint8_t on) {
   c->v_mirror = on;
-  return rebuild_step_tables(c);
+  return rebuild_step_table(c);
 }
 void PPLCALL ppl_reset_mirrors(ppl_context* c) {
-  c->v_mirror = 0;
-  rebuild_step_tables(c);
-  c->h_mirror = 0;
-  rebuild_step_tables(c);
+  c->v_mirror = control_defaults::kMirror;
+  rebuild_step_table(c);
+  c->h_mirror = control_defaults::kMirror;
+  rebuild_step_table(c);
 }
 uint8_t PPLCALL ppl_h_mirror(ppl_context* c) { return c->h_mirror; }
 uint8_t PPLCALL ppl_v_mirror(ppl_context* c) { return c->v_mirror; }
@@ -39,21 +40,21 @@ uint8_t PPLCALL ppl_set_quality(ppl_context* c, int32_t q) {
   c->quality = q;
   return 1;
 }
-void PPLCALL ppl_reset_quality(ppl_context* c) { c->quality = 3; }
+void PPLCALL ppl_reset_quality(ppl_context* c) { c->quality = control_defaults::kQuality; }
 int32_t PPLCALL ppl_quality(ppl_context* c) { return c->quality; }
 
 uint8_t PPLCALL ppl_set_mean_collection(ppl_context* c, uint8_t on) {
   c->mean_collection = on;
   return 1;
 }
-void PPLCALL ppl_reset_mean_collection(ppl_context* c) { c->mean_collection = 1; }
+void PPLCALL ppl_reset_mean_collection(ppl_context* c) { c->mean_collection = control_defaults::kMeanCollection; }
 uint8_t PPLCALL ppl_mean_collection(ppl_context* c) { return c->mean_collection; }
 
 uint8_t PPLCALL ppl_set_P3_only(ppl_context* c, uint8_t on) {
   c->P3_only = on;
   return 1;
 }
-void PPLCALL ppl_reset_P3_only(ppl_context* c) { c->P3_only = 0; }
+void PPLCALL ppl_reset_P3_only(ppl_context* c) { c->P3_only = control_defaults::kP3Only; }
 uint8_t PPLCALL ppl_P3_only(ppl_context* c) { return c->P3_only; }
 
 uint8_t PPLCALL ppl_set_sensor_type(ppl_context* c, int32_t code) {

@@ -63,9 +63,9 @@ void postprocess_frame_statistics(ppl_context* c) {
   for (int ch = 0; ch < 3; ++ch) all[ch] = (all[ch] * 341) >> 14;   // about / 48
 
   // Rounded means over the frame's 2 x 2 cells (two green samples each).
-  const uint64_t cells = c->in_pixels[2], half_cells = c->in_pixels[3];
+  const uint64_t cells = c->in_cells, half_cells = c->in_half_cells;
   c->whole_frame.r = rounded_mean(whole[0], half_cells, cells);
-  c->whole_frame.g = rounded_mean(whole[1], cells, c->in_pixels[1]);
+  c->whole_frame.g = rounded_mean(whole[1], cells, c->in_half_pixels);
   c->whole_frame.b = rounded_mean(whole[2], half_cells, cells);
 
   qualified_means(c->qae_means, c->qae_count, scale);

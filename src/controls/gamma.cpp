@@ -1,6 +1,7 @@
 // Gamma: the 65 stored settings and caller-supplied curves.
 #include <cstring>
 
+#include "controls/defaults.h"
 #include "controls/tone.h"
 #include "controls/tone_tables.h"
 #include "core/context.h"
@@ -28,7 +29,7 @@ uint8_t PPLCALL ppl_set_gamma(ppl_context* c, int32_t setting) {
   return 1;
 }
 
-void PPLCALL ppl_reset_gamma(ppl_context* c) { ppl_set_gamma(c, 0); }
+void PPLCALL ppl_reset_gamma(ppl_context* c) { ppl_set_gamma(c, control_defaults::kGammaSetting); }
 
 uint8_t PPLCALL ppl_copy_yuv_gamma_table(ppl_context* c, const uint8_t* src) {
   if (!src) return 0;

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "bayer/driver.h"
 #include "bayer/statistics_reach.h"
+#include "core/path_table.h"
 #include "pplcam/pplcam_ext.h"
 
 namespace pplcam {
@@ -17,10 +17,12 @@ void keep_level_sums(ppl_context* c) {
   std::memcpy(s.regions, c->sub_windows, sizeof s.regions);
   s.whole_frame = c->whole_frame;
   s.quality = c->quality;
-  s.group_bytes = last_bayer_group_bytes(c);
-  const PathGeometry& g = s.group_bytes == 16 ? c->sse2_geometry : c->mmx_geometry;
-  s.row_pairs = g.row_pairs;
-  s.groups = g.groups_per_row;
+  // The path of the walk that just ran (none before the first Bayer frame).
+  s.group_bytes = path_traits(c->last_path).group_bytes;
+  const GroupGeometry& g =
+      with_group_of(c->last_path, c, [](auto& state) -> const GroupGeometry& { return state.geometry; });
+  s.row_pairs = c->in_height / 2;
+  s.groups = s.group_bytes != 0 ? c->in_width / s.group_bytes : 0;
   s.window_pairs = g.window_pairs;
   s.window_groups = g.window_groups;
   s.sampled = c->mean_collection != 0 && c->quality >= 0 && c->quality <= 3 && s.group_bytes != 0;

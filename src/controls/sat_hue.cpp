@@ -8,6 +8,7 @@
 // P_rgb (r, g, b to r, g, b), with luma offsets that keep level 128 fixed
 // under the contrast gain.
 #include "controls/colour_matrix.h"
+#include "controls/defaults.h"
 #include "controls/tone_tables.h"
 #include "pplcam/pplcam.h"
 
@@ -103,7 +104,9 @@ uint8_t PPLCALL ppl_set_sat_hue(ppl_context* c, int32_t sat, int32_t hue) {
 
 uint8_t PPLCALL ppl_set_sat(ppl_context* c, int32_t sat) { return ppl_set_sat_hue(c, sat, c->hue_degree); }
 uint8_t PPLCALL ppl_set_hue(ppl_context* c, int32_t hue) { return ppl_set_sat_hue(c, c->sat, hue); }
-uint8_t PPLCALL ppl_reset_sat_hue(ppl_context* c) { return ppl_set_sat_hue(c, 256, 0); }
+uint8_t PPLCALL ppl_reset_sat_hue(ppl_context* c) {
+  return ppl_set_sat_hue(c, control_defaults::kSaturation, control_defaults::kHueDegree);
+}
 int32_t PPLCALL ppl_nf88_sat(ppl_context* c) { return c->sat; }
 int32_t PPLCALL ppl_hue_degree(ppl_context* c) { return c->hue_degree; }
 

@@ -6,6 +6,7 @@
 // (x - min) mod 256 <= max - min on bytes, so they pack a minimum and a
 // span per channel, laid out for the two Bayer row types (G, R on GR rows;
 // B, G on BG rows). qAE packs min, min - 1, max and max + 1 as bytes.
+#include "controls/defaults.h"
 #include "controls/packing.h"
 #include "core/path_build.h"
 #include "pplcam/pplcam.h"
@@ -28,7 +29,7 @@ bool build_difference_limits(ppl_context* c, int set) {
   const LimitTriple& t = c->qual_limits[set];
   const int64_t below = static_cast<int64_t>(t.min) - 1, above = static_cast<int64_t>(t.max) + 1;
   if (!fits_int16(below) || !fits_int16(above)) return false;
-  PathConstants<Bytes>& k = path_constants<Bytes>(c);
+  GroupConstants<Bytes>& k = group_constants<Bytes>(c);
   pack_all16(k.qual_diff[set][0], static_cast<int32_t>(below));
   pack_all16(k.qual_diff[set][1], static_cast<int32_t>(above));
   return true;
@@ -39,7 +40,7 @@ bool build_channel_limits(ppl_context* c, unsigned rows) {
   const LimitTriple& r = c->qual_limits[kQualR];
   const LimitTriple& g = c->qual_limits[kQualG];
   const LimitTriple& b = c->qual_limits[kQualB];
-  PathConstants<Bytes>& k = path_constants<Bytes>(c);
+  GroupConstants<Bytes>& k = group_constants<Bytes>(c);
   if (rows & kRowsGR) {
     pack_pair8(k.qual_rgb[kGrMins], g.min, r.min);
     pack_pair8(k.qual_rgb[kGrSpans], g.max - g.min, r.max - r.min);
@@ -54,7 +55,7 @@ bool build_channel_limits(ppl_context* c, unsigned rows) {
 template <int Bytes>
 bool build_qae_limits(ppl_context* c) {
   const LimitTriple& t = c->qae_limits;
-  PathConstants<Bytes>& k = path_constants<Bytes>(c);
+  GroupConstants<Bytes>& k = group_constants<Bytes>(c);
   pack_all8(k.qae[0], t.min);
   pack_all8(k.qae[1], t.min - 1);   // mod 256
   pack_all8(k.qae[2], t.max);
@@ -65,13 +66,13 @@ bool build_qae_limits(ppl_context* c) {
 uint8_t set_difference_limits(ppl_context* c, int set, int32_t min, int32_t max) {
   if (min > max) return 0;
   store_limits(c->qual_limits[set], min, max);
-  return build_for_paths(1, [c, set](auto tag) { return build_difference_limits<decltype(tag)::kBytes>(c, set); });
+  return build_for_groups(1, [c, set](auto tag) { return build_difference_limits<decltype(tag)::kGroup>(c, set); });
 }
 
 bool byte_range(int32_t min, int32_t max) { return 0 <= min && min <= max && max <= 255; }
 
 uint8_t rebuild_channel_limits(ppl_context* c, unsigned rows) {
-  return build_for_paths(1, [c, rows](auto tag) { return build_channel_limits<decltype(tag)::kBytes>(c, rows); });
+  return build_for_groups(1, [c, rows](auto tag) { return build_channel_limits<decltype(tag)::kGroup>(c, rows); });
 }
 
 uint8_t set_channel_limits(ppl_context* c, int set, unsigned rows, int32_t min, int32_t max) {
@@ -121,17 +122,19 @@ uint8_t PPLCALL ppl_set_qual_B_min_max(ppl_context* c, int32_t min, int32_t max)
 uint8_t PPLCALL ppl_set_qAE_RGB_min_max(ppl_context* c, int32_t min, int32_t max) {
   if (!byte_range(min, max)) return 0;
   store_limits(c->qae_limits, min, max);
-  return build_for_paths(1, [c](auto tag) { return build_qae_limits<decltype(tag)::kBytes>(c); });
+  return build_for_groups(1, [c](auto tag) { return build_qae_limits<decltype(tag)::kGroup>(c); });
 }
 
 uint8_t PPLCALL ppl_reset_qual_min_max(ppl_context* c) {
-  ppl_set_qual_BmGb_min_max(c, -25, 25);
-  ppl_set_qual_GrmR_min_max(c, -25, 25);
-  ppl_set_qual_BmGb_p_GrmR_min_max(c, -30, 30);
-  ppl_set_qual_BmGb_m_GrmR_min_max(c, -30, 30);
-  return ppl_set_qual_RGB_min_max(c, 0, 255, 0, 255, 0, 255);
+  using namespace control_defaults;
+  for (int set = kQualBmGb; set <= kQualBmGbMGrmR; ++set)
+    set_difference_limits(c, set, kQualDifferenceMin[set], kQualDifferenceMax[set]);
+  return ppl_set_qual_RGB_min_max(c, kQualChannelMin, kQualChannelMax, kQualChannelMin, kQualChannelMax,
+                                  kQualChannelMin, kQualChannelMax);
 }
-void PPLCALL ppl_reset_qAE_min_max(ppl_context* c) { ppl_set_qAE_RGB_min_max(c, 0, 255); }
+void PPLCALL ppl_reset_qAE_min_max(ppl_context* c) {
+  ppl_set_qAE_RGB_min_max(c, control_defaults::kQaeMin, control_defaults::kQaeMax);
+}
 
 int32_t PPLCALL ppl_qual_BmGb_min(ppl_context* c) { return c->qual_limits[kQualBmGb].min; }
 int32_t PPLCALL ppl_qual_BmGb_max(ppl_context* c) { return c->qual_limits[kQualBmGb].max; }

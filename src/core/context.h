@@ -1,25 +1,29 @@
 // The per-stream record behind the opaque `ppl_context` handle.
 //
 // Every byte the library uses lives here or in the caller's buffers. The
-// record holds the plain control values, the packed constants that the two
-// kernel paths read (8-byte MMX lanes and 16-byte SSE2 lanes, built from the
-// same values at the same time), the frame geometry with each path's derived
-// sizes and output steps, the statistics results and a 32-byte-aligned work
-// area for the ring buffers of the Bayer walk.
+// record holds the plain control values; per column-group width (the
+// behaviour a kernel path reproduces, core/path_table.h) the packed
+// constants its paths read, its size-derived geometry and its walk scratch,
+// all built from the same values at the same time; the output steps, the
+// statistics results and a 32-byte-aligned work area for the ring buffers
+// of the Bayer walk.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "core/path_table.h"
+
 namespace pplcam {
 
-// One packed 16-bit constant: a value per lane, 4 lanes (MMX) or 8 (SSE2).
+// One packed 16-bit constant of a column group: a value per lane, 4 lanes
+// (8-byte groups) or 8 (16-byte groups).
 template <int Bytes>
 struct alignas(Bytes) Packed16 {
   int16_t lane[Bytes / 2];
 };
 
-// One packed byte constant: 8 (MMX) or 16 (SSE2) bytes.
+// One packed byte constant of a column group: 8 or 16 bytes.
 template <int Bytes>
 struct alignas(Bytes) Packed8 {
   uint8_t byte[Bytes];
@@ -39,10 +43,10 @@ enum QualLimit : int {
   kQualB = 6,
 };
 
-// Derived constants of one kernel path. `Bytes` is the register width: 8 on
-// the MMX path, 16 on the SSE2 path; both blocks have the same layout.
+// Derived constants of one column-group width, `Bytes`: 8 or 16. Both
+// blocks have the same layout; every path of that width reads the block.
 template <int Bytes>
-struct PathConstants {
+struct GroupConstants {
   Packed16<Bytes> qual_diff[4][2];   // per QualLimit 0..3: {min - 1, max + 1}
   Packed8<Bytes> qual_rgb[4];        // GR mins, GR spans, BG mins, BG spans
   Packed8<Bytes> qae[4];             // min, min - 1, max, max + 1 (mod 256)
@@ -60,19 +64,15 @@ struct PathConstants {
 // Where an output writer puts picture pixel (x, y) of one plane:
 //   origin + y * row_stride + x * pixel_step   (bytes from the plane start).
 // Mirrors and the bottom-up RGB order are folded into the signs, so a writer
-// never tests a flag. `group_step` is the cursor move per input column group
-// of the path and `block_offset` the offset from the address of a group's
-// first picture pixel to the lowest byte of the group's block (non-zero only
-// with the horizontal mirror, where blocks are stored reversed).
+// never tests a flag.
 struct PlaneSteps {
   int32_t origin;
   int32_t pixel_step;
   int32_t row_stride;
-  int32_t group_step;
-  int32_t block_offset;
 };
 
-// Output stepping table of one path: one entry per plane kind.
+// Output stepping table: one entry per plane kind. It depends on the output
+// size and the mirrors only, so every path writes through the same table.
 struct StepTable {
   PlaneSteps i420_y;
   PlaneSteps i420_c;   // U plane; V is the same offset in the V plane
@@ -81,27 +81,38 @@ struct StepTable {
   PlaneSteps rgb32;
 };
 
-// Size-derived values of one path, in its column groups (8 or 16 photosites).
-struct PathGeometry {
-  int32_t groups_per_row;    // in_width / group width
-  int32_t row_pairs;         // in_height / 2
-  uint32_t stats_scale[4];   // S1..S4 (coverage of each sampling pattern)
+// Size-derived values of one column-group width (8 or 16 photosites).
+struct GroupGeometry {
+  uint32_t stats_scale[4];   // coverage of the sampling of qualities 0 to 3
   int32_t window_groups;     // ww: sub-window width in column groups
   int32_t grid_groups;       // 8 * ww
   int32_t window_pairs;      // wh: sub-window height in row pairs
   int32_t grid_pairs;        // 6 * wh
-  int32_t grid_col0;         // grid origin (always 0)
-  int32_t grid_row0;
-  StepTable steps;
 };
 
-// Scratch that a path's Bayer walk keeps between column groups of a frame.
+// Scratch that the Bayer walks of one column-group width keep from frame to
+// frame and between the groups of a frame.
 template <int Bytes>
-struct PathWalkState {
+struct GroupWalkState {
   alignas(Bytes) uint8_t saved_raw[2][Bytes];   // statistics: previous raw block
-  alignas(Bytes) uint8_t row_planes[6][Bytes];  // bilinear R, G, B of both rows
   uint32_t marker_cell;                          // raw-mode marker position 0..29
 };
+
+// Everything a context keeps for one column-group width.
+template <int Bytes>
+struct GroupState {
+  GroupConstants<Bytes> constants;
+  GroupGeometry geometry;
+  GroupWalkState<Bytes> walk;
+};
+
+// Calls f(Behaviour<G>{}) for every column-group width a context keeps
+// state for, narrowest first.
+template <class F>
+void for_each_group(F&& f) {
+  f(Behaviour<8>{});
+  f(Behaviour<16>{});
+}
 
 struct RgbSum {
   uint32_t r, g, b;
@@ -144,21 +155,24 @@ enum WorkRing : int {
 struct alignas(32) ppl_context {
   uint8_t in_use;
 
-  pplcam::PathConstants<8> mmx;
-  pplcam::PathGeometry mmx_geometry;
-  pplcam::PathConstants<16> sse2;
-  pplcam::PathGeometry sse2_geometry;
-  pplcam::PathWalkState<8> mmx_walk;
-  pplcam::PathWalkState<16> sse2_walk;
+  // Per column-group width: 8 bytes (the MMX path), 16 (the SSE2 path).
+  pplcam::GroupState<8> group8;
+  pplcam::GroupState<16> group16;
 
   uint8_t P3_only;
+  pplcam::PathId path_limit;    // the widest path the context may choose
+  pplcam::PathId last_path;     // the path that ran the last frame
   int32_t sensor_type;
   int32_t decimation;
   int32_t top_black_lines, bottom_black_lines;
   int32_t in_width, in_height;
-  uint32_t in_pixels[4];        // W*H, W*H/2, W*H/4, W*H/8
+  uint32_t in_half_pixels;      // W*H/2
+  uint32_t in_cells;            // W*H/4: the 2 x 2 cells
+  uint32_t in_half_cells;       // W*H/8
   int32_t out_width, out_height;
-  uint32_t out_counts[3];       // out_width/2, out pixels, out pixels/4
+  uint32_t out_pixels;          // out_width * out_height
+  uint32_t out_quarter;         // out pixels / 4: one I420 chroma plane
+  pplcam::StepTable steps;      // where the writers put the picture
   uint32_t n_frame;
   int32_t quality;
 
@@ -199,14 +213,13 @@ struct alignas(32) ppl_context {
   uint32_t qual_count;
   uint32_t stats_scale;
   pplcam::LevelSums level_sums;
-  uint8_t bayer_group_bytes;    // written by the Bayer walk: 8 or 16
 
-  // Raw conditioning of the current Bayer frame (either path): gain, offset
+  // Raw conditioning of the current Bayer frame (any path): gain, offset
   // and RGB gamma folded into one lookup per row kind (blue-green, green-red)
   // and byte position in a 32-bit word, the conditioned byte already shifted
   // to its position, so that four lookups ORed give four conditioned bytes.
-  // Rebuilt from the running path's packed constants at the start of every
-  // frame.
+  // Rebuilt from the packed constants of the running path's group width at
+  // the start of every frame.
   uint32_t condition_words[2][4][256];
 
   alignas(32) uint8_t work_area[pplcam::kWorkAreaBytes];
@@ -216,18 +229,32 @@ struct alignas(32) ppl_context {
 namespace pplcam {
 
 template <int Bytes>
-inline PathConstants<Bytes>& path_constants(ppl_context* c);
-template <>
-inline PathConstants<8>& path_constants<8>(ppl_context* c) { return c->mmx; }
-template <>
-inline PathConstants<16>& path_constants<16>(ppl_context* c) { return c->sse2; }
-
+inline GroupState<Bytes>& group_state(ppl_context* c) {
+  if constexpr (Bytes == 8) return c->group8;
+  else return c->group16;
+}
 template <int Bytes>
-inline PathGeometry& path_geometry(ppl_context* c) {
-  return Bytes == 8 ? c->mmx_geometry : c->sse2_geometry;
+inline const GroupState<Bytes>& group_state(const ppl_context* c) {
+  return group_state<Bytes>(const_cast<ppl_context*>(c));
 }
 
-static_assert(offsetof(ppl_context, sse2) % 16 == 0, "SSE2 block must be 16-byte aligned");
+template <int Bytes>
+inline GroupConstants<Bytes>& group_constants(ppl_context* c) { return group_state<Bytes>(c).constants; }
+template <int Bytes>
+inline const GroupConstants<Bytes>& group_constants(const ppl_context* c) { return group_state<Bytes>(c).constants; }
+template <int Bytes>
+inline GroupGeometry& group_geometry(ppl_context* c) { return group_state<Bytes>(c).geometry; }
+template <int Bytes>
+inline GroupWalkState<Bytes>* group_walk(ppl_context* c) { return &group_state<Bytes>(c).walk; }
+
+// Calls f(state) with the state of the column-group width of `path`.
+template <class F>
+decltype(auto) with_group_of(PathId path, ppl_context* c, F&& f) {
+  if (path_traits(path).group_bytes == 8) return f(c->group8);
+  return f(c->group16);
+}
+
+static_assert(offsetof(ppl_context, group16) % 16 == 0, "16-byte constants must be 16-byte aligned");
 static_assert(offsetof(ppl_context, work_area) % 32 == 0, "work area must be 32-byte aligned");
 static_assert(sizeof(ppl_context) % 32 == 0, "every slot keeps the same alignment");
 

@@ -21,9 +21,9 @@ uint32_t stats_scale(int32_t w, int32_t h, int32_t border_cols) {
 }
 
 // One plane: bytes per pixel, picture size in pixels, whether rows run
-// bottom-up, and how many picture pixels one input column group produces.
+// bottom-up.
 PlaneSteps plane_steps(int32_t bpp, int32_t width, int32_t height, bool bottom_up, bool h_mirror,
-                       bool v_mirror, int32_t pixels_per_group) {
+                       bool v_mirror) {
   PlaneSteps s;
   const int32_t row_bytes = width * bpp;
   const bool last_row_first = bottom_up != v_mirror;
@@ -31,53 +31,21 @@ PlaneSteps plane_steps(int32_t bpp, int32_t width, int32_t height, bool bottom_u
   s.pixel_step = h_mirror ? -bpp : bpp;
   s.origin = (last_row_first && height > 0 ? (height - 1) * row_bytes : 0) +
              (h_mirror && width > 0 ? (width - 1) * bpp : 0);
-  s.group_step = pixels_per_group * s.pixel_step;
-  s.block_offset = h_mirror ? -(pixels_per_group - 1) * bpp : 0;
   return s;
 }
 
-}  // namespace
-
-void recompute_output_size(ppl_context* c) {
-  const int32_t d = c->decimation;
-  c->out_width = d >= 0 ? c->in_width >> d : c->in_width << 1;
-  const int32_t scaled_h = d >= 0 ? c->in_height >> d : c->in_height << 1;
-  c->out_height = scaled_h + c->top_black_lines + c->bottom_black_lines;
-  const uint32_t pixels = static_cast<uint32_t>(c->out_width) * static_cast<uint32_t>(c->out_height);
-  c->out_counts[0] = static_cast<uint32_t>(c->out_width / 2);
-  c->out_counts[1] = pixels;
-  c->out_counts[2] = pixels / 4;
-}
-
-template <int Bytes>
-bool build_step_table(ppl_context* c) {
-  PathGeometry& g = path_geometry<Bytes>(c);
-  const bool h = c->h_mirror != 0, v = c->v_mirror != 0;
-  const int32_t d = c->decimation;
-  // Positive modes thin every group to half its width (mode 2 shares the
-  // 2:1 output stages); mode -1 doubles it.
-  const int32_t per_group = d == 0 ? Bytes : d > 0 ? Bytes / 2 : Bytes * 2;
-  const int32_t w = c->out_width, hgt = c->out_height;
-  StepTable& t = g.steps;
-  t.i420_y = plane_steps(1, w, hgt, false, h, v, per_group);
-  t.i420_c = plane_steps(1, w / 2, hgt / 2, false, h, v, per_group / 2);
-  t.yuv422 = plane_steps(2, w, hgt, false, h, v, per_group);
-  t.rgb24 = plane_steps(3, w, hgt, true, h, v, per_group);
-  t.rgb32 = plane_steps(4, w, hgt, true, h, v, per_group);
-  return true;
-}
-
+// The sub-window grid, the window normalisers and the statistics scales of
+// column-group width `Bytes`. Returns 1.
 template <int Bytes>
 bool build_size_tables(ppl_context* c) {
-  PathGeometry& g = path_geometry<Bytes>(c);
+  GroupGeometry& g = group_geometry<Bytes>(c);
   const int32_t w = c->in_width, h = c->in_height;
-  g.groups_per_row = w / Bytes;
-  g.row_pairs = h / 2;
 
-  // The MMX walk leaves 16/8/0 columns per side out of its sampling at
-  // qualities 0/1/2, the SSE2 walk twice that; both leave 2 rows at top and
+  // The walks leave the border columns out of their sampling at quality 0,
+  // half of them at quality 1 and none at quality 2 (16/8/0 columns with
+  // 8-byte groups, 32/16/0 with 16-byte groups), and 2 rows at top and
   // bottom. Each scale is 1024 x (all cells) / (sampled cells).
-  const int32_t side = Bytes == 8 ? 16 : 32;
+  const int32_t side = Behaviour<Bytes>::kBorderColumns;
   g.stats_scale[0] = stats_scale(w, h, side);
   g.stats_scale[1] = stats_scale(w, h, side / 2);
   g.stats_scale[2] = stats_scale(w, h, 0);
@@ -87,26 +55,42 @@ bool build_size_tables(ppl_context* c) {
   g.grid_groups = 8 * g.window_groups;
   g.window_pairs = (h / 2) / 6;
   g.grid_pairs = 6 * g.window_pairs;
-  g.grid_col0 = 0;
-  g.grid_row0 = 0;
 
-  // One R and one B sample per cell, two G; the SSE2 block holds twice the
-  // cells of an MMX block, so the same formula counts the same samples.
-  const int32_t cells = (Bytes / 2) * g.window_pairs * g.window_groups;
+  // One R and one B sample per cell, two G; a 16-byte group holds twice the
+  // cells of an 8-byte group, so the same formula counts the same samples.
+  // Every width in use writes the normalisers, the widest last: its values
+  // stand for all of them.
+  const int32_t cells = (Bytes / 2) * g.window_pairs * g.window_groups;   // cells of a group's row pair
   c->window_norm[0] = static_cast<uint32_t>(safe_div(1 << 20, cells));
   c->window_norm[1] = static_cast<uint32_t>(safe_div(1 << 20, 2 * cells));
   c->window_norm[2] = c->window_norm[0];
-
-  return build_step_table<Bytes>(c);
+  return true;
 }
 
-template bool build_size_tables<8>(ppl_context*);
-template bool build_size_tables<16>(ppl_context*);
-template bool build_step_table<8>(ppl_context*);
-template bool build_step_table<16>(ppl_context*);
+}  // namespace
 
-uint8_t rebuild_step_tables(ppl_context* c) {
-  return build_for_paths(1, [c](auto tag) { return build_step_table<decltype(tag)::kBytes>(c); });
+void recompute_output_size(ppl_context* c) {
+  const int32_t d = c->decimation;
+  c->out_width = d >= 0 ? c->in_width >> d : c->in_width << 1;
+  const int32_t scaled_h = d >= 0 ? c->in_height >> d : c->in_height << 1;
+  c->out_height = scaled_h + c->top_black_lines + c->bottom_black_lines;
+  c->out_pixels = static_cast<uint32_t>(c->out_width) * static_cast<uint32_t>(c->out_height);
+  c->out_quarter = c->out_pixels / 4;
+}
+
+void build_step_table(ppl_context* c) {
+  const bool h = c->h_mirror != 0, v = c->v_mirror != 0;
+  const int32_t w = c->out_width, hgt = c->out_height;
+  StepTable& t = c->steps;
+  t.i420_y = plane_steps(1, w, hgt, false, h, v);
+  t.i420_c = plane_steps(1, w / 2, hgt / 2, false, h, v);
+  t.yuv422 = plane_steps(2, w, hgt, false, h, v);
+  t.rgb24 = plane_steps(3, w, hgt, true, h, v);
+  t.rgb32 = plane_steps(4, w, hgt, true, h, v);
+}
+
+uint8_t rebuild_step_table(ppl_context* c) {
+  return build_shared(1, [c] { build_step_table(c); });
 }
 
 bool lookup_size_pair(int32_t iw, int32_t ih, int32_t ow, int32_t oh, int32_t* mode, int32_t* top,
@@ -154,6 +138,62 @@ bool lookup_size_pair(int32_t iw, int32_t ih, int32_t ow, int32_t oh, int32_t* m
   return true;
 }
 
+namespace {
+
+// The limits of ppl_new_frame_size (unsigned, so negative sizes fail too):
+// the largest frame and what the work-area rows hold.
+bool size_accepted(int32_t width, int32_t height) {
+  return static_cast<uint32_t>(width) <= 1280 && static_cast<uint32_t>(height) <= 1024 &&
+         4u * static_cast<uint32_t>(width) + 48 <= kGreenRingBytes &&
+         3u * static_cast<uint32_t>(width) + 48 <= kRingBytes;
+}
+
+// Stores an accepted input size and its pixel counts; the output size
+// follows with recompute_output_size.
+void store_input_size(ppl_context* c, int32_t width, int32_t height) {
+  c->in_half_pixels = static_cast<uint32_t>(width * height / 2);
+  c->in_cells = static_cast<uint32_t>(width * height / 4);
+  c->in_half_cells = static_cast<uint32_t>(width * height / 8);
+  c->in_width = width;
+  c->in_height = height;
+}
+
+// A size pair of the table: the input size, its decimation mode and black
+// lines. False with nothing stored for any other pair.
+bool store_size_pair(ppl_context* c, int32_t iw, int32_t ih, int32_t ow, int32_t oh) {
+  int32_t mode, top, bottom;
+  if (!lookup_size_pair(iw, ih, ow, oh, &mode, &top, &bottom) || !size_accepted(iw, ih)) return false;
+  store_input_size(c, iw, ih);
+  c->top_black_lines = top;
+  c->decimation = mode;
+  c->bottom_black_lines = bottom;
+  recompute_output_size(c);
+  return true;
+}
+
+// The tables a new size derives: every width's grid, normalisers and
+// scales, and the stepping table.
+uint8_t build_size_tables_in_use(ppl_context* c) {
+  return build_groups_in_use([c](auto tag) { return build_size_tables<decltype(tag)::kGroup>(c); },
+                             [c] { build_step_table(c); });
+}
+
+}  // namespace
+
+bool resize_frame(ppl_context* c, int32_t width, int32_t height) {
+  if (!size_accepted(width, height)) return false;
+  store_input_size(c, width, height);
+  recompute_output_size(c);
+  build_size_tables_in_use(c);
+  return true;
+}
+
+bool resize_frames(ppl_context* c, int32_t iw, int32_t ih, int32_t ow, int32_t oh) {
+  if (!store_size_pair(c, iw, ih, ow, oh)) return false;
+  build_size_tables_in_use(c);
+  return true;
+}
+
 }  // namespace pplcam
 
 using namespace pplcam;
@@ -161,19 +201,11 @@ using namespace pplcam;
 extern "C" {
 
 uint8_t PPLCALL ppl_new_frame_size(ppl_context* c, int32_t width, int32_t height) {
-  if (static_cast<uint32_t>(width) > 1280 || static_cast<uint32_t>(height) > 1024 ||
-      4u * static_cast<uint32_t>(width) + 48 > kGreenRingBytes ||
-      3u * static_cast<uint32_t>(width) + 48 > kRingBytes)
-    return 0;
-  const uint32_t pixels = static_cast<uint32_t>(width * height);
-  c->in_pixels[0] = pixels;
-  c->in_pixels[1] = static_cast<uint32_t>(width * height / 2);
-  c->in_pixels[2] = static_cast<uint32_t>(width * height / 4);
-  c->in_pixels[3] = static_cast<uint32_t>(width * height / 8);
-  c->in_width = width;
-  c->in_height = height;
+  if (!size_accepted(width, height)) return 0;
+  store_input_size(c, width, height);
   recompute_output_size(c);
-  return build_for_paths(1, [c](auto tag) { return build_size_tables<decltype(tag)::kBytes>(c); });
+  FpBracket bracket;
+  return bracket.ok() ? build_size_tables_in_use(c) : 1;
 }
 
 uint8_t PPLCALL ppl_set_decimation(ppl_context* c, int32_t mode, int32_t top, int32_t bottom) {
@@ -184,15 +216,15 @@ uint8_t PPLCALL ppl_set_decimation(ppl_context* c, int32_t mode, int32_t top, in
   c->decimation = mode;
   c->bottom_black_lines = bottom;
   recompute_output_size(c);
-  return rebuild_step_tables(c);
+  return rebuild_step_table(c);
 }
 
 uint8_t PPLCALL ppl_new_frame_sizes(ppl_context* c, int32_t in_width, int32_t in_height,
                                     int32_t out_width, int32_t out_height) {
-  int32_t mode, top, bottom;
-  if (!lookup_size_pair(in_width, in_height, out_width, out_height, &mode, &top, &bottom)) return 0;
-  if (!ppl_new_frame_size(c, in_width, in_height)) return 0;
-  return ppl_set_decimation(c, mode, top, bottom) ? 1 : 0;
+  if (!store_size_pair(c, in_width, in_height, out_width, out_height)) return 0;
+  FpBracket bracket;
+  if (bracket.ok()) build_size_tables_in_use(c);
+  return 1;
 }
 
 uint8_t PPLCALL ppl_reset_decimation(ppl_context* c) { return ppl_set_decimation(c, 0, 0, 0); }

@@ -1,6 +1,6 @@
-// Frame geometry: input and output sizes, decimation, black lines and each
-// path's size-derived values (column groups, sub-window grid, statistics
-// scales, output stepping table).
+// Frame geometry: input and output sizes, decimation, black lines, the
+// size-derived values of each column-group width (sub-window grid,
+// statistics scales) and the output stepping table.
 #pragma once
 
 #include <cstdint>
@@ -13,16 +13,16 @@ namespace pplcam {
 // size, the decimation mode and the black lines (no SIMD state involved).
 void recompute_output_size(ppl_context* c);
 
-// Per-path builders; `Bytes` is the column-group width (8 or 16). Each
-// returns 1. They run inside a floating-point bracket.
-template <int Bytes>
-bool build_size_tables(ppl_context* c);   // grid, normalisers, scales, steps
-template <int Bytes>
-bool build_step_table(ppl_context* c);
+// Rebuilds the output stepping table inside a bracket; 1 when the bracket
+// cannot be opened (the table then keeps its values).
+uint8_t rebuild_step_table(ppl_context* c);
 
-// Rebuilds the output stepping tables of every supported path inside one
-// bracket; 1 when the bracket cannot be opened.
-uint8_t rebuild_step_tables(ppl_context* c);
+// The size steps of the processing operations, which run inside their
+// caller's floating-point bracket: ppl_new_frame_size and
+// ppl_new_frame_sizes without a bracket of their own. False, with nothing
+// changed, for a refused size.
+bool resize_frame(ppl_context* c, int32_t width, int32_t height);
+bool resize_frames(ppl_context* c, int32_t in_w, int32_t in_h, int32_t out_w, int32_t out_h);
 
 // The accepted-size table of the progressive and interlaced converters.
 // Fills the decimation mode and the black-line split of an accepted pair.

@@ -18,7 +18,8 @@ ppl_context* pool_slot(int i);
 // What the driver-load entry does: clears the whole pool.
 void load_entry();
 
-// Byte i = i: the identity curve used for the default dekneel tables.
-extern const uint8_t kIdentityTable[256];
+// Hands out the lowest free slot, its rings placed and no path limit (the
+// controls are set by ppl_init); nullptr when all eight are in use.
+ppl_context* claim_slot();
 
 }  // namespace pplcam

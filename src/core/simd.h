@@ -1,11 +1,11 @@
-// The two register widths of the kernels behind one set of names.
+// The instruction sets of the kernels behind one set of names.
 //
-// A kernel is written once as a template over `S`, one of Simd<8> (the MMX
-// path: 8-byte registers, MMX with its integer extensions) and Simd<16> (the
-// SSE2 path: 16-byte registers), and instantiated for both. Every operation
-// has the exact semantics of the instruction it names, lane for lane, so the
-// two instantiations compute the same bytes on the same lanes. S::kBytes is
-// the register width and, in the Bayer walk, the column-group width.
+// Each struct is one instruction set: Mmx (8-byte registers, MMX with its
+// integer extensions) and Sse2 (16-byte registers). A kernel is written once
+// as a template over `S`, one of these structs, and instantiated once per
+// kernel path (core/path_types.h). Every operation has the exact semantics
+// of the instruction it names, lane for lane, so the instantiations compute
+// the same bytes on the same lanes. S::kBytes is the register width.
 //
 // On x86-64 GCC lowers the MMX intrinsics to SSE2 instructions on the low
 // half of an XMM register; in a 32-bit build they are real MMX instructions,
@@ -27,12 +27,8 @@
 
 namespace pplcam {
 
-template <int Bytes>
-struct Simd;
-
-// ---------------------------------------------------------------- MMX path
-template <>
-struct Simd<8> {
+// ------------------------------------------------------------------- MMX
+struct Mmx {
   using V = __m64;
   static constexpr int kBytes = 8;
   static constexpr int kLanes16 = 4;
@@ -126,11 +122,14 @@ struct Simd<8> {
     const int32_t lo = _mm_cvtsi64_si32(v);
     std::memcpy(p, &lo, 4);
   }
+  // sum of all bytes (PSADBW against zero)
+  PPL_VEC_INLINE uint32_t byte_sum(V v) {
+    return static_cast<uint32_t>(_mm_cvtsi64_si32(_mm_sad_pu8(v, _mm_setzero_si64())));
+  }
 };
 
-// --------------------------------------------------------------- SSE2 path
-template <>
-struct Simd<16> {
+// ------------------------------------------------------------------ SSE2
+struct Sse2 {
   using V = __m128i;
   static constexpr int kBytes = 16;
   static constexpr int kLanes16 = 8;
@@ -192,6 +191,8 @@ struct Simd<16> {
   PPL_VEC_INLINE V unpackhi16(V a, V b) { return _mm_unpackhi_epi16(a, b); }
   PPL_VEC_INLINE V unpacklo32(V a, V b) { return _mm_unpacklo_epi32(a, b); }
   PPL_VEC_INLINE V unpackhi32(V a, V b) { return _mm_unpackhi_epi32(a, b); }
+  // the low halves of a and b (a's low half first)
+  PPL_VEC_INLINE V unpacklo64(V a, V b) { return _mm_unpacklo_epi64(a, b); }
   template <int N> PPL_VEC_INLINE V srl64(V a) { return _mm_srli_epi64(a, N); }
   template <int N> PPL_VEC_INLINE V sll64(V a) { return _mm_slli_epi64(a, N); }
   template <int Imm> PPL_VEC_INLINE V shuffle16_in64(V a) {
@@ -220,15 +221,17 @@ struct Simd<16> {
     return _mm_shuffle_epi32(a, 0x4E);
   }
   PPL_VEC_INLINE void store_half(void* p, V v) { _mm_storel_epi64(static_cast<__m128i*>(p), v); }
+  // the sums of both halves added
+  PPL_VEC_INLINE uint32_t byte_sum(V v) {
+    const V halves = _mm_sad_epu8(v, _mm_setzero_si128());
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi32(halves, _mm_srli_si128(halves, 8))));
+  }
 };
-
-using Mmx = Simd<8>;
-using Sse2 = Simd<16>;
 
 // Loads one packed constant of the matching width.
 template <class S, class Packed>
 PPL_VEC_INLINE typename S::V load_const(const Packed& p) {
-  static_assert(sizeof(Packed) == S::kBytes, "constant width must match the path");
+  static_assert(sizeof(Packed) == S::kBytes, "constant width must match the register width");
   return S::load(&p);
 }
 

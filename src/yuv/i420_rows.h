@@ -2,7 +2,7 @@
 // vertical mean of the two lines, rows written left to right or (horizontal
 // mirror) right to left.
 //
-// A step covers 2 x kBytes pixels (16 on the MMX path, 32 on the SSE2 path):
+// A step covers 2 x kBytes pixels (16 with Mmx registers, 32 with Sse2):
 // two luma registers per line and one U and one V register for the step's
 // kBytes pixel pairs. A line whose width is not a multiple of the step ends
 // with a step that overlaps the previous one; it rewrites the same bytes

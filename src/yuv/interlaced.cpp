@@ -3,10 +3,19 @@
 // the context.
 #include "yuv/interlaced.h"
 
+#include "core/path_types.h"
+
 namespace pplcam {
 namespace {
 
 using yuv::IntlFrame;
+
+using InterlacedFrame = void (*)(IntlFrame, const ppl_context*, yuv::Order422, yuv::IntlOutput);
+
+// One row per path, in PathId order.
+constexpr PathTable<InterlacedFrame> kInterlacedKernels = path_table<InterlacedFrame>(
+    yuv::interlaced_frame<MmxPath>,
+    yuv::interlaced_frame<Sse2Path>);
 
 // Picture size of the decimation mode: the deinterlaced frame, half or
 // quarter of one field, or the frame doubled.
@@ -36,7 +45,7 @@ bool walkable(const ppl_context* c, int32_t pw, int32_t ph) {
 
 }  // namespace
 
-uint8_t run_interlaced_kernel(yuv::Order422 input, yuv::IntlOutput output, bool motion, bool sse2,
+uint8_t run_interlaced_kernel(yuv::Order422 input, yuv::IntlOutput output, bool motion, PathId path,
                               ppl_context* c, const uint8_t* ref, const uint8_t* first,
                               const uint8_t* second, uint8_t* dst) {
   ++c->n_frame;
@@ -53,11 +62,10 @@ uint8_t run_interlaced_kernel(yuv::Order422 input, yuv::IntlOutput output, bool 
   f.decimation = c->decimation;
   // Decimation 1 and 2 build the picture from the first field alone.
   f.motion = motion && c->decimation <= 0;
-  f.threshold = sse2 ? static_cast<const void*>(&c->sse2.intl_3t_threshold)
-                     : static_cast<const void*>(&c->mmx.intl_3t_threshold);
+  f.threshold = nullptr;
   f.dst = dst;
   f.u_plane = dst + static_cast<int64_t>(c->out_width) * c->out_height;
-  f.v_plane = f.u_plane + c->out_counts[2];
+  f.v_plane = f.u_plane + c->out_quarter;
   f.out_width = c->out_width;
   f.out_height = c->out_height;
   f.top = c->top_black_lines;
@@ -69,11 +77,8 @@ uint8_t run_interlaced_kernel(yuv::Order422 input, yuv::IntlOutput output, bool 
   f.wide_line = c->ring[kGreenRing];
   f.differences = c->ring[kLumaRing];
 
-  if (sse2) {
-    yuv::interlaced_frame<16>(f, input, output);
-  } else {
-    yuv::interlaced_frame<8>(f, input, output);
-  }
+  c->last_path = path;
+  kInterlacedKernels[path](f, c, input, output);
   return 1;
 }
 

@@ -1,10 +1,11 @@
 // Frame description handed from the interlaced entry to a path's kernels,
 // and the kernel of each path (defined in interlaced_kernels.h,
-// instantiated in interlaced_mmx.cpp and interlaced_sse2.cpp).
+// instantiated in interlaced_<path>.cpp).
 #pragma once
 
 #include <cstdint>
 
+#include "core/context.h"
 #include "yuv/packed422.h"
 
 namespace pplcam::yuv {
@@ -26,7 +27,7 @@ struct IntlFrame {
   int32_t field_lines;       // lines per field
   int32_t decimation;        // -1, 0, 1 or 2
   bool motion;               // motion-adaptive (true) or plain weave
-  const void* threshold;     // the path's packed intl 3T threshold
+  const void* threshold;     // the packed intl 3T threshold (set by the path's kernel)
 
   uint8_t* dst;              // packed or RGB24 output, or the I420 Y plane
   uint8_t* u_plane;          // I420 only
@@ -46,8 +47,10 @@ struct IntlFrame {
   uint8_t* differences;
 };
 
-// Writes the whole destination of f: black lines and picture.
-template <int Bytes>
-void interlaced_frame(const IntlFrame& f, Order422 input, IntlOutput output);
+// Writes the whole destination of f on path P (core/path_types.h): black
+// lines and picture. The motion test compares against the threshold
+// packed in c for the path.
+template <class P>
+void interlaced_frame(IntlFrame f, const ppl_context* c, Order422 input, IntlOutput output);
 
 }  // namespace pplcam::yuv

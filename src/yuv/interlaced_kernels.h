@@ -1,4 +1,5 @@
-// The interlaced kernels, written once over Simd<S>: the motion-adaptive
+// The interlaced kernels, written once over the register struct S (the
+// quarter-size sampling over the kernel path P): the motion-adaptive
 // weave of one second-field line, the line builders of the decimation
 // modes, and the frame walks that hand picture lines to the packed, I420
 // (i420_line_pair) and RGB24 (rgb24_line) writers of the progressive
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/path_types.h"
 #include "core/simd.h"
 #include "yuv/i420_rows.h"
 #include "yuv/interlaced_frames.h"
@@ -152,20 +154,21 @@ void half_line(const uint8_t* in, int32_t width, uint8_t* out) {
   }
 }
 
-// Quarter-size line (decimation 2). The two paths sample differently:
-//   MMX:  luma m = avg(Y[4m], Y[4m+1]) for even m, avg(Y[4m+2], Y[4m+3])
-//         for odd m; chroma of pair n = avg(C[4n], C[4n+3])
-//   SSE2: luma m = avg(Y[4m], Y[4m+1]); chroma = avg(C[4n], C[4n+2])
+// Quarter-size line (decimation 2). The sampling follows the path's
+// behaviour (core/path_table.h):
+//   8-byte groups:  luma m = avg(Y[4m], Y[4m+1]) for even m, avg(Y[4m+2],
+//                   Y[4m+3]) for odd m; chroma of pair n = avg(C[4n], C[4n+3])
+//   16-byte groups: luma m = avg(Y[4m], Y[4m+1]); chroma = avg(C[4n], C[4n+2])
 // (C[k]: the U or the V of input pair k). The quarter picture is a
 // sixteenth of the input, so it is built byte by byte.
-template <class S, Order422 In, Order422 Out>
+template <class P, Order422 In, Order422 Out>
 void quarter_line(const uint8_t* in, int32_t width, uint8_t* out) {
   constexpr int kLuma = In == Order422::kYuyv ? 0 : 1;
   constexpr int kOutLuma = Out == Order422::kYuyv ? 0 : 1;
-  constexpr int kLastPair = S::kBytes == 8 ? 3 : 2;
+  constexpr int kLastPair = P::kQuarterChromaPair;
   auto avg = [](int a, int b) { return static_cast<uint8_t>((a + b + 1) >> 1); };
   for (int32_t m = 0; m < width / 4; ++m) {
-    const int32_t y0 = S::kBytes == 8 && (m & 1) ? 4 * m + 2 : 4 * m;
+    const int32_t y0 = P::kQuarterLumaStaggered && (m & 1) ? 4 * m + 2 : 4 * m;
     out[2 * m + kOutLuma] = avg(in[2 * y0 + kLuma], in[2 * y0 + 2 + kLuma]);
     // Pixel m carries U (even m) or V (odd m) of output pair m / 2.
     const int32_t n = m / 2, component = 2 * (m & 1);
@@ -227,15 +230,16 @@ const uint8_t* woven_line(const IntlFrame& f, int32_t w, uint8_t* out) {
 // Picture line y in order Out, computed into `out` (2 x picture_width
 // bytes) unless it is a field line as it stands. `tmp` holds the woven line
 // that decimation -1 doubles.
-template <class S, Order422 In, Order422 Out>
+template <class P, Order422 In, Order422 Out>
 const uint8_t* picture_line(const IntlFrame& f, int32_t y, uint8_t* out, uint8_t* tmp) {
+  using S = typename P::S;
   const ptrdiff_t line_bytes = 2 * static_cast<ptrdiff_t>(f.width);
   switch (f.decimation) {
     case 1:
       half_line<S, In, Out>(f.first + y * line_bytes, f.width, out);
       return out;
     case 2:
-      quarter_line<S, In, Out>(f.first + 2 * y * line_bytes, f.width, out);
+      quarter_line<P, In, Out>(f.first + 2 * y * line_bytes, f.width, out);
       return out;
     case -1:
       double_line<S, In, Out>(woven_line<S, In, In>(f, y / 2, tmp), f.width, out);
@@ -254,8 +258,9 @@ void fill_words(uint8_t* p, int32_t bytes, uint16_t word) {
   for (int32_t at = 0; at < bytes; at += S::kBytes) S::store(p + at, v);
 }
 
-template <class S, Order422 In, Order422 Out>
+template <class P, Order422 In, Order422 Out>
 void packed_frame(const IntlFrame& f) {
+  using S = typename P::S;
   const int32_t row_bytes = 2 * f.out_width;
   // Y 16, U and V 128: bytes 0x10 0x80 (YUYV) or 0x80 0x10 (UYVY).
   const uint16_t black = Out == Order422::kYuyv ? 0x8010 : 0x1080;
@@ -266,7 +271,7 @@ void packed_frame(const IntlFrame& f) {
       std::memcpy(row, row - row_bytes, static_cast<size_t>(row_bytes));
       continue;
     }
-    const uint8_t* line = picture_line<S, In, Out>(f, y, row, f.line_a);
+    const uint8_t* line = picture_line<P, In, Out>(f, y, row, f.line_a);
     if (line != row) std::memcpy(row, line, static_cast<size_t>(row_bytes));
   }
   for (int32_t i = 0; i < f.bottom; ++i, row += row_bytes) fill_words<S>(row, row_bytes, black);
@@ -312,7 +317,8 @@ void i420_motion_line_pair(const uint8_t* first, const uint8_t* below, const uin
   }
   if (x < width) {
     // Half a step (kBytes pixels; widths are multiples of 16 pixels, so
-    // only the SSE2 path gets here): two registers, U and V half stores.
+    // only registers of 16 bytes or more get here): two registers, U and V
+    // half stores.
     V y0, y1, c;
     half_step(2 * x, &y0, &y1, &c);
     S::store(out.y0 + x, y0);
@@ -327,8 +333,9 @@ void i420_motion_line_pair(const uint8_t* first, const uint8_t* below, const uin
 // at output line top + y, chroma row k at chroma line top / 2 + k (with an
 // odd top the chroma sits half a chroma line higher than the luma: 4:2:0
 // has no line between).
-template <class S, Order422 In>
+template <class P, Order422 In>
 void i420_frame(const IntlFrame& f) {
+  using S = typename P::S;
   const int32_t w = f.out_width, cw = w / 2;
   const int32_t pairs = f.picture_height / 2, chroma_top = f.top / 2;
   // Each chroma plane is a quarter of the Y plane; with an odd output
@@ -358,17 +365,18 @@ void i420_frame(const IntlFrame& f) {
       continue;
     }
     uint8_t* out_a = doubled ? f.wide_line : f.line_a;
-    const uint8_t* a = picture_line<S, In, In>(f, 2 * k, out_a, f.line_b);
+    const uint8_t* a = picture_line<P, In, In>(f, 2 * k, out_a, f.line_b);
     // Decimation -1 repeats every line: the pair is one doubled line twice.
-    const uint8_t* b = doubled ? a : picture_line<S, In, In>(f, 2 * k + 1, f.line_b, nullptr);
+    const uint8_t* b = doubled ? a : picture_line<P, In, In>(f, 2 * k + 1, f.line_b, nullptr);
     i420_line_pair<S, In, false>(a, b, f.picture_width, rows);
   }
 }
 
 // RGB24: output line top + y holds picture line y; rows are stored
 // bottom-up. Black is 0 0 0.
-template <class S, Order422 In>
+template <class P, Order422 In>
 void rgb24_frame(const IntlFrame& f) {
+  using S = typename P::S;
   const ptrdiff_t row_bytes = 3 * static_cast<ptrdiff_t>(f.out_width);
   auto row = [&](int32_t out_line) { return f.dst + (f.out_height - 1 - out_line) * row_bytes; };
   // Bottom black lines are the first rows in memory, top ones the last.
@@ -380,30 +388,30 @@ void rgb24_frame(const IntlFrame& f) {
       std::memcpy(row(f.top + y), row(f.top + y - 1), static_cast<size_t>(row_bytes));
       continue;
     }
-    const uint8_t* line = picture_line<S, In, In>(f, y, out, f.line_a);
+    const uint8_t* line = picture_line<P, In, In>(f, y, out, f.line_a);
     rgb24_line<S, In>(line, f.picture_width, row(f.top + y));
   }
 }
 
-template <class S, Order422 In>
+template <class P, Order422 In>
 void interlaced_frame_from(const IntlFrame& f, IntlOutput output) {
   switch (output) {
-    case IntlOutput::kYuyv: packed_frame<S, In, Order422::kYuyv>(f); break;
-    case IntlOutput::kUyvy: packed_frame<S, In, Order422::kUyvy>(f); break;
-    case IntlOutput::kI420: i420_frame<S, In>(f); break;
-    case IntlOutput::kRgb24: rgb24_frame<S, In>(f); break;
+    case IntlOutput::kYuyv: packed_frame<P, In, Order422::kYuyv>(f); break;
+    case IntlOutput::kUyvy: packed_frame<P, In, Order422::kUyvy>(f); break;
+    case IntlOutput::kI420: i420_frame<P, In>(f); break;
+    case IntlOutput::kRgb24: rgb24_frame<P, In>(f); break;
   }
 }
 
-template <int Bytes>
-void interlaced_frame(const IntlFrame& f, Order422 input, IntlOutput output) {
-  using S = Simd<Bytes>;
+template <class P>
+void interlaced_frame(IntlFrame f, const ppl_context* c, Order422 input, IntlOutput output) {
+  f.threshold = &group_constants<P::kGroup>(c).intl_3t_threshold;
   if (input == Order422::kYuyv) {
-    interlaced_frame_from<S, Order422::kYuyv>(f, output);
+    interlaced_frame_from<P, Order422::kYuyv>(f, output);
   } else {
-    interlaced_frame_from<S, Order422::kUyvy>(f, output);
+    interlaced_frame_from<P, Order422::kUyvy>(f, output);
   }
-  S::end();
+  P::S::end();
 }
 
 }  // namespace pplcam::yuv

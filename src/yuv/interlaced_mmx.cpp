@@ -1,8 +1,8 @@
-// The interlaced kernels of the MMX path (8-byte registers).
+// The interlaced kernels of the MMX path.
 #include "yuv/interlaced_kernels.h"
 
 namespace pplcam::yuv {
 
-template void interlaced_frame<8>(const IntlFrame&, Order422, IntlOutput);
+template void interlaced_frame<MmxPath>(IntlFrame, const ppl_context*, Order422, IntlOutput);
 
 }  // namespace pplcam::yuv

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/context.h"
+#include "core/path_table.h"
 
 namespace pplcam {
 
@@ -17,8 +18,7 @@ enum class ProgressiveKernel {
   kRgb24ToRgb32,   // no conversion
 };
 
-// Runs kernel k on the SSE2 path (`sse2`) or the MMX path over one frame
-// whose geometry is in ctx. dst is the Y plane (the U plane follows at
+// Runs kernel k on `path` over one frame whose geometry is in ctx. dst is the Y plane (the U plane follows at
 // dst + out_width * out_height) or the RGB destination. Adds one to n_frame
 // on every call. Returns the kernel's result:
 //  - I420 kernels: 1; nothing written when the decimation mode is not 0.
@@ -29,7 +29,7 @@ enum class ProgressiveKernel {
 //    not a multiple of 16 or below 32, fewer than two lines, or output
 //    steps that would leave the destination), which only a frame size set
 //    outside the size table can produce.
-uint8_t run_progressive_kernel(ProgressiveKernel k, bool sse2, ppl_context* ctx,
-                               const uint8_t* src, uint8_t* dst);
+uint8_t run_progressive_kernel(ProgressiveKernel k, PathId path, ppl_context* ctx, const uint8_t* src,
+                               uint8_t* dst);
 
 }  // namespace pplcam

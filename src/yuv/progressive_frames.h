@@ -1,6 +1,6 @@
 // Frame descriptions handed from the progressive entry to a path's kernels,
 // and the kernels of each path (defined in progressive_kernels.h,
-// instantiated in progressive_mmx.cpp and progressive_sse2.cpp).
+// instantiated in progressive_<path>.cpp).
 #pragma once
 
 #include <cstdint>
@@ -32,12 +32,13 @@ struct Rgb24Frame {
   int32_t row_stride;    // bytes from the row of line r to that of line r + 1
 };
 
-// Kernels of one path; `Bytes` is its register width (8 MMX, 16 SSE2).
-template <int Bytes>
+// Kernels of path P (core/path_types.h). Their output does not depend on
+// the path.
+template <class P>
 void packed422_to_i420(const I420Frame& f, Order422 order);
-template <int Bytes>
+template <class P>
 void yyyy_to_i420(const I420Frame& f);
-template <int Bytes>
+template <class P>
 void packed422_to_rgb24(const Rgb24Frame& f, Order422 order);
 
 }  // namespace pplcam::yuv

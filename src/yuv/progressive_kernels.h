@@ -1,10 +1,12 @@
-// The frame walks of the progressive kernels, written once over Simd<S>:
-// line pairs from the top of the source, each handed to a row converter.
+// The frame walks of the progressive kernels, written once over the kernel
+// path P: line pairs from the top of the source, each handed to a row
+// converter.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "core/path_types.h"
 #include "core/simd.h"
 #include "yuv/i420_rows.h"
 #include "yuv/progressive_frames.h"
@@ -36,9 +38,9 @@ void packed422_to_i420_path(const I420Frame& f) {
   }
 }
 
-template <int Bytes>
+template <class P>
 void packed422_to_i420(const I420Frame& f, Order422 order) {
-  using S = Simd<Bytes>;
+  using S = typename P::S;
   if (order == Order422::kYuyv) {
     packed422_to_i420_path<S, Order422::kYuyv>(f);
   } else {
@@ -47,9 +49,9 @@ void packed422_to_i420(const I420Frame& f, Order422 order) {
   S::end();
 }
 
-template <int Bytes>
+template <class P>
 void yyyy_to_i420(const I420Frame& f) {
-  using S = Simd<Bytes>;
+  using S = typename P::S;
   if (f.h_mirror) {
     walk_i420(f, yyyy_line_pair<S, true>);
   } else {
@@ -69,9 +71,9 @@ void packed422_to_rgb24_path(const Rgb24Frame& f) {
   }
 }
 
-template <int Bytes>
+template <class P>
 void packed422_to_rgb24(const Rgb24Frame& f, Order422 order) {
-  using S = Simd<Bytes>;
+  using S = typename P::S;
   if (order == Order422::kYuyv) {
     packed422_to_rgb24_path<S, Order422::kYuyv>(f);
   } else {

@@ -19,8 +19,8 @@
 namespace pplcam::yuv {
 
 // Luma (two registers, 2 x kBytes pixels) and chroma (one register, kBytes
-// pixel pairs) of the 2 x kBytes pixels at p: one unit on the MMX path,
-// two on the SSE2 path (the register type picks the overload).
+// pixel pairs) of the 2 x kBytes pixels at p: one unit in Mmx registers,
+// two in Sse2 registers (the register type picks the overload).
 PPL_VEC_INLINE void load_yyyy_step(const uint8_t* p, Mmx::V* luma, Mmx::V* chroma) {
   using S = Mmx;
   const S::V r0 = S::load(p), r1 = S::load(p + 8), r2 = S::load(p + 16);
@@ -39,13 +39,12 @@ PPL_VEC_INLINE void load_yyyy_step(const uint8_t* p, Sse2::V* luma, Sse2::V* chr
   const S::V lo0 = S::load(p), hi0 = S::load(p + 8);
   const S::V lo1 = S::load(p + 24), hi1 = S::load(p + 32);
   // bytes 0-7 and 12-19 of each unit: four luma/chroma pairs each
-  const S::V paired0 = _mm_unpacklo_epi64(lo0, S::srl_bytes<4>(hi0));
-  const S::V paired1 = _mm_unpacklo_epi64(lo1, S::srl_bytes<4>(hi1));
+  const S::V paired0 = S::unpacklo64(lo0, S::srl_bytes<4>(hi0));
+  const S::V paired1 = S::unpacklo64(lo1, S::srl_bytes<4>(hi1));
   const S::V y_paired = even_bytes<S>(paired0, paired1);   // Y0-3, Y8-11 of both units
   // Y4-7 and Y12-15 of both units: dword 2 of lo and dword 3 of hi.
   const S::V t0 = S::unpackhi32(lo0, hi0), t1 = S::unpackhi32(lo1, hi1);
-  const S::V y_runs = _mm_castps_si128(
-      _mm_shuffle_ps(_mm_castsi128_ps(t0), _mm_castsi128_ps(t1), _MM_SHUFFLE(3, 0, 3, 0)));
+  const S::V y_runs = S::shuffle32x2<_MM_SHUFFLE(3, 0, 3, 0)>(t0, t1);
   luma[0] = S::unpacklo32(y_paired, y_runs);
   luma[1] = S::unpackhi32(y_paired, y_runs);
   *chroma = odd_bytes<S>(paired0, paired1);

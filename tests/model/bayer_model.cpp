@@ -204,19 +204,19 @@ BayerControls controls_of(const ppl_context* c) {
   BayerControls k;
   for (int row = 0; row < 2; ++row)
     for (int parity = 0; parity < 2; ++parity) {
-      k.gain[2 * row + parity] = static_cast<uint16_t>(c->mmx.gain[row].lane[parity]);
-      k.delta[2 * row + parity] = c->mmx.delta[row].lane[parity];
+      k.gain[2 * row + parity] = static_cast<uint16_t>(c->group8.constants.gain[row].lane[parity]);
+      k.delta[2 * row + parity] = c->group8.constants.delta[row].lane[parity];
     }
   for (int i = 0; i < 9; ++i) {
-    k.c_ycc[i] = c->mmx.c_ycc[i].lane[0];
-    k.c_rgb[i] = c->mmx.c_rgb[i].lane[0];
+    k.c_ycc[i] = c->group8.constants.c_ycc[i].lane[0];
+    k.c_rgb[i] = c->group8.constants.c_rgb[i].lane[0];
   }
-  for (int i = 0; i < 9; ++i) k.c_yuv[i] = c->mmx.c_yuv[i].lane[0];
-  k.o_yuv = c->mmx.matrix_offset[1].lane[0];
-  k.edge_threshold = c->mmx.edge_threshold.lane[0];
-  k.edge_factor = c->mmx.edge_factor.lane[0];
-  k.o_ycc = c->mmx.matrix_offset[0].lane[0];
-  k.o_rgb = c->mmx.matrix_offset[2].lane[0];
+  for (int i = 0; i < 9; ++i) k.c_yuv[i] = c->group8.constants.c_yuv[i].lane[0];
+  k.o_yuv = c->group8.constants.matrix_offset[1].lane[0];
+  k.edge_threshold = c->group8.constants.edge_threshold.lane[0];
+  k.edge_factor = c->group8.constants.edge_factor.lane[0];
+  k.o_ycc = c->group8.constants.matrix_offset[0].lane[0];
+  k.o_rgb = c->group8.constants.matrix_offset[2].lane[0];
   std::memcpy(k.gamma, c->rgb_gamma, 256);
   return k;
 }

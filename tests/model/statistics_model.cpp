@@ -55,6 +55,11 @@ StatisticsSums statistics_sums_of(const ppl_context* c) {
   return s;
 }
 
+namespace {
+
+// One sample of n cells (4 on the MMX path, 8 on SSE2): raw cells for the
+// qual test and histograms, conditioned cells for the qAE test and the
+// sums; the plain sums times `multiplier` go to `acc`.
 void add_sample(const StatisticsLimits& l, const Cell* raw, const Cell* cond, int n, RgbSum* acc,
                 uint32_t multiplier, StatisticsSums* out) {
   uint32_t gb = 0, r = 0, b = 0, gr = 0;
@@ -86,6 +91,8 @@ void add_sample(const StatisticsLimits& l, const Cell* raw, const Cell* cond, in
   out->histogram[2][b / n] += n;
   out->histogram[1][gr / n] += n;
 }
+
+}  // namespace
 
 int sub_window_of(int width, int height, int group, int k, int j) {
   const int ww = (width / group) >> 3, wh = (height / 2) / 6;

@@ -41,12 +41,6 @@ struct StatisticsSums {
 // Reads the kernel's raw sums out of a context.
 StatisticsSums statistics_sums_of(const ppl_context* c);
 
-// One sample of n cells (4 on the MMX path, 8 on SSE2): raw cells for the
-// qual test and histograms, conditioned cells for the qAE test and the
-// sums; the plain sums times `multiplier` go to `acc`.
-void add_sample(const StatisticsLimits& l, const Cell* raw, const Cell* conditioned, int n, RgbSum* acc,
-                uint32_t multiplier, StatisticsSums* out);
-
 // The sampling of a whole frame at `quality` with column groups of `group`
 // photosites (8 or 16): `raw` is the frame before the call, `conditioned`
 // the same frame after conditioning, both width x height bytes.

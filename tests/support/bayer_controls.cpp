@@ -7,7 +7,7 @@ namespace pplcam::test {
 namespace {
 
 template <int Bytes>
-void load_path(PathConstants<Bytes>& p, const model::BayerControls& k) {
+void load_path(GroupConstants<Bytes>& p, const model::BayerControls& k) {
   for (int lane = 0; lane < Bytes / 2; ++lane) {
     for (int row = 0; row < 2; ++row) {
       p.gain[row].lane[lane] = static_cast<int16_t>(k.gain[2 * row + (lane & 1)]);
@@ -72,8 +72,7 @@ model::BayerControls random_bayer_controls(uint32_t seed) {
 }
 
 void load_bayer_controls(ppl_context* c, const model::BayerControls& k) {
-  load_path(c->mmx, k);
-  load_path(c->sse2, k);
+  for_each_group([&](auto tag) { load_path(group_constants<decltype(tag)::kGroup>(c), k); });
   std::memcpy(c->rgb_gamma, k.gamma, 256);
 }
 

@@ -1,4 +1,4 @@
-// Bayer conversion controls for tests: packed constants of both paths and
+// Bayer conversion controls for tests: packed constants of every width and
 // the RGB gamma table written straight into a context, from plain values.
 #pragma once
 
@@ -16,7 +16,7 @@ model::BayerControls neutral_bayer_controls();
 // random offset words and a random gamma table.
 model::BayerControls random_bayer_controls(uint32_t seed);
 
-// Writes the values into every lane of both paths' constants (gains and
+// Writes the values into every lane of every width's constants (gains and
 // offsets alternating per column) and into c->rgb_gamma.
 void load_bayer_controls(ppl_context* c, const model::BayerControls& k);
 

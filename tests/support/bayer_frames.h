@@ -1,5 +1,5 @@
-// One Bayer conversion case and its check against the scalar model on both
-// paths.
+// One Bayer conversion case and its check against the scalar model on every
+// path of the machine.
 #pragma once
 
 #include <cstdint>
@@ -31,9 +31,9 @@ std::string describe(const BayerCase& c);
 // Fills a width x height raw frame.
 void fill_pattern(uint8_t* p, int width, int height, Pattern pattern, uint32_t seed);
 
-// Runs the case on the MMX path and on the SSE2 path with fresh copies of
-// one source frame and one pre-filled destination, and expects both
-// destinations and both sources after the call to equal the model's.
+// Runs the case on every path of the machine with fresh copies of one
+// source frame and one pre-filled destination, and expects every
+// destination and source after the call to equal the model's.
 void check_against_model(const BayerCase& c);
 
 using BayerProcess = uint8_t(PPLCALL*)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);

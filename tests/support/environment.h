@@ -12,8 +12,9 @@
 namespace pplcam::test {
 
 // While alive, the library sees the detected features with `clear` removed
-// (for example kCpuSse2 to reach the MMX path, kCpuMmxPath for a processor
-// without the integer extensions).
+// (kCpuMmxPath for a processor without the integer extensions, kCpuSse2 for
+// one without SSE2), for tests about the features themselves; tests that
+// run a case on each path limit the context instead (kernel_path.h).
 class ScopedCpuFeatures {
  public:
   explicit ScopedCpuFeatures(uint32_t clear) : saved_(cpu_features_detected()) {

@@ -1,12 +1,12 @@
 // pplcam-info: opens a context and prints what this processor gives the
-// library: the CPUID features, the kernel path a well-aligned frame takes,
-// and the frame sizes the converters accept.
+// library: the CPUID features, the kernel paths it runs and the one a
+// well-aligned frame takes, and the frame sizes the converters accept.
 #include <cstdio>
 #include <string>
 
 #include "core/cpu_features.h"
-#include "core/geometry.h"
 #include "pplcam/pplcam.h"
+#include "pplcam/pplcam_ext.h"
 
 namespace {
 
@@ -37,13 +37,16 @@ int main() {
   std::printf("  MMX          %s\n", f & pplcam::kCpuMmx ? "yes" : "no");
   std::printf("  SSE          %s\n", f & pplcam::kCpuSse ? "yes" : "no");
   std::printf("  SSE2         %s\n", f & pplcam::kCpuSse2 ? "yes" : "no");
-  std::printf("  MMX path     %s\n", f & pplcam::kCpuMmxPath ? "available" : "unavailable");
-  std::printf("  SSE2 path    %s\n", f & pplcam::kCpuSse2 ? "available" : "unavailable");
-  const char* path = !(f & pplcam::kCpuMmxPath) ? "none (fallback fill)"
-                     : (f & pplcam::kCpuSse2)   ? "SSE2 (16-byte groups) for 16-byte-aligned buffers, "
-                                                  "MMX (8-byte groups) otherwise"
-                                                : "MMX (8-byte groups)";
-  std::printf("kernel path    %s\n\n", path);
+  const uint32_t paths = ppl_ext_available_paths();
+  std::printf("kernel paths  ");
+  for (int32_t id = PPL_EXT_PATH_MMX; ppl_ext_path_name(id) != nullptr; ++id)
+    std::printf(" %s (%s)", ppl_ext_path_name(id), paths & (1u << id) ? "available" : "unavailable");
+  // One 640 x 480 Bayer frame in 16-byte-aligned buffers: the path the
+  // library reports for it.
+  alignas(64) static uint8_t src[640 * 480], dst[640 * 480 * 3 / 2];
+  BaylorToI420MMX(ctx, src, dst, 640, 480);
+  std::printf("\nkernel path    %s for a 16-byte-aligned 640x480 Bayer frame (mmx for 8-byte-aligned buffers)\n\n",
+              ppl_ext_path_name(ppl_ext_last_path(ctx)));
 
   std::printf("Bayer input: any width up to 1280 and height up to 1024 (multiples of 16 and 2)\n");
   std::printf("YUV and interlaced input -> output size pairs:\n");

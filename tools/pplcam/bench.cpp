@@ -10,6 +10,7 @@
 
 #include "frame_converter.h"
 #include "library.h"
+#include "pplcam/pplcam_ext.h"
 #include "tool_error.h"
 
 namespace pplcam_tool {
@@ -59,11 +60,23 @@ double seconds_per_call(double budget, Fn fn) {
 
 struct PathResult {
   bool available = false;
+  int32_t ran = PPL_EXT_PATH_NONE;   // the path the library reports for the frames
   double fps = 0, mpps = 0, vs_memcpy = 0;
 };
 
-PathResult measure(const Case& c, size_t offset, double budget) {
+// The paths this processor runs, widest first.
+std::vector<int32_t> paths_of_this_machine() {
+  std::vector<int32_t> ids;
+  const uint32_t bits = ppl_ext_available_paths();
+  for (int32_t id = 31; id > PPL_EXT_PATH_NONE; --id)
+    if (bits & (1u << id)) ids.push_back(id);
+  return ids;
+}
+
+// One conversion on 16-byte-aligned buffers, the context limited to `path`.
+PathResult measure(const Case& c, int32_t path, double budget) {
   Context ctx;
+  ppl_ext_set_path_limit(ctx.get(), path);
   if (c.quality >= 0) ppl_set_quality(ctx.get(), c.quality);
   ConversionPlan plan;
   plan.input = c.input;
@@ -71,7 +84,7 @@ PathResult measure(const Case& c, size_t offset, double budget) {
   plan.mode = c.mode;
   plan.in = {640, 480};
   plan.no_motion = c.no_motion;
-  FrameConverter conv(ctx.get(), plan, offset);
+  FrameConverter conv(ctx.get(), plan, 0);
   std::vector<uint8_t> frame(conv.input_bytes());
   std::mt19937 rng(7);
   for (uint8_t& b : frame) b = uint8_t(rng());
@@ -80,7 +93,8 @@ PathResult measure(const Case& c, size_t offset, double budget) {
   if (o != Outcome::kConverted && o != Outcome::kRawPassthrough) return r;
   r.available = true;
   const double t = seconds_per_call(budget, [&] { conv.run_again(); });
-  FrameBuffer a(conv.output_bytes(), offset), b(conv.output_bytes(), offset);
+  r.ran = ppl_ext_last_path(ctx.get());
+  FrameBuffer a(conv.output_bytes()), b(conv.output_bytes());
   const double copy = seconds_per_call(budget / 4, [&] {
     std::memcpy(a.data(), b.data(), a.size());
     asm volatile("" : : "r"(a.data()) : "memory");
@@ -101,9 +115,10 @@ std::string label(const Case& c) {
 }
 
 std::string cell(const PathResult& r) {
-  if (!r.available) return "      not in this build      ";
+  if (!r.available) return "         not in this build          ";
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%8.0f %8.1f %9.1fx ", r.fps, r.mpps, r.vs_memcpy);
+  const char* ran = ppl_ext_path_name(r.ran);
+  std::snprintf(buf, sizeof buf, "%-6s %8.0f %8.1f %9.1fx ", ran ? ran : "?", r.fps, r.mpps, r.vs_memcpy);
   return buf;
 }
 
@@ -115,9 +130,11 @@ void add_bench_command(CLI::App* app, BenchOptions* o) {
       ->check(CLI::Range(0.01, 60.0));
   cmd->add_option("--filter", o->filter, "only the rows whose label contains this text (e.g. 'bayer > rgb24')");
   cmd->footer(
-      "Input frames are 640x480 of random bytes. 'x memcpy' is the time of one conversion over the time of "
-      "memcpy of its output bytes, measured in the same run. SSE2 runs on 16-byte-aligned buffers; MMX on "
-      "buffers 8 bytes past a 16-byte boundary, which is how the library chooses its path.");
+      "Input frames are 640x480 of random bytes, in 16-byte-aligned buffers. One column per kernel path this "
+      "processor runs: the context is limited to that path (ppl_ext_set_path_limit) and 'ran' is the path the "
+      "library reports for the frames (ppl_ext_last_path; a narrower one where the conversion needs it, 'none' "
+      "where no kernel runs). 'x memcpy' is the time of one conversion over the time of memcpy of its output "
+      "bytes, measured in the same run.");
 }
 
 int run_bench(const BenchOptions& o) {
@@ -125,15 +142,18 @@ int run_bench(const BenchOptions& o) {
   if (std::none_of(cases.begin(), cases.end(), [&](const Case& c) { return label(c).find(o.filter) != std::string::npos; }))
     fail(kExitUsage, "no conversion matches --filter '" + o.filter + "'; labels look like 'bayer > rgb24 q3' or "
                      "'intl-yuyv > i420 no-motion'");
-  std::printf("%-34s | %-29s | %-29s\n", "640x480 input", "SSE2 path (16-byte)", "MMX path (8-byte)");
-  std::printf("%-34s | %8s %8s %10s | %8s %8s %10s\n", "conversion", "fps", "MP/s", "x memcpy", "fps", "MP/s",
-              "x memcpy");
+  const std::vector<int32_t> paths = paths_of_this_machine();
+  std::printf("%-34s", "640x480 input");
+  for (int32_t p : paths) std::printf(" | %-36s", (std::string("limited to ") + ppl_ext_path_name(p)).c_str());
+  std::printf("\n%-34s", "conversion");
+  for (size_t i = 0; i < paths.size(); ++i) std::printf(" | %-6s %8s %8s %10s", "ran", "fps", "MP/s", "x memcpy");
+  std::printf("\n");
   for (const Case& c : cases) {
     const std::string name = label(c);
     if (name.find(o.filter) == std::string::npos) continue;
-    const PathResult sse2 = measure(c, 0, o.seconds);
-    const PathResult mmx = measure(c, 8, o.seconds);
-    std::printf("%-34s | %s | %s\n", name.c_str(), cell(sse2).c_str(), cell(mmx).c_str());
+    std::printf("%-34s", name.c_str());
+    for (int32_t p : paths) std::printf(" | %s", cell(measure(c, p, o.seconds)).c_str());
+    std::printf("\n");
     std::fflush(stdout);
   }
   return kExitOk;

@@ -1,5 +1,6 @@
 // `pplcam bench`: frames and megapixels per second of every converter on
-// this processor, on both kernel paths, next to memcpy of the same bytes.
+// this processor, on each kernel path it runs, next to memcpy of the same
+// bytes.
 #pragma once
 
 #include <string>

@@ -1,12 +1,12 @@
-// The processing operations called directly, with what a caller can get
-// wrong: NULL buffers, black lines set negative or beyond 31 bits through
-// ppl_set_decimation, a geometry kept from an earlier call. Each call either
-// refuses with nothing written or writes no more than the header's byte
-// count for the stored geometry, on every path and at both alignments.
+// The processing operations called directly: each writes no more than the
+// header's byte count for the stored geometry, on every path and at both
+// alignments, and refuses what a caller can get wrong (NULL buffers, black
+// lines set negative or beyond 31 bits through ppl_set_decimation) with
+// nothing written. The converters' own fills: converter_fallback_test.
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <functional>
+#include <string>
 #include <vector>
 
 #include "core/context.h"
@@ -26,6 +26,7 @@ struct Op {
   Family family;
   uint8_t (*call)(ppl_context*, uint8_t* const*, uint8_t*, int32_t, int32_t, int32_t, int32_t);
   int64_t (*dst_bytes)(int64_t p);   // the header's count for P output pixels
+  int src_bytes_per_2px;             // of each source (interlaced: of a field)
 };
 
 int64_t i420_kernel(int64_t p) { return p + 2 * (p / 4); }
@@ -35,20 +36,20 @@ int64_t x3(int64_t p) { return 3 * p; }
 int64_t x4(int64_t p) { return 4 * p; }
 
 #define BAYER_OP(fn, bytes) \
-  Op{#fn, Family::kBayer, [](ppl_context* c, uint8_t* const* s, uint8_t* d, int32_t w, int32_t h, int32_t, int32_t) { return fn(c, s[0], d, w, h); }, bytes}
-#define YUV_OP(fn, bytes) \
-  Op{#fn, Family::kProgressive, [](ppl_context* c, uint8_t* const* s, uint8_t* d, int32_t iw, int32_t ih, int32_t ow, int32_t oh) { return fn(c, s[0], d, iw, ih, ow, oh); }, bytes}
+  Op{#fn, Family::kBayer, [](ppl_context* c, uint8_t* const* s, uint8_t* d, int32_t w, int32_t h, int32_t, int32_t) { return fn(c, s[0], d, w, h); }, bytes, 2}
+#define YUV_OP(fn, bytes, src) \
+  Op{#fn, Family::kProgressive, [](ppl_context* c, uint8_t* const* s, uint8_t* d, int32_t iw, int32_t ih, int32_t ow, int32_t oh) { return fn(c, s[0], d, iw, ih, ow, oh); }, bytes, src}
 #define INTL_OP(fn, bytes) \
-  Op{#fn, Family::kInterlaced, [](ppl_context* c, uint8_t* const* s, uint8_t* d, int32_t iw, int32_t ih, int32_t ow, int32_t oh) { return fn(c, s[0], s[1], s[2], d, iw, ih, ow, oh); }, bytes}
+  Op{#fn, Family::kInterlaced, [](ppl_context* c, uint8_t* const* s, uint8_t* d, int32_t iw, int32_t ih, int32_t ow, int32_t oh) { return fn(c, s[0], s[1], s[2], d, iw, ih, ow, oh); }, bytes, 2}
 
 const Op kOps[] = {
     BAYER_OP(ppl_process_blrtoi420, i420_kernel), BAYER_OP(ppl_process_blrtoyuyv, x2),
     BAYER_OP(ppl_process_blrtouyvy, x2),          BAYER_OP(ppl_process_blrtorgb24, x3),
     BAYER_OP(ppl_process_blrtorgb32, x4),
-    YUV_OP(ppl_process_yuyvtoi420, i420),         YUV_OP(ppl_process_uyvytoi420, i420),
-    YUV_OP(ppl_process_yuyvtorgb24, x3),          YUV_OP(ppl_process_uyvytorgb24, x3),
-    YUV_OP(ppl_process_yuyvyyyytoi420, i420),     YUV_OP(ppl_process_uyvyyyyytoi420, i420),
-    YUV_OP(ppl_process_rgb24torgb32, x4),
+    YUV_OP(ppl_process_yuyvtoi420, i420, 4),         YUV_OP(ppl_process_uyvytoi420, i420, 4),
+    YUV_OP(ppl_process_yuyvtorgb24, x3, 4),          YUV_OP(ppl_process_uyvytorgb24, x3, 4),
+    YUV_OP(ppl_process_yuyvyyyytoi420, i420, 3),     YUV_OP(ppl_process_uyvyyyyytoi420, i420, 3),
+    YUV_OP(ppl_process_rgb24torgb32, x4, 6),
     INTL_OP(ppl_process_intlyuyvtoyuyv, x2),      INTL_OP(ppl_process_intluyvytouyvy, x2),
     INTL_OP(ppl_process_intlyuyvtoi420, i420),    INTL_OP(ppl_process_intluyvytoi420, i420),
     INTL_OP(ppl_process_intlyuyvtorgb24, x3),     INTL_OP(ppl_process_intluyvytorgb24, x3),
@@ -107,39 +108,49 @@ TEST(ProcessingBounds, RefusalsWriteNothing) {
   }
 }
 
-// A Bayer operation keeps the output geometry an earlier call left for the
-// same input size (black lines, double size): it writes exactly within the
-// header's count for that geometry, which the destination ends at.
-TEST(ProcessingBounds, BayerOperationsWriteWithinTheKeptGeometry) {
-  struct Kept {
+// Every operation at the size pairs in use writes within the header's
+// count, which its destination ends at (guard after) or starts at (guard
+// before), with sources against guards too; at both alignments, both
+// mirror settings, on every path. The Bayer operations keep the output
+// geometry ppl_new_frame_sizes left for their input size (black lines,
+// half, quarter and double size).
+TEST(ProcessingBounds, EveryOperationWritesWithinTheHeaderCount) {
+  struct Sizes {
     int32_t in_w, in_h, out_w, out_h;
   };
-  const Kept kKept[] = {{704, 480, 704, 576}, {640, 480, 1280, 960}, {704, 576, 176, 150}};
+  const Sizes kSizes[] = {{720, 576, 720, 576}, {720, 480, 720, 487}, {704, 480, 704, 576},
+                          {704, 576, 352, 300}, {704, 576, 176, 150}, {640, 480, 1280, 960},
+                          {1280, 1024, 1280, 1024}};
   ScopedContext ctx;
-  for (const Kept& k : kKept) {
-    const int64_t p = static_cast<int64_t>(k.out_w) * k.out_h;
+  ppl_set_intl_3T_threshold(ctx, 0);   // every word moves: the most reads
+  for (const Sizes& k : kSizes)
     for (const Op& op : kOps) {
-      if (op.family != Family::kBayer) continue;
-      const size_t bytes = static_cast<size_t>(op.dst_bytes(p));
-      for (Guard g : {Guard::kAfter, Guard::kBefore})
-        for (size_t offset : {0, 8})   // 16-byte aligned, 8 but not 16
-          for (PathId path : machine_paths()) {
-            SCOPED_TRACE(std::string(op.name) + " " + std::to_string(k.out_w) + "x" +
-                         std::to_string(k.out_h) + " offset " + std::to_string(offset) + " " +
-                         path_name(path));
-            ScopedPathLimit limit(ctx, path);
-            ASSERT_EQ(ppl_new_frame_sizes(ctx, k.in_w, k.in_h, k.out_w, k.out_h), 1);
-            GuardedBuffer src(static_cast<size_t>(k.in_w) * k.in_h, g);
-            fill_random(src.data(), src.size(), 7);
-            // Guard after: dst + bytes is the guard (8 bytes short of it at
-            // offset 8); guard before: it is `offset` bytes below dst.
-            GuardedBuffer dst(bytes + offset, g);
-            uint8_t* const srcs[1] = {src.data()};
-            EXPECT_EQ(op.call(ctx, srcs, dst.data() + offset, k.in_w, k.in_h, 0, 0), 1);
-            if (HasFailure()) return;
-          }
+      const size_t src_bytes = static_cast<size_t>(k.in_w) * k.in_h * op.src_bytes_per_2px / 2;
+      const size_t dst_bytes = static_cast<size_t>(op.dst_bytes(static_cast<int64_t>(k.out_w) * k.out_h));
+      for (Guard g : {Guard::kAfter, Guard::kBefore}) {
+        GuardedBuffer s0(src_bytes, g), s1(src_bytes, g), s2(src_bytes, g);
+        fill_random(s0.data(), src_bytes, 1);
+        fill_random(s1.data(), src_bytes, 2);
+        fill_random(s2.data(), src_bytes, 3);
+        uint8_t* const srcs[3] = {s0.data(), s1.data(), s2.data()};
+        // Guard after: dst + dst_bytes is the guard (8 bytes short of it at
+        // offset 8); guard before: it is `offset` bytes below dst.
+        for (size_t offset : {0, 8}) {
+          GuardedBuffer dst(dst_bytes + offset, g);
+          for (int mirrors : {0, 3})
+            for (PathId path : machine_paths()) {
+              SCOPED_TRACE(std::string(op.name) + " " + std::to_string(k.in_w) + "x" + std::to_string(k.in_h) +
+                           " to " + std::to_string(k.out_w) + "x" + std::to_string(k.out_h) + " offset " +
+                           std::to_string(offset) + " mirrors " + std::to_string(mirrors) + " " + path_name(path));
+              ScopedPathLimit limit(ctx, path);
+              ppl_set_h_mirror(ctx, mirrors & 1);
+              ppl_set_v_mirror(ctx, mirrors & 2);
+              ASSERT_EQ(ppl_new_frame_sizes(ctx, k.in_w, k.in_h, k.out_w, k.out_h), 1);
+              op.call(ctx, srcs, dst.data() + offset, k.in_w, k.in_h, k.out_w, k.out_h);
+            }
+        }
+      }
     }
-  }
 }
 
 }  // namespace

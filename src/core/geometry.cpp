@@ -83,8 +83,10 @@ bool build_size_tables(ppl_context* c) {
 bool output_fits(const ppl_context* c) {
   int64_t w, h;
   output_size(c, &w, &h);
+  // w x h x bytes <= INT32_MAX, written as a division so that no product
+  // can overflow whatever the stored sizes.
   return c->top_black_lines >= 0 && c->bottom_black_lines >= 0 && w >= 0 && h >= 0 &&
-         w * h * kMaxOutputBytesPerPixel <= INT32_MAX;
+         (w == 0 || h <= INT32_MAX / kMaxOutputBytesPerPixel / w);
 }
 
 void recompute_output_size(ppl_context* c) {

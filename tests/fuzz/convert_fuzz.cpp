@@ -79,12 +79,14 @@ constexpr int kSizeCount = sizeof kSizes / sizeof kSizes[0];
 constexpr int64_t kMaxBytes = int64_t{24} << 20;
 
 int64_t area(int64_t w, int64_t h) { return w > 0 && h > 0 ? w * h : 0; }
-int64_t nonneg(int64_t v) { return v > 0 ? v : 0; }
 
 // Destination bytes of pplcam.h's "Buffer sizes".
+// Counts beyond kMaxBytes come back as kMaxBytes + 1 (the call is skipped).
 int64_t dst_bytes(const Call& k, ppl_context* c, int32_t iw, int32_t ih, int32_t ow, int32_t oh) {
+  constexpr int64_t kTooMany = kMaxBytes + 1;
   if (k.family != Family::kBayer) {
     const int64_t p = area(ow, oh);
+    if (p > kMaxBytes) return kTooMany;
     switch (k.out) {
       case Out::kI420: return p + p / 2;
       case Out::kPacked: return 2 * p;
@@ -93,6 +95,7 @@ int64_t dst_bytes(const Call& k, ppl_context* c, int32_t iw, int32_t ih, int32_t
     }
   }
   const int64_t n = area(iw, ih);
+  if (n > kMaxBytes) return kTooMany;
   if (!k.converter) {
     // The stored geometry at the new input size (refused when it fits no
     // buffer: then nothing may be written at all).
@@ -101,8 +104,9 @@ int64_t dst_bytes(const Call& k, ppl_context* c, int32_t iw, int32_t ih, int32_t
     if (top < 0 || bottom < 0) return 0;
     const int64_t w = d >= 0 ? int64_t{iw} >> d : int64_t{iw} * 2;
     const int64_t h = (d >= 0 ? int64_t{ih} >> d : int64_t{ih} * 2) + top + bottom;
-    const int64_t p = nonneg(w) * nonneg(h);
-    if (4 * p > INT32_MAX) return 0;
+    if (w <= 0 || h <= 0) return 0;
+    if (w > INT32_MAX / 4 || h > INT32_MAX / 4 || 4 * w * h > INT32_MAX) return 0;
+    const int64_t p = w * h;
     switch (k.out) {
       case Out::kI420: return p + 2 * (p / 4);
       case Out::kPacked: return 2 * p;
@@ -125,7 +129,7 @@ int64_t dst_bytes(const Call& k, ppl_context* c, int32_t iw, int32_t ih, int32_t
 int64_t src_bytes(const Call& k, int32_t iw, int32_t ih) {
   switch (k.family) {
     case Family::kBayer: return area(iw, ih);
-    case Family::kProgressive: return iw > 0 ? int64_t{iw} * k.src_bytes_per_2px / 2 * nonneg(ih) : 0;
+    case Family::kProgressive: return iw > 0 && ih > 0 ? int64_t{iw} * k.src_bytes_per_2px / 2 * ih : 0;
     case Family::kInterlaced: return 2 * area(iw, ih / 2);
   }
   return 0;

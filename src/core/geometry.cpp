@@ -121,8 +121,9 @@ uint8_t rebuild_step_table(ppl_context* c) {
 
 bool lookup_size_pair(int32_t iw, int32_t ih, int32_t ow, int32_t oh, int32_t* mode, int32_t* top,
                       int32_t* bottom) {
-  // Keep every byte count of the largest output (RGB24) within 32 bits.
-  if (ow <= 0 || oh <= 0 || static_cast<int64_t>(ow) * oh * 3 > INT32_MAX) return false;
+  // Keep every byte count of the largest output (RGB24) within 32 bits:
+  // ow x oh x 3 <= INT32_MAX, as a division so that no product overflows.
+  if (ow <= 0 || oh <= 0 || oh > INT32_MAX / 3 / ow) return false;
   int32_t m = 0;
   bool split = false;
   const bool h480_576 = ih == 480 || ih == 576;

@@ -129,7 +129,9 @@ int64_t dst_bytes(const Call& k, ppl_context* c, int32_t iw, int32_t ih, int32_t
 int64_t src_bytes(const Call& k, int32_t iw, int32_t ih) {
   switch (k.family) {
     case Family::kBayer: return area(iw, ih);
-    case Family::kProgressive: return iw > 0 && ih > 0 ? int64_t{iw} * k.src_bytes_per_2px / 2 * ih : 0;
+    case Family::kProgressive:
+      if (area(iw, ih) > kMaxBytes) return kMaxBytes + 1;
+      return iw > 0 && ih > 0 ? int64_t{iw} * k.src_bytes_per_2px / 2 * ih : 0;
     case Family::kInterlaced: return 2 * area(iw, ih / 2);
   }
   return 0;

@@ -99,6 +99,18 @@ std::vector<Case> all_converters() {
       INTL(IntlYUYVToRGB24MMX_no_motion, .value(255, 3 * ON)),
       INTL(IntlUYVYToRGB24MMX, .value(255, 3 * ON)),
       INTL(IntlUYVYToRGB24MMX_no_motion, .value(255, 3 * ON)),
+      // Odd sizes: a field of odd in_height holds in_height/2 lines; a
+      // 12-bit line of odd width 3 x width / 2 bytes rounded down; half
+      // size of an odd height fills n/4 pixels, a line more than the picture.
+      Case{"IntlYUYVToI420MMX 16x9", {2 * 16 * 4, 2 * 16 * 4, 2 * 16 * 4},
+           [](ppl_context* c, std::vector<uint8_t*>& s, uint8_t* d) { return IntlYUYVToI420MMX(c, s[0], s[1], s[2], d, 16, 9, OW, OH); },
+           [](const std::vector<Bytes>& src) { return Fill().copy(src[1], ON).value(128, ON / 2); }},
+      Case{"YUYVYYYYToI420MMX 33x7", {49 * 7},
+           [](ppl_context* c, std::vector<uint8_t*>& s, uint8_t* d) { return YUYVYYYYToI420MMX(c, s[0], d, 33, 7, 40, 40); },
+           [](const std::vector<Bytes>& src) { return Fill().copy(src[0], 1600).value(128, 800); }},
+      Case{"BaylorToRGB24MMX_deci_2_1 64x17", {64 * 17},
+           [](ppl_context* c, std::vector<uint8_t*>& s, uint8_t* d) { return BaylorToRGB24MMX_deci_2_1(c, s[0], d, 64, 17); },
+           [](const std::vector<Bytes>&) { return Fill().value(255, 3 * (64 * 17 / 4)); }},
   };
 }
 
@@ -106,7 +118,7 @@ class FallbackTest : public ::testing::TestWithParam<Failure> {};
 
 TEST_P(FallbackTest, EveryConverterWritesExactlyItsFill) {
   const std::vector<Case> cases = all_converters();
-  ASSERT_EQ(cases.size(), 36u);
+  ASSERT_EQ(cases.size(), 39u);
   ScopedContext ctx;
   uint32_t seed = 1;
   for (const Case& k : cases) {

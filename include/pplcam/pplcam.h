@@ -12,7 +12,16 @@
  *    takes a context from ppl_init first. Results are a byte: 1 success,
  *    0 failure or refusal, unless a function says otherwise.
  *  - The library allocates nothing, starts no threads and takes no locks.
- *    Serialise ppl_init/ppl_free; use one context from one thread at a time.
+ *    ppl_init and ppl_free may be called from several threads at once (a
+ *    slot is claimed atomically, never handed to two callers). Use one
+ *    context from one thread at a time; different contexts may convert on
+ *    different threads at once. Shared by all contexts: the centre-weighted
+ *    means (ppl_rgb_means_whole_frame_4pts/_central*), see there.
+ *  - A context used after ppl_free (or freed twice) is not detected.
+ *  - A NULL buffer is refused by every converter and processing operation:
+ *    0, nothing read, written or changed.
+ *  - Buffer sizes: see "Buffer sizes" before the converters. No call reads
+ *    or writes outside the byte counts given there.
  *  - Converters (names ending in MMX) need 8-byte-aligned buffers and a
  *    processor with the MMX integer extensions (any x86-64). With 16-byte-
  *    aligned buffers on an SSE2 processor they run the 16-byte (SSE2)
@@ -119,7 +128,10 @@ PPLAPI uint8_t PPLCALL ppl_new_frame_sizes(ppl_context* ctx, int32_t in_width, i
 
 /** Sets the decimation mode (0 full size, 1 half, 2 quarter, -1 double) and
  *  the black lines above and below the picture. 0 for a mode outside -1..2.
- *  Calling it with the stored values recomputes nothing. */
+ *  Calling it with the stored values recomputes nothing. Black lines are
+ *  stored as given; a processing operation refuses (0, nothing written) a
+ *  geometry with negative black lines or with an output of more than
+ *  2^31 - 1 bytes at 4 bytes a pixel. */
 PPLAPI uint8_t PPLCALL ppl_set_decimation(ppl_context* ctx, int32_t mode, int32_t top_black_lines,
                                           int32_t bottom_black_lines);
 /** ppl_set_decimation(ctx, 0, 0, 0). */
@@ -476,8 +488,36 @@ PPLAPI const uint32_t* PPLCALL ppl_b_histogram(ppl_context* ctx);
  *                       bytes beyond the source are mid-grey 128 too)
  *   RGB24 / RGB32:      3n / 4n bytes of 255 (x1/4 for _deci_2_1, x4 for
  *                       _intp_1_2)
- * A fill never writes more than the destination size of its mode and never
- * reads src beyond its own size; a negative size writes nothing.
+ * A fill never reads src beyond its n bytes; a negative size writes nothing.
+ *
+ * Buffer sizes (every converter and processing operation; a / is integer
+ * division, rounding down). A call reads and writes nothing outside these
+ * counts; a destination must hold the count of its row.
+ *
+ *   Bayer: src w x h bytes (read and, below quality 4, conditioned in
+ *   place). P = out_width x out_height of the stored geometry: for a
+ *   converter (black lines 0) w x h, (w/2) x (h/2), 2w x 2h for the plain,
+ *   _deci_2_1 and _intp_1_2 forms; n = w x h.
+ *     dst bytes        plain     _deci_2_1                   _intp_1_2
+ *     I420             n + n/2   max(P + 2(P/4), n/4 + n/8)  6n
+ *     YUYV, UYVY       2n        max(2P, n/4 + n/8)          8n
+ *     RGB24 / RGB32    3n / 4n   3(n/4) / 4(n/4)             12n / 16n
+ *     ppl_process_blr*: P + 2(P/4) (I420), 2P (YUYV, UYVY), 3P, 4P, with
+ *     P from the stored geometry: decimation and black lines as set by
+ *     ppl_set_decimation or ppl_new_frame_sizes, which a Bayer operation
+ *     keeps while the input size stays the same.
+ *
+ *   Progressive: src 2 x in_width x in_height bytes (YUYV, UYVY),
+ *   (3 x in_width / 2) x in_height (the 12-bit formats), 3 x in_width x
+ *   in_height (RGB24; not read). P = out_width x out_height.
+ *     dst bytes: I420 P + P/2, RGB24 3P, RGB32 4P (converters and
+ *     operations alike).
+ *
+ *   Interlaced: each of the reference, first and second fields 2 x in_width
+ *   x (in_height / 2) bytes (in_height/2 lines of 2 x in_width bytes).
+ *   P = out_width x out_height.
+ *     dst bytes: YUYV, UYVY 2P; I420 P + P/2; RGB24 3P (converters and
+ *     operations alike).
  * ====================================================================== */
 
 PPLAPI uint8_t PPLCALL BaylorToI420MMX(ppl_context* ctx, uint8_t* src, uint8_t* dst, int32_t width, int32_t height);
@@ -694,11 +734,12 @@ PPLAPI uint8_t PPLCALL RGB24ToRGB32MMX(ppl_context* ctx, const uint8_t* src, uin
  * line's chroma.
  *
  * Result: 1, with the frame counter advanced by one. 0 with nothing
- * written when the size pair is refused by ppl_new_frame_sizes, or, with
+ * written when the size pair is refused by ppl_new_frame_sizes or the kept
+ * geometry has negative black lines (see ppl_set_decimation), or, with
  * the counter advanced, when a geometry set outside that table (through
  * ppl_new_frame_size / ppl_set_decimation) has a width that is not a
- * multiple of 16 (32 at half size), an odd picture height, negative black
- * lines or an output size other than picture plus black lines. */
+ * multiple of 16 (32 at half size), an odd picture height or an output
+ * size other than picture plus black lines. */
 
 /** YUYV fields to YUYV, motion-adaptive / plain weave. */
 PPLAPI uint8_t PPLCALL IntlYUYVToYUYVMMX(ppl_context* ctx, const uint8_t* ref, const uint8_t* first, const uint8_t* second, uint8_t* dst, int32_t in_width, int32_t in_height, int32_t out_width, int32_t out_height);

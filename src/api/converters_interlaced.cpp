@@ -25,7 +25,9 @@ uint8_t intl_converter(IntlProcess process, Fill fill, ppl_context* ctx, const u
     if (bracket.ok()) return process(ctx, ref, first, second, dst, iw, ih, ow, oh);
   }
   const int64_t n = area(ow, oh);
-  const int64_t field = area(iw, ih);   // in_height/2 lines of 2 x in_width bytes
+  // A field is in_height/2 lines of 2 x in_width bytes: one line less than
+  // in_width x in_height bytes when in_height is odd.
+  const int64_t field = 2 * area(iw, ih / 2);
   FallbackWriter w(dst);
   switch (fill) {
     case Fill::kPacked:

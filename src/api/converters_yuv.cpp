@@ -29,7 +29,10 @@ uint8_t yuv_converter(YuvProcess process, Fill fill, int src_bytes_per_2px, ppl_
   const int64_t n = area(ow, oh);
   FallbackWriter w(dst);
   if (fill == Fill::kI420) {
-    w.copy(src, area(iw, ih) * src_bytes_per_2px / 2, n);
+    // Whole lines: 3 x in_width / 2 bytes rounded down for the 12-bit
+    // formats, so an odd width does not add half a byte per line.
+    const int64_t line = iw > 0 ? static_cast<int64_t>(iw) * src_bytes_per_2px / 2 : 0;
+    w.copy(src, line * (ih > 0 ? ih : 0), n);
     w.fill(128, n / 2);
   } else {
     w.fill(255, (fill == Fill::kRgb24 ? 3 : 4) * n);

@@ -13,9 +13,13 @@ namespace {
 uint8_t process_bayer(BayerOutput out, ppl_context* ctx, uint8_t* src, uint8_t* dst, int32_t width,
                       int32_t height) {
   ctx->last_path = PathId::kNone;
+  if (!src || !dst) return 0;
   if (width != ctx->in_width || height != ctx->in_height) {
     if (!resize_frame(ctx, width, height)) return 0;
   }
+  // Negative black lines (stored unchecked by ppl_set_decimation) would
+  // place rows before dst; refused like a refused size, statistics kept.
+  if (!output_fits(ctx)) return 0;
   clear_frame_statistics(ctx);
   const void* buffers[] = {src, dst};
   const uint8_t result = run_bayer_driver(out, choose_path(Caller::kProcessing, ctx, buffers, 2, ctx->in_width), ctx, src, dst);

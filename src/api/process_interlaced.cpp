@@ -14,6 +14,7 @@ using IntlOutput = yuv::IntlOutput;
 
 uint8_t process_interlaced(IntlInput in, IntlOutput out, bool motion, PPL_INTL_ARGS) {
   ctx->last_path = PathId::kNone;
+  if (!ref || !first || !second || !dst) return 0;
   if (!update_frame_sizes(ctx, in_width, in_height, out_width, out_height)) return 0;
   const void* buffers[] = {ref, first, second, dst};
   return run_interlaced_kernel(in, out, motion, choose_path(Caller::kProcessing, ctx, buffers, 4), ctx, ref, first, second, dst);

@@ -11,7 +11,7 @@ namespace {
 uint8_t process_yuv(ProgressiveKernel k, ppl_context* ctx, const uint8_t* src, uint8_t* dst,
                     int32_t iw, int32_t ih, int32_t ow, int32_t oh) {
   ctx->last_path = PathId::kNone;
-  if (!update_frame_sizes(ctx, iw, ih, ow, oh)) return 0;
+  if (!src || !dst || !update_frame_sizes(ctx, iw, ih, ow, oh)) return 0;
   const void* buffers[] = {src, dst};
   return run_progressive_kernel(k, choose_path(Caller::kProcessing, ctx, buffers, 2), ctx, src, dst);
 }

@@ -17,8 +17,10 @@ bool same_vendor(const char a[12], const char* b) {
   return true;
 }
 
+// Relaxed byte stores: a thread racing on the first detection writes the
+// same bytes.
 void store_word(char* dst, uint32_t v) {
-  for (int i = 0; i < 4; ++i) dst[i] = static_cast<char>(v >> (8 * i));
+  for (int i = 0; i < 4; ++i) __atomic_store_n(&dst[i], static_cast<char>(v >> (8 * i)), __ATOMIC_RELAXED);
 }
 
 }  // namespace
@@ -57,7 +59,10 @@ void detect_cpu_features() {
       ext1_edx = d;
     }
   }
-  cpu_features = features_from_cpuid(g_vendor, max_leaf, leaf1_edx, max_ext, ext1_edx);
+  char vendor[12];
+  for (int i = 0; i < 12; ++i) vendor[i] = __atomic_load_n(&g_vendor[i], __ATOMIC_RELAXED);
+  __atomic_store_n(&cpu_features, features_from_cpuid(vendor, max_leaf, leaf1_edx, max_ext, ext1_edx),
+                   __ATOMIC_RELAXED);
 }
 
 const char* cpu_vendor() {

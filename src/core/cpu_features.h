@@ -24,9 +24,16 @@ constexpr uint32_t kCpu3DNow = 1u << 31;
 void detect_cpu_features();
 
 // The feature word, detecting first if it has not been filled yet.
+// Threads may race on the first call: every detection writes the same
+// value, and the word is read and written with relaxed atomics so that the
+// race is a benign one.
 inline uint32_t cpu_features_detected() {
-  if (cpu_features == 0) detect_cpu_features();
-  return cpu_features;
+  uint32_t word = __atomic_load_n(&cpu_features, __ATOMIC_RELAXED);
+  if (word == 0) {
+    detect_cpu_features();
+    word = __atomic_load_n(&cpu_features, __ATOMIC_RELAXED);
+  }
+  return word;
 }
 
 // The 12-byte vendor string of CPUID leaf 0 (EBX, EDX, ECX), not terminated.

@@ -8,20 +8,23 @@
 namespace pplcam {
 namespace {
 
-// Signed 32-bit division that yields 0 instead of trapping when a frame is
-// too small for the divisor to be positive. The accepted sizes never get
-// here; a caller of ppl_new_frame_size with a tiny frame gets zero scales
-// rather than a crash.
-int32_t safe_div(int32_t num, int32_t den) { return den > 0 ? num / den : 0; }
+// Division that yields 0 instead of trapping when a frame is too small for
+// the divisor to be positive. The accepted sizes never get here; a caller
+// of ppl_new_frame_size with a tiny frame gets zero scales rather than a
+// crash. The operands are 64-bit so that no frame within the limits can
+// overflow them; within today's limits every value also fits 32 bits, so
+// the results are those of 32-bit arithmetic.
+int64_t safe_div(int64_t num, int64_t den) { return den > 0 ? num / den : 0; }
 
-uint32_t stats_scale(int32_t w, int32_t h, int32_t border_cols) {
-  const int32_t cells = safe_div((w - 2 * border_cols) * (h - 4), 4);
-  return static_cast<uint32_t>(safe_div(static_cast<int32_t>(static_cast<uint32_t>(w * h) << 8),
-                                        cells));
+uint32_t stats_scale(int64_t w, int64_t h, int64_t border_cols) {
+  const int64_t cells = safe_div((w - 2 * border_cols) * (h - 4), 4);
+  return static_cast<uint32_t>(safe_div((w * h) << 8, cells));
 }
 
 // One plane: bytes per pixel, picture size in pixels, whether rows run
 // bottom-up.
+// Called only for an output that output_fits accepts, so every offset fits
+// 32 bits.
 PlaneSteps plane_steps(int32_t bpp, int32_t width, int32_t height, bool bottom_up, bool h_mirror,
                        bool v_mirror) {
   PlaneSteps s;
@@ -32,6 +35,14 @@ PlaneSteps plane_steps(int32_t bpp, int32_t width, int32_t height, bool bottom_u
   s.origin = (last_row_first && height > 0 ? (height - 1) * row_bytes : 0) +
              (h_mirror && width > 0 ? (width - 1) * bpp : 0);
   return s;
+}
+
+// Output size in 64 bits: no int input overflows it.
+void output_size(const ppl_context* c, int64_t* width, int64_t* height) {
+  const int32_t d = c->decimation;
+  const int64_t w = c->in_width, h = c->in_height;
+  *width = d >= 0 ? w >> d : w * 2;
+  *height = (d >= 0 ? h >> d : h * 2) + c->top_black_lines + c->bottom_black_lines;
 }
 
 // The sub-window grid, the window normalisers and the statistics scales of
@@ -69,16 +80,31 @@ bool build_size_tables(ppl_context* c) {
 
 }  // namespace
 
+bool output_fits(const ppl_context* c) {
+  int64_t w, h;
+  output_size(c, &w, &h);
+  // w x h x bytes <= INT32_MAX, written as a division so that no product
+  // can overflow whatever the stored sizes.
+  return c->top_black_lines >= 0 && c->bottom_black_lines >= 0 && w >= 0 && h >= 0 &&
+         (w == 0 || h <= INT32_MAX / kMaxOutputBytesPerPixel / w);
+}
+
 void recompute_output_size(ppl_context* c) {
-  const int32_t d = c->decimation;
-  c->out_width = d >= 0 ? c->in_width >> d : c->in_width << 1;
-  const int32_t scaled_h = d >= 0 ? c->in_height >> d : c->in_height << 1;
-  c->out_height = scaled_h + c->top_black_lines + c->bottom_black_lines;
-  c->out_pixels = static_cast<uint32_t>(c->out_width) * static_cast<uint32_t>(c->out_height);
+  int64_t w, h;
+  output_size(c, &w, &h);
+  // An output that does not fit keeps the 32-bit wrap of the sum; no
+  // operation converts into it (output_fits).
+  c->out_width = static_cast<int32_t>(w);
+  c->out_height = static_cast<int32_t>(static_cast<uint32_t>(h));
+  c->out_pixels = static_cast<uint32_t>(w) * static_cast<uint32_t>(h);
   c->out_quarter = c->out_pixels / 4;
 }
 
 void build_step_table(ppl_context* c) {
+  if (!output_fits(c)) {
+    c->steps = StepTable{};
+    return;
+  }
   const bool h = c->h_mirror != 0, v = c->v_mirror != 0;
   const int32_t w = c->out_width, hgt = c->out_height;
   StepTable& t = c->steps;
@@ -95,8 +121,9 @@ uint8_t rebuild_step_table(ppl_context* c) {
 
 bool lookup_size_pair(int32_t iw, int32_t ih, int32_t ow, int32_t oh, int32_t* mode, int32_t* top,
                       int32_t* bottom) {
-  // Keep every byte count of the largest output (RGB24) within 32 bits.
-  if (ow <= 0 || oh <= 0 || static_cast<int64_t>(ow) * oh * 3 > INT32_MAX) return false;
+  // Keep every byte count of the largest output (RGB24) within 32 bits:
+  // ow x oh x 3 <= INT32_MAX, as a division so that no product overflows.
+  if (ow <= 0 || oh <= 0 || oh > INT32_MAX / 3 / ow) return false;
   int32_t m = 0;
   bool split = false;
   const bool h480_576 = ih == 480 || ih == 576;
@@ -143,7 +170,7 @@ namespace {
 // The limits of ppl_new_frame_size (unsigned, so negative sizes fail too):
 // the largest frame and what the work-area rows hold.
 bool size_accepted(int32_t width, int32_t height) {
-  return static_cast<uint32_t>(width) <= 1280 && static_cast<uint32_t>(height) <= 1024 &&
+  return static_cast<uint32_t>(width) <= kMaxFrameWidth && static_cast<uint32_t>(height) <= kMaxFrameHeight &&
          4u * static_cast<uint32_t>(width) + 48 <= kGreenRingBytes &&
          3u * static_cast<uint32_t>(width) + 48 <= kRingBytes;
 }
@@ -151,9 +178,10 @@ bool size_accepted(int32_t width, int32_t height) {
 // Stores an accepted input size and its pixel counts; the output size
 // follows with recompute_output_size.
 void store_input_size(ppl_context* c, int32_t width, int32_t height) {
-  c->in_half_pixels = static_cast<uint32_t>(width * height / 2);
-  c->in_cells = static_cast<uint32_t>(width * height / 4);
-  c->in_half_cells = static_cast<uint32_t>(width * height / 8);
+  const int64_t pixels = static_cast<int64_t>(width) * height;
+  c->in_half_pixels = static_cast<uint32_t>(pixels / 2);
+  c->in_cells = static_cast<uint32_t>(pixels / 4);
+  c->in_half_cells = static_cast<uint32_t>(pixels / 8);
   c->in_width = width;
   c->in_height = height;
 }

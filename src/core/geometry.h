@@ -9,6 +9,20 @@
 
 namespace pplcam {
 
+// The largest input frame of ppl_new_frame_size; every size computation of
+// the geometry is written so that raising these only changes them.
+constexpr uint32_t kMaxFrameWidth = 1280;
+constexpr uint32_t kMaxFrameHeight = 1024;
+// Bytes per pixel of the widest output format (RGB32).
+constexpr int64_t kMaxOutputBytesPerPixel = 4;
+
+// True when the stored output geometry can be converted into: black lines
+// not negative and out_width x out_height pixels of the widest format
+// within 31 bits, so that every plane offset fits the step table. Black
+// lines are stored unchecked by ppl_set_decimation; the processing
+// operations refuse a geometry that fails this.
+bool output_fits(const ppl_context* c);
+
 // Recomputes out_width, out_height and the output counts from the input
 // size, the decimation mode and the black lines (no SIMD state involved).
 void recompute_output_size(ppl_context* c);

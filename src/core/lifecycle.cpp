@@ -18,11 +18,17 @@ ppl_context* pool_slot(int i) { return &g_pool[i]; }
 
 void load_entry() { std::memset(static_cast<void*>(g_pool), 0, sizeof g_pool); }
 
+// Two cameras may open their streams at the same moment: a slot is taken
+// with one compare-exchange of its in_use byte, so no two callers get the
+// same slot (GCC's __atomic builtins inline to lock cmpxchg, with no import
+// in the kernel-mode build). The slot's fields are set after the claim.
 ppl_context* claim_slot() {
   for (int i = 0; i < kPoolSlots; ++i) {
     ppl_context* c = pool_slot(i);
-    if (c->in_use) continue;
-    c->in_use = 1;
+    uint8_t expected = 0;
+    if (!__atomic_compare_exchange_n(&c->in_use, &expected, uint8_t{1}, false, __ATOMIC_ACQUIRE,
+                                     __ATOMIC_RELAXED))
+      continue;
     c->path_limit = kWidestPath;
     c->last_path = PathId::kNone;
     for (int r = 0; r < 5; ++r) c->ring[r] = c->work_area + kRingOffset[r];
@@ -39,7 +45,8 @@ extern "C" {
 
 uint8_t PPLCALL ppl_free(ppl_context* c) {
   if (!c) return 0;
-  c->in_use = 0;
+  // Release: the freeing caller's last writes come before the next claim.
+  __atomic_store_n(&c->in_use, uint8_t{0}, __ATOMIC_RELEASE);
   return 1;
 }
 

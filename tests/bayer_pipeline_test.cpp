@@ -1,7 +1,10 @@
 // The Bayer conversions of every path against the scalar model: every
-// format, qualities 2 to 5, decimations -1 to 2, all mirror combinations,
-// neutral and random controls, many frame sizes; the source after the call
-// (conditioned or untouched) is checked as well as the destination.
+// format, qualities 0 to 5, decimations -1 to 2, all mirror combinations,
+// neutral and random controls (random C_yuv, thresholds and factors,
+// wrapping ones included), many frame sizes; the source after the call
+// (conditioned or untouched) is checked as well as the destination. Then
+// guard pages on both sides of the buffers down to the smallest frames the
+// edge-directed walk takes.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -23,72 +26,116 @@ namespace {
 const BayerOutput kFormats[] = {BayerOutput::kI420, BayerOutput::kYuyv, BayerOutput::kUyvy,
                                 BayerOutput::kRgb24, BayerOutput::kRgb32};
 
+struct Size {
+  int w, h;
+};
+
+// Small frames: one and several groups per path, widths that only the
+// 8-wide groups divide, a width with a partial group and odd heights. The
+// edge-directed walk (qualities 0 and 1) gets single-group rows too, where
+// the first group of a row is also its last.
+struct SmallRun {
+  int first_quality, last_quality;
+  std::vector<Size> sizes;
+  uint32_t seed;
+};
+const SmallRun kSmallRuns[] = {
+    {0, 1, {{16, 2}, {16, 12}, {32, 6}, {48, 8}, {64, 12}, {96, 14}, {24, 10}, {104, 13}, {8, 6}, {12, 4}}, 500},
+    {2, 5, {{16, 2}, {32, 6}, {48, 10}, {64, 8}, {24, 6}, {104, 13}, {100, 12}}, 1},
+};
+
 TEST(BayerPipeline, EveryModeMatchesTheModelOnSmallFrames) {
-  // Sizes with one and several groups per path, widths that only the
-  // 8-wide groups divide, a width with a partial group and odd heights.
-  const int sizes[][2] = {{16, 2}, {32, 6}, {48, 10}, {64, 8}, {24, 6}, {104, 13}, {100, 12}};
-  uint32_t seed = 1;
-  for (BayerOutput f : kFormats)
-    for (int q = 2; q <= 5; ++q)
-      for (int d = -1; d <= 2; ++d)
-        for (int mirrors = 0; mirrors < 4; ++mirrors)
-          for (const auto& s : sizes) {
-            BayerCase c{f, s[0], s[1], q, d, (mirrors & 1) != 0, (mirrors & 2) != 0, ++seed,
-                        seed % 2 == 0};
-            SCOPED_TRACE(describe(c));
-            check_against_model(c);
-            if (HasFailure()) return;
-          }
+  for (const SmallRun& run : kSmallRuns) {
+    uint32_t seed = run.seed;
+    for (BayerOutput f : kFormats)
+      for (int q = run.first_quality; q <= run.last_quality; ++q)
+        for (int d = -1; d <= 2; ++d)
+          for (int mirrors = 0; mirrors < 4; ++mirrors)
+            for (const Size& s : run.sizes) {
+              ++seed;
+              BayerCase c{f, s.w, s.h, q, d, (mirrors & 1) != 0, (mirrors & 2) != 0, seed, seed % 2 == 0};
+              SCOPED_TRACE(describe(c));
+              check_against_model(c);
+              if (HasFailure()) return;
+            }
+  }
 }
 
-TEST(BayerPipeline, EveryModeMatchesTheModelAt320x240) {
-  uint32_t seed = 2000;
-  for (BayerOutput f : kFormats)
-    for (int q = 2; q <= 5; ++q)
-      for (int d = -1; d <= 2; ++d) {
+// Common frame sizes, each format, the quality, decimation and mirrors
+// varied with the seed (decimation -1 only where its output fits).
+TEST(BayerPipeline, CommonFrameSizesMatchTheModel) {
+  const Size sizes[] = {{320, 240}, {640, 480}, {704, 576}, {720, 576}, {720, 480}, {176, 144}, {352, 288}};
+  uint32_t seed = 900;
+  for (const Size& s : sizes)
+    for (BayerOutput f : kFormats)
+      for (int q = 0; q <= 5; ++q) {
         ++seed;
-        BayerCase c{f, 320, 240, q, d, seed % 2 == 0, seed % 4 < 2, seed, seed % 3 != 0};
+        const int d = s.w <= 640 ? static_cast<int>(seed % 4) - 1 : static_cast<int>(seed % 2);
+        BayerCase c{f, s.w, s.h, q, d, seed % 3 == 0, seed % 4 < 2, seed, seed % 5 != 0};
         SCOPED_TRACE(describe(c));
         check_against_model(c);
       }
 }
 
-TEST(BayerPipeline, CommonFrameSizesMatchTheModel) {
-  struct Size {
-    int w, h;
-  };
-  const Size sizes[] = {{640, 480}, {704, 576}, {720, 576}, {176, 144}, {352, 288}};
-  uint32_t seed = 1000;
-  for (const Size& s : sizes)
-    for (BayerOutput f : kFormats) {
-      ++seed;
-      const int q = 2 + static_cast<int>(seed / 4 % 2), d = static_cast<int>(seed % 4) - 1;
-      BayerCase c{f, s.w, s.h, q, d, seed % 2 == 0, seed % 8 < 4, seed, true};
-      SCOPED_TRACE(describe(c));
-      check_against_model(c);
-    }
-}
-
 TEST(BayerPipeline, LargestFrameMatchesTheModel) {
-  for (BayerOutput f : {BayerOutput::kI420, BayerOutput::kRgb32}) {
-    BayerCase c{f, 1280, 1024, f == BayerOutput::kI420 ? 3 : 2, 0, true, false, 77, true};
+  const struct {
+    BayerOutput format;
+    int quality, decimation;
+  } rows[] = {{BayerOutput::kI420, 3, 0}, {BayerOutput::kRgb32, 2, 0}, {BayerOutput::kI420, 0, 1},
+              {BayerOutput::kRgb24, 1, 0}};
+  for (const auto& r : rows) {
+    BayerCase c{r.format, 1280, 1024, r.quality, r.decimation, true, false, 77, true};
     SCOPED_TRACE(describe(c));
     check_against_model(c);
   }
 }
 
 TEST(BayerPipeline, StructuredFramesMatchTheModel) {
-  // Flat fields, saturated extremes and stripes exercise the rounding of
-  // the nested averages and the saturations where random data rarely goes.
+  // Flat fields (the parity rule of odd levels), saturated extremes, hard
+  // stripes and checkers (strong edges in both directions and saturating
+  // colour differences) and ramps: the rounding of the nested averages and
+  // the saturations where random data rarely goes.
   for (Pattern p : {Pattern::kFlat0, Pattern::kFlat255, Pattern::kStripes, Pattern::kCheckers,
                     Pattern::kRamp})
-    for (BayerOutput f : {BayerOutput::kI420, BayerOutput::kUyvy, BayerOutput::kRgb24})
-      for (int q : {2, 3}) {
+    for (BayerOutput f : kFormats)
+      for (int q = 0; q <= 3; ++q) {
         BayerCase c{f, 64, 12, q, 0, false, false, 5, p == Pattern::kRamp};
         c.pattern = p;
         SCOPED_TRACE(describe(c));
         check_against_model(c);
       }
+}
+
+// One conversion with both buffers against guard pages on the given side.
+void convert_guarded(BayerOutput f, int w, int h, int quality, int decimation, bool mirrors, Guard side,
+                     PathId path) {
+  ScopedContext ctx;
+  ScopedPathLimit limit(ctx, path);
+  ASSERT_EQ(ppl_new_frame_size(ctx, w, h), 1);
+  ASSERT_EQ(ppl_set_decimation(ctx, decimation, 0, 0), 1);
+  ctx->h_mirror = ctx->v_mirror = mirrors;
+  rebuild_step_table(ctx);
+  load_bayer_controls(ctx, random_bayer_controls(static_cast<uint32_t>(w * h + quality)));
+  ctx->quality = quality;
+  const size_t in_bytes = static_cast<size_t>(w) * h;
+  const size_t out_bytes = model::output_bytes(f, ctx->out_width, ctx->out_height);
+  GuardedBuffer src(in_bytes, side), dst(out_bytes, side);
+  fill_random(src.data(), in_bytes, static_cast<uint32_t>(w));
+  EXPECT_EQ(process_of(f)(ctx, src.data(), dst.data(), w, h), 1);
+}
+
+TEST(BayerPipeline, EdgeDirectedWalkStaysInsideGuardedBuffers) {
+  const Size sizes[] = {{16, 2}, {16, 4}, {32, 6}, {128, 12}, {640, 480}};
+  for (const Size& s : sizes)
+    for (BayerOutput f : kFormats)
+      for (int q = 0; q <= 1; ++q)
+        for (int d = -1; d <= 2; ++d)
+          for (Guard side : {Guard::kAfter, Guard::kBefore})
+            for (PathId path : machine_paths()) {
+              SCOPED_TRACE(::testing::Message() << s.w << "x" << s.h << " q" << q << " d" << d << " format "
+                                                << static_cast<int>(f) << " " << path_name(path));
+              convert_guarded(f, s.w, s.h, q, d, (s.w + d) % 2 == 0, side, path);
+            }
 }
 
 TEST(BayerPipeline, NeutralControlsKeepFlatFieldsAndPrimaries) {
@@ -149,17 +196,6 @@ TEST(BayerPipeline, ResultsAndFrameCounter) {
   ppl_set_decimation(ctx, 2, 0, 0);
   EXPECT_EQ(ppl_process_blrtoi420(ctx, src.data(), dst.data(), 64, 8), 0);
   EXPECT_EQ(ctx->n_frame, before + 7);
-}
-
-TEST(BayerPipeline, StatisticsScaleFollowsTheWalk) {
-  ScopedContext ctx;
-  AlignedBuffer src(640 * 480, Align::k16), dst(640 * 480 * 2, Align::k16);
-  ctx->quality = 3;
-  ppl_process_blrtoyuyv(ctx, src.data(), dst.data(), 640, 480);
-  EXPECT_EQ(ctx->stats_scale, 1024u);
-  ctx->quality = 2;
-  ppl_process_blrtoyuyv(ctx, src.data(), dst.data(), 640, 480);
-  EXPECT_EQ(ctx->stats_scale, geometry_of(ctx, last_path(ctx)).stats_scale[2]);
 }
 
 TEST(BayerPipeline, RawMarkerWalksTheGridOnePathAtATime) {

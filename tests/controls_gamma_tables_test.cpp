@@ -37,16 +37,6 @@ TEST(ControlsGammaTables, TellingEntriesAreExact) {
     }
 }
 
-TEST(ControlsGammaTables, ExponentsFollowTheirFormula) {
-  for (int s = -32; s <= 32; ++s) {
-    const long double v = 4096.0L * 0.45L * std::exp(-3.0L * s / 64.0L);
-    EXPECT_EQ(kGammaExponents[s + 32], static_cast<int32_t>(std::floor(v))) << s;
-  }
-  EXPECT_EQ(kGammaExponents[0], 8260);
-  EXPECT_EQ(kGammaExponents[32], 1843);
-  EXPECT_EQ(kGammaExponents[64], 411);
-}
-
 TEST(ControlsGammaTables, EveryCurveIsNonDecreasingAndSettingsAreOrdered) {
   for (int s = -32; s <= 32; ++s)
     for (int x = 1; x < 256; ++x) {

@@ -27,18 +27,6 @@ TEST(ControlsSatHue, RangesAndHueNormalisation) {
   EXPECT_EQ(ppl_set_sat_hue(c, 512, 0), 1);
 }
 
-TEST(ControlsSatHue, QuarterTurnRotatesTheChromaRows) {
-  // Hue 90 turns (U, V) into (-V, U) in the full-range yuv matrix.
-  ScopedContext c;
-  ASSERT_EQ(ppl_set_sat_hue(c, 256, 90), 1);
-  const Adjustment neutral = model_adjustment(256, 0, 0);
-  for (int j = 0; j < 3; ++j) {
-    EXPECT_EQ(c->adjust[1][j], neutral.p[1][j]);
-    EXPECT_EQ(c->adjust[1][3 + j], -neutral.p[1][6 + j]);
-    EXPECT_EQ(c->adjust[1][6 + j], neutral.p[1][3 + j]);
-  }
-}
-
 TEST(ControlsContrast, LevelsStretchAndCompress) {
   ScopedContext c;
   uint32_t x = 99, y = 99;

@@ -11,6 +11,7 @@
 #include "bayer/sub_window_cursor.h"
 #include "controls/frame_statistics.h"
 #include "core/cpu_features.h"
+#include "model/bayer_model.h"
 #include "model/statistics_model.h"
 #include "pplcam/pplcam_ext.h"
 #include "support/bayer_controls.h"
@@ -22,22 +23,6 @@ namespace pplcam::test {
 namespace {
 
 using model::StatisticsSums;
-
-// The conditioning formula per photosite, for the model's conditioned frame.
-std::vector<uint8_t> conditioned_frame(const model::BayerControls& k, const std::vector<uint8_t>& raw, int width,
-                                       int height) {
-  std::vector<uint8_t> out(raw.size());
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const int colour = 2 * (y & 1) + (x & 1);
-      const size_t i = static_cast<size_t>(y) * width + x;
-      const uint32_t scaled = ((raw[i] * static_cast<uint32_t>(k.gain[colour])) & 0xFFFFu) >> 5;
-      const int16_t sum = static_cast<int16_t>(scaled + static_cast<uint16_t>(k.delta[colour]));
-      out[i] = k.gamma[sum < 0 ? 0 : sum > 255 ? 255 : sum];
-    }
-  }
-  return out;
-}
 
 // Runs one frame of the I420 driver on a path and returns the raw sums the
 // kernel left (before post-processing).
@@ -101,7 +86,8 @@ void narrow_limits(ppl_context* c) {
 void expect_walks_match_model(ppl_context* c, const model::BayerControls& k, const std::vector<uint8_t>& raw,
                               int w, int h, int quality) {
   load_bayer_controls(c, k);
-  const std::vector<uint8_t> cond = conditioned_frame(k, raw, w, h);
+  std::vector<uint8_t> cond = raw;
+  model::condition(k, cond.data(), w, w, h);
   for (PathId path : machine_paths()) {
     // A path runs only widths its column groups divide.
     if (w % group_bytes(path) != 0) continue;
@@ -136,34 +122,6 @@ void check_frames(const std::vector<int>& qualities) {
 TEST(StatisticsFrame, BilinearAndCellWalksMatchTheModel) { check_frames({2, 3}); }
 
 TEST(StatisticsFrame, EdgeDirectedWalksMatchTheModel) { check_frames({0, 1}); }
-
-// Quality 3 samples the same cells on every path (columns 2-3 and 6-7 of
-// every 8, all odd row pairs): the sums and counts agree; the histograms
-// hold the same total weight, grouped by the cells of a column group.
-TEST(StatisticsFrame, CellWalkSumsAgreeAcrossPathsAndHistogramsFollowTheGroupWidth) {
-  const int w = 640, h = 480;
-  const std::vector<uint8_t> raw = test_frame(w, h, 3);
-  ScopedContext c;
-  load_bayer_controls(c, random_bayer_controls(3));
-  const PathId narrowest = machine_paths().front();
-  const StatisticsSums first = run_driver(c, narrowest, raw, w, h);
-  for (PathId path : machine_paths()) {
-    SCOPED_TRACE(path_name(path));
-    const StatisticsSums sums = run_driver(c, path, raw, w, h);
-    EXPECT_EQ(first.qual_count, sums.qual_count);
-    EXPECT_EQ(first.qae_count, sums.qae_count);
-    EXPECT_EQ(0, std::memcmp(&first.qual, &sums.qual, sizeof first.qual));
-    EXPECT_EQ(0, std::memcmp(&first.qae, &sums.qae, sizeof first.qae));
-    EXPECT_EQ(0, std::memcmp(&first.whole_frame, &sums.whole_frame, sizeof first.whole_frame));
-    for (int ch = 0; ch < 3; ++ch) {
-      uint32_t total_first = 0, total = 0;
-      for (int bin = 0; bin < 256; ++bin) total_first += first.histogram[ch][bin], total += sums.histogram[ch][bin];
-      EXPECT_EQ(total_first, total);
-      const bool same_grouping = group_bytes(path) == group_bytes(narrowest);
-      EXPECT_EQ(same_grouping, 0 == std::memcmp(first.histogram[ch], sums.histogram[ch], sizeof first.histogram[ch]));
-    }
-  }
-}
 
 TEST(StatisticsFrame, NothingIsGatheredWithMeanCollectionOffOrInRawPassthrough) {
   const std::vector<uint8_t> raw = test_frame(128, 24, 7);

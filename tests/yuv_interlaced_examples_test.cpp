@@ -1,6 +1,6 @@
 // Worked cases of the interlaced converters on every kernel path of the machine: when the
 // motion test must and must not fire, the edges of a line and of the
-// registers, the black lines of each output, the frame count and refusals.
+// registers, the frame count and refusals.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -53,34 +53,6 @@ std::vector<uint8_t> run(PathId p, const IntlCase& c, ppl_context* ctx, const Fi
   EXPECT_EQ(run_intl_on_path(p, c.convert, ctx, f, dst, s), 1) << c.name << " " << path_name(p);
   EXPECT_EQ(last_path(ctx), p);
   return dst;
-}
-
-TEST(InterlacedExamples, ReferenceEqualToSecondFieldGivesThePlainWeave) {
-  ScopedContext ctx;
-  FieldSet f = random_fields(k720, 1);
-  f.ref = f.second;
-  for (int c = 0; c < 14; c += 2) {
-    for (int t : {0, 50, 765}) {
-      ppl_set_intl_3T_threshold(ctx, t);
-      for (PathId p : machine_paths())
-        EXPECT_EQ(describe_difference(run(p, kIntlCases[c], ctx, f), run(p, kIntlCases[c + 1], ctx, f)), "")
-            << kIntlCases[c].name << " " << path_name(p) << " threshold " << t;
-    }
-  }
-}
-
-TEST(InterlacedExamples, LumaOnlyChangesNeverMove) {
-  ScopedContext ctx;
-  ppl_set_intl_3T_threshold(ctx, 0);
-  for (const PackedPair& pair : kPackedPairs) {
-    FieldSet f = random_fields(k720, 2);
-    f.ref = f.second;
-    const int luma = 1 - chroma_at(pair.motion.input, 0);
-    for (size_t at = luma; at < f.ref.size(); at += 2) f.ref[at] = static_cast<uint8_t>(f.ref[at] * 7 + 3);
-    for (PathId p : machine_paths())
-      EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), weave(f)), "")
-          << pair.motion.name << " " << path_name(p);
-  }
 }
 
 // All differences equal: no word moves, except at threshold 0 the first and
@@ -152,52 +124,6 @@ TEST(InterlacedExamples, LargestThresholdStillLetsMotionThrough) {
     for (int i = 39; i <= 43; ++i) interpolate(want, f, in, k, i);
     for (PathId p : machine_paths())
       EXPECT_EQ(describe_difference(run(p, pair.motion, ctx, f), want), "") << path_name(p);
-  }
-}
-
-TEST(InterlacedExamples, LastSecondFieldLineIsAlwaysWoven) {
-  ScopedContext ctx;
-  ppl_set_intl_3T_threshold(ctx, 0);
-  const FieldSet f = random_fields(k720, 6);
-  for (const PackedPair& pair : kPackedPairs)
-    for (PathId p : machine_paths()) {
-      const std::vector<uint8_t> out = run(p, pair.motion, ctx, f);
-      EXPECT_TRUE(std::equal(out.end() - kLineBytes, out.end(), f.second.end() - kLineBytes))
-          << path_name(p);
-      // ... while the line above it did move somewhere (random fields).
-      EXPECT_FALSE(std::equal(out.end() - 3 * kLineBytes, out.end() - 2 * kLineBytes,
-                              f.second.end() - 2 * kLineBytes));
-    }
-}
-
-// 704 x 480 into 704 x 483: one black line above the picture, two below.
-TEST(InterlacedExamples, BlackLinesOfEveryOutput) {
-  ScopedContext ctx;
-  const IntlSizes s{704, 480, 704, 483};
-  const FieldSet f = random_fields(s, 8);
-  const size_t n = 704 * 483, row = 704;
-  for (PathId p : machine_paths()) {
-    const std::vector<uint8_t> yuyv = run(p, kIntlCases[0], ctx, f, s);
-    const std::vector<uint8_t> uyvy = run(p, kIntlCases[2], ctx, f, s);
-    for (size_t line : {size_t{0}, size_t{481}, size_t{482}})
-      for (size_t x = 0; x < 2 * row; ++x) {
-        ASSERT_EQ(yuyv[line * 2 * row + x], x % 2 ? 0x80 : 0x10) << "line " << line;
-        ASSERT_EQ(uyvy[line * 2 * row + x], x % 2 ? 0x10 : 0x80) << "line " << line;
-      }
-    EXPECT_EQ(0, std::memcmp(&yuyv[2 * row], f.first.data(), 2 * row));   // picture line 0
-
-    const std::vector<uint8_t> i420 = run(p, kIntlCases[6], ctx, f, s);
-    const std::vector<uint8_t> rgb = run(p, kIntlCases[10], ctx, f, s);
-    for (size_t line : {size_t{0}, size_t{481}, size_t{482}}) {
-      for (size_t x = 0; x < row; ++x) ASSERT_EQ(i420[line * row + x], 16) << "line " << line;
-      // RGB24 is bottom-up: output line L is row 482 - L in memory.
-      for (size_t x = 0; x < 3 * row; ++x) ASSERT_EQ(rgb[(482 - line) * 3 * row + x], 0);
-    }
-    // Chroma rows: 241 rows of 352 (the last half row too) around 240 picture
-    // rows that start at row 0 (top / 2 = 0); the rest is 128.
-    for (size_t plane = 0; plane < 2; ++plane)
-      for (size_t at = n + plane * n / 4 + 240 * 352; at < n + (plane + 1) * n / 4; ++at)
-        ASSERT_EQ(i420[at], 128) << at;
   }
 }
 

@@ -5,14 +5,13 @@
 #include <vector>
 
 #include "model/edge_model.h"
+#include "model/pixel_ops.h"
 
 namespace pplcam::model {
 namespace {
 
 using Plane8 = std::vector<std::vector<uint8_t>>;   // [row][column]
 
-int clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
-uint8_t avg(int a, int b) { return static_cast<uint8_t>((a + b + 1) >> 1); }
 // Sum of three products and an addend, wrapped to 16 bits, shifted right by 6.
 int matrix_row(const int16_t* k, int r, int g, int b, int add) {
   return static_cast<int16_t>(k[0] * r + k[1] * g + k[2] * b + add) >> 6;
@@ -26,17 +25,6 @@ struct Picture {
   int w, h;                       // walked size
   std::vector<std::vector<Rgb>> px;
 };
-
-void condition(const BayerControls& k, uint8_t* src, int pitch, int w, int h) {
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      uint8_t& s = src[y * pitch + x];
-      const int colour = 2 * (y & 1) + (x & 1);
-      const int scaled = (s * k.gain[colour]) >> 5;
-      const int sum = static_cast<int16_t>(scaled + k.delta[colour]);
-      s = k.gamma[clamp(sum, 0, 255)];
-    }
-}
 
 Picture demosaic(const uint8_t* src, int pitch, int w, int h, bool cells) {
   Picture p{w, h, std::vector<std::vector<Rgb>>(h, std::vector<Rgb>(w))};
@@ -53,20 +41,20 @@ Picture demosaic(const uint8_t* src, int pitch, int w, int h, bool cells) {
       if (cells) {
         const int cy = y & ~1, cx = x & ~1;
         const int b = at(cy, cx), gb = at(cy, cx + 1), gr = at(cy + 1, cx), r = at(cy + 1, cx + 1);
-        const int g = avg(gb, gr);
+        const int g = avg_u8(gb, gr);
         o.r = r;
         o.b = b;
         o.g = (y & 1) == (x & 1) ? g : (y & 1) ? gr : gb;
         continue;
       }
       const int m = at(y, x);
-      auto vert = [&](int xx) { return avg(at(y - 1, xx), at(y + 1, xx)); };
-      const int hor = avg(at(y, x - 1), at(y, x + 1));
-      const int v = vert(x), v_lr = avg(vert(x - 1), vert(x + 1));
-      if ((y & 1) == 0 && (x & 1) == 0) o = {v_lr, avg(hor, v), m};        // B
+      auto vert = [&](int xx) { return avg_u8(at(y - 1, xx), at(y + 1, xx)); };
+      const int hor = avg_u8(at(y, x - 1), at(y, x + 1));
+      const int v = vert(x), v_lr = avg_u8(vert(x - 1), vert(x + 1));
+      if ((y & 1) == 0 && (x & 1) == 0) o = {v_lr, avg_u8(hor, v), m};        // B
       else if ((y & 1) == 0) o = {v, m, hor};                               // Gb
       else if ((x & 1) == 0) o = {hor, m, v};                               // Gr
-      else o = {m, avg(hor, v), v_lr};                                      // R
+      else o = {m, avg_u8(hor, v), v_lr};                                      // R
     }
   return p;
 }
@@ -84,15 +72,15 @@ Picture edge_picture(const uint8_t* src, int pitch, int w, int h) {
 }
 
 uint8_t luma(const BayerControls& k, const Rgb& p) {
-  const int y = clamp(matrix_row(k.c_ycc, p.r, p.g, p.b, k.o_ycc), 0, 255);
+  const int y = std::clamp(matrix_row(k.c_ycc, p.r, p.g, p.b, k.o_ycc), 0, 255);
   return static_cast<uint8_t>(std::min(y, 219) + 16);
 }
 uint8_t chroma(const BayerControls& k, const Rgb& p, int row) {
-  const int c = clamp(matrix_row(k.c_ycc + 3 * row, p.r, p.g, p.b, 32), -128, 127);
-  return static_cast<uint8_t>(clamp(c, -112, 112) + 128);
+  const int c = std::clamp(matrix_row(k.c_ycc + 3 * row, p.r, p.g, p.b, 32), -128, 127);
+  return static_cast<uint8_t>(std::clamp(c, -112, 112) + 128);
 }
 uint8_t rgb_channel(const BayerControls& k, const Rgb& p, int row) {
-  return static_cast<uint8_t>(clamp(matrix_row(k.c_rgb + 3 * row, p.r, p.g, p.b, k.o_rgb), 0, 255));
+  return static_cast<uint8_t>(std::clamp(matrix_row(k.c_rgb + 3 * row, p.r, p.g, p.b, k.o_rgb), 0, 255));
 }
 
 // Where picture pixel (x, y) of a w x h plane with `bpp` bytes lies.
@@ -112,7 +100,7 @@ std::vector<uint8_t> double_row(const std::vector<uint8_t>& p, bool forward) {
   const int n = static_cast<int>(p.size());
   std::vector<uint8_t> out(2 * n);
   for (int k = 0; k < n; ++k) {
-    out[2 * k] = forward ? avg(p[k], p[std::min(k + 1, n - 1)]) : avg(p[std::max(k - 1, 0)], p[k]);
+    out[2 * k] = forward ? avg_u8(p[k], p[std::min(k + 1, n - 1)]) : avg_u8(p[std::max(k - 1, 0)], p[k]);
     out[2 * k + 1] = p[k];
   }
   return out;
@@ -129,7 +117,7 @@ Plane8 double_plane(const Plane8& p, bool forward, bool shifted) {
   Plane8 out(2 * n);
   auto mean = [](const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
     std::vector<uint8_t> m(a.size());
-    for (size_t i = 0; i < a.size(); ++i) m[i] = avg(a[i], b[i]);
+    for (size_t i = 0; i < a.size(); ++i) m[i] = avg_u8(a[i], b[i]);
     return m;
   };
   for (int r = 0; r < n; ++r) {
@@ -199,6 +187,17 @@ void raw(const BayerFrame& f, const uint8_t* src, uint8_t* dst, uint32_t* marker
 }
 
 }  // namespace
+
+void condition(const BayerControls& k, uint8_t* src, int pitch, int w, int h) {
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint8_t& s = src[y * pitch + x];
+      const int colour = 2 * (y & 1) + (x & 1);
+      const int scaled = (s * k.gain[colour]) >> 5;
+      const int sum = static_cast<int16_t>(scaled + k.delta[colour]);
+      s = k.gamma[std::clamp(sum, 0, 255)];
+    }
+}
 
 BayerControls controls_of(const ppl_context* c) {
   BayerControls k;

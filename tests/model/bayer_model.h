@@ -29,6 +29,9 @@ struct BayerControls {
 };
 BayerControls controls_of(const ppl_context* c);
 
+// Gains, offsets and the gamma curve applied to a mosaic in place.
+void condition(const BayerControls& k, uint8_t* src, int pitch, int w, int h);
+
 struct BayerFrame {
   BayerOutput format;
   int quality;

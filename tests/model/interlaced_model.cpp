@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "model/pixel_ops.h"
+
 namespace pplcam::model {
 namespace {
-
-int avg(int a, int b) { return (a + b + 1) >> 1; }
 
 // Byte offsets of the luma and the chroma of word (pixel) i in a line.
 int luma_at(YuvInput in, int i) { return 2 * i + (in == YuvInput::kYuyv ? 0 : 1); }
@@ -33,7 +33,7 @@ void woven_line(const IntlSetup& s, const IntlFields& f, int w, uint8_t* out) {
   for (int i = 0; i < width; ++i) {
     if (!model_word_moves(s, f, k, i)) continue;
     const int at = chroma_at(s.input, i);
-    out[at] = static_cast<uint8_t>(avg(line(f.first, width, k)[at], line(f.first, width, k + 1)[at]));
+    out[at] = static_cast<uint8_t>(avg_u8(line(f.first, width, k)[at], line(f.first, width, k + 1)[at]));
   }
 }
 
@@ -90,10 +90,10 @@ std::vector<uint8_t> model_picture(const IntlSetup& s, const IntlFields& f, int*
       pic.resize(2L * *pw * *ph);
       for (int y = 0; y < *ph; ++y)
         for (int m = 0; m < *pw; ++m) {
-          const int luma = avg(model_luma(in, f.first, width, y, 2 * m),
+          const int luma = avg_u8(model_luma(in, f.first, width, y, 2 * m),
                                model_luma(in, f.first, width, y, 2 * m + 1));
           const int n = m / 2, c = m % 2;
-          const int chroma = avg(model_chroma(in, f.first, width, y, 2 * n, c),
+          const int chroma = avg_u8(model_chroma(in, f.first, width, y, 2 * n, c),
                                  model_chroma(in, f.first, width, y, 2 * n + 1, c));
           put_pixel(in, &pic[2L * *pw * y], m, luma, chroma);
         }
@@ -104,10 +104,10 @@ std::vector<uint8_t> model_picture(const IntlSetup& s, const IntlFields& f, int*
       for (int y = 0; y < *ph; ++y)
         for (int m = 0; m < *pw; ++m) {
           const int y0 = !s.sse2_sampling && m % 2 ? 4 * m + 2 : 4 * m;
-          const int luma = avg(model_luma(in, f.first, width, 2 * y, y0),
+          const int luma = avg_u8(model_luma(in, f.first, width, 2 * y, y0),
                                model_luma(in, f.first, width, 2 * y, y0 + 1));
           const int n = m / 2, c = m % 2;
-          const int chroma = avg(model_chroma(in, f.first, width, 2 * y, 4 * n, c),
+          const int chroma = avg_u8(model_chroma(in, f.first, width, 2 * y, 4 * n, c),
                                  model_chroma(in, f.first, width, 2 * y,
                                               4 * n + (s.sse2_sampling ? 2 : 3), c));
           put_pixel(in, &pic[2L * *pw * y], m, luma, chroma);

@@ -13,17 +13,23 @@ namespace pplcam::test {
 
 // While alive, the library sees the detected features with `clear` removed
 // (kCpuMmxPath for a processor without the integer extensions, kCpuSse2 for
-// one without SSE2), for tests about the features themselves; tests that
-// run a case on each path limit the context instead (kernel_path.h).
+// one without SSE2, kCpuAvx2 or kCpuAvx512 for one without those rows), for
+// tests about the features themselves; tests that run a case on each path
+// limit the context instead (kernel_path.h).
 class ScopedCpuFeatures {
  public:
-  explicit ScopedCpuFeatures(uint32_t clear) : saved_(cpu_features_detected()) {
-    cpu_features = saved_ & ~clear;
+  explicit ScopedCpuFeatures(CpuFeatureSet clear) : saved_(cpu_feature_set()) {
+    const CpuFeatureSet seen = saved_ & ~clear;
+    cpu_features = static_cast<uint32_t>(seen);
+    g_wide_features.store(static_cast<uint32_t>(seen >> 32));
   }
-  ~ScopedCpuFeatures() { cpu_features = saved_; }
+  ~ScopedCpuFeatures() {
+    cpu_features = static_cast<uint32_t>(saved_);
+    g_wide_features.store(static_cast<uint32_t>(saved_ >> 32));
+  }
 
  private:
-  uint32_t saved_;
+  CpuFeatureSet saved_;
 };
 
 // While alive, every floating-point save fails.

@@ -228,6 +228,14 @@ struct Sse2 {
   }
 };
 
+// The Sse2 operations under a type of path row `Row`'s own, for a wider row
+// that runs the 16-byte kernels: every kernel template it instantiates is
+// then a symbol of its own, built with the row's instruction set, which the
+// linker cannot merge with the SSE2 path's copy (the merged copy could be
+// the wider one, run on a processor without it).
+template <int Row>
+struct Sse2Row : Sse2 {};
+
 // Loads one packed constant of the matching width.
 template <class S, class Packed>
 PPL_VEC_INLINE typename S::V load_const(const Packed& p) {

@@ -3,12 +3,15 @@
 // struct gives the same bytes on every path.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <random>
 
 #include "core/simd.h"
 #include "model/pixel_ops.h"
 #include "support/kernel_path.h"
+#include "support/simd_lane_ops.h"
+#include "support/simd_lanes.h"
 
 namespace pplcam::test {
 namespace {
@@ -121,6 +124,144 @@ TYPED_TEST_SUITE(SimdOps, AllPathTypes);
 
 TYPED_TEST(SimdOps, WidthMatchesTheScalarDefinitions) { check_width<typename TypeParam::S>(); }
 TYPED_TEST(SimdOps, LaneRearrangementsMatchTheirDefinitions) { check_lanes32<typename TypeParam::S>(); }
+
+// The wide structs: every shared operation gives, lane by lane, Sse2's
+// result for that lane (so a kernel over S computes each group as the SSE2
+// path does), and every wide operation its definition. Skipped where the
+// row does not run.
+struct WideRow {
+  PathId path;
+  int bytes;
+  void (*shared)(int, const uint8_t*, const uint8_t*, uint8_t*);
+  bool (*wide)(int, const uint8_t*, const uint8_t*, uint8_t*);
+};
+constexpr WideRow kWideRows[] = {{PathId::kAvx2, 32, shared_op_avx2, wide_op_avx2},
+                                 {PathId::kAvx512, 64, shared_op_avx512, wide_op_avx512}};
+
+uint32_t u32_at(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+uint16_t u16_at(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+
+// The definition of wide operation `op` on n-byte a and b: the expected
+// contents of out (2n bytes, prefilled with 0xEE).
+void wide_definition(int op, int n, const uint8_t* a, const uint8_t* b, uint8_t* out) {
+  auto put32 = [&](int i, uint32_t v) { std::memcpy(out + 4 * i, &v, 4); };
+  auto put16 = [&](int i, uint32_t v) { const uint16_t w = static_cast<uint16_t>(v); std::memcpy(out + 2 * i, &w, 2); };
+  const int lanes = n / 16;
+  switch (op) {
+    case kShuffle8:
+      for (int i = 0; i < n; ++i) out[i] = b[i] & 0x80 ? 0 : a[i / 16 * 16 + (b[i] & 15)];
+      break;
+    case kBlend8:
+      for (int i = 0; i < n; ++i) out[i] = (a[i] ^ b[i]) & 0x80 ? b[i] : a[i];
+      break;
+    case kBlend16:
+      for (int i = 0; i < n / 2; ++i) put16(i, (0xA5 >> (i % 8)) & 1 ? u16_at(b + 2 * i) : u16_at(a + 2 * i));
+      break;
+    case kBroadcast16:
+    case kLoadConst:
+      for (int i = 0; i < n; ++i) out[i] = a[i % 16];
+      break;
+    case kSllv32:
+    case kSrlv32:
+    case kSrav32:
+      for (int i = 0; i < n / 4; ++i) {
+        const uint32_t x = u32_at(a + 4 * i), count = u32_at(b + 4 * i) & 0x3F;
+        const int32_t sx = static_cast<int32_t>(x);
+        put32(i, op == kSllv32 ? (count > 31 ? 0 : x << count)
+                 : op == kSrlv32 ? (count > 31 ? 0 : x >> count)
+                                 : static_cast<uint32_t>(count > 31 ? sx >> 31 : sx >> count));
+      }
+      break;
+    case kStoreHalf:
+      for (int l = 0; l < lanes; ++l) std::memcpy(out + 8 * l, a + 16 * l, 8);
+      break;
+    case kByteSum: {
+      uint32_t sum = 0;
+      for (int i = 0; i < n; ++i) sum += a[i];
+      put32(0, sum);
+      break;
+    }
+    case kLoadLanes1:
+    case kLoadLanes3:
+      std::memset(out, 0, n);
+      std::memcpy(out, a, op == kLoadLanes1 ? 16 : 48);
+      break;
+    case kStoreLanes1:
+    case kStoreLanes3:
+      std::memcpy(out, a, op == kStoreLanes1 ? 16 : 48);
+      break;
+    case kLaneMove:
+      if (n == 32) std::memcpy(out, a + 16, 16), std::memcpy(out + 16, b, 16);
+      else std::memcpy(out, a + 32, 32), std::memcpy(out + 32, b, 32);
+      break;
+    case kSwapLanes:
+      if (n == 32) std::memcpy(out, a + 16, 16), std::memcpy(out + 16, a, 16);
+      else std::memset(out, 0, n), std::memcpy(out, a + 48, 16);
+      break;
+    case kSllv16:
+    case kSrlv16:
+    case kSrav16:
+      for (int i = 0; i < n / 2; ++i) {
+        const uint16_t x = u16_at(a + 2 * i), count = u16_at(b + 2 * i) & 0x1F;
+        const int16_t sx = static_cast<int16_t>(x);
+        put16(i, op == kSllv16 ? (count > 15 ? 0 : x << count)
+                 : op == kSrlv16 ? (count > 15 ? 0 : x >> count)
+                                 : static_cast<uint16_t>(count > 15 ? sx >> 15 : sx >> count));
+      }
+      break;
+    case kPermutexvar8:
+      for (int i = 0; i < n; ++i) out[i] = a[b[i] & 63];
+      break;
+    case kPermutex2var8:
+      for (int i = 0; i < n; ++i) {
+        const int idx = a[i] ^ b[i];
+        out[i] = (idx & 64 ? b : a)[idx & 63];
+      }
+      break;
+    case kMaskBlend8:
+      for (int i = 0; i < n; ++i) out[i] = a[i] == b[i] ? 0x77 : a[i];
+      break;
+  }
+}
+
+TEST(SimdWideOps, EachLaneIsTheSse2ResultAndWideOpsMatchTheirDefinitions) {
+  for (const WideRow& row : kWideRows) {
+    if (!path_runs_here(row.path)) {
+      std::printf("[ SKIPPED  ] %s does not run here\n", path_name(row.path));
+      continue;
+    }
+    SCOPED_TRACE(path_name(row.path));
+    std::mt19937 rng(row.bytes);
+    alignas(64) uint8_t a[64], b[64], out[128], expect[128], lane_ref[16];
+    for (int iter = 0; iter < 300; ++iter) {
+      for (int i = 0; i < row.bytes; ++i) a[i] = static_cast<uint8_t>(rng()), b[i] = static_cast<uint8_t>(rng());
+      for (int i = 0; i < row.bytes; i += 3) b[i] = a[i];   // equal lanes for the comparisons
+      if (iter % 4 == 0) a[0] = b[0] = 0, a[1] = b[1] = 0x80;   // -32768 in lane 0
+      for (int op = 0; op < kSharedLaneOps; ++op) {
+        row.shared(op, a, b, out);
+        for (int l = 0; l < row.bytes / 16; ++l) {
+          run_shared_op<Sse2>(op, a + 16 * l, b + 16 * l, lane_ref);
+          ASSERT_EQ(std::memcmp(out + 16 * l, lane_ref, 16), 0) << "shared op " << op << ", lane " << l;
+        }
+      }
+      for (int op = 0; op < kWideLaneOps; ++op) {
+        std::memset(out, 0xEE, sizeof out);
+        std::memset(expect, 0xEE, sizeof expect);
+        if (!row.wide(op, a, b, out)) continue;
+        wide_definition(op, row.bytes, a, b, expect);
+        ASSERT_EQ(std::memcmp(out, expect, sizeof out), 0) << "wide op " << op;
+      }
+    }
+  }
+}
 
 }  // namespace
 }  // namespace pplcam::test

@@ -1,7 +1,9 @@
 // The instruction sets of the kernels behind one set of names.
 //
 // Each struct is one instruction set: Mmx (8-byte registers, MMX with its
-// integer extensions) and Sse2 (16-byte registers). A kernel is written once
+// integer extensions) and Sse2 (16-byte registers); the wide rows' Avx2 and
+// Avx512 live in core/simd_avx2.h and core/simd_avx512.h, included only by
+// the files built for those rows. A kernel is written once
 // as a template over `S`, one of these structs, and instantiated once per
 // kernel path (core/path_types.h). Every operation has the exact semantics
 // of the instruction it names, lane for lane, so the instantiations compute
@@ -236,11 +238,14 @@ struct Sse2 {
 template <int Row>
 struct Sse2Row : Sse2 {};
 
-// Loads one packed constant of the matching width.
+// Loads one packed constant of the register's width; a 16-byte group
+// constant into a wider register goes into every 16-byte lane.
 template <class S, class Packed>
 PPL_VEC_INLINE typename S::V load_const(const Packed& p) {
-  static_assert(sizeof(Packed) == S::kBytes, "constant width must match the register width");
-  return S::load(&p);
+  static_assert(sizeof(Packed) == S::kBytes || (sizeof(Packed) == 16 && S::kBytes > 16),
+                "a constant of the register's width, or a 16-byte group constant");
+  if constexpr (sizeof(Packed) == S::kBytes) return S::load(&p);
+  else return S::broadcast16(&p);
 }
 
 // Bytes in reverse order (byte 0 becomes the last byte).

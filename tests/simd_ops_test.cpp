@@ -149,6 +149,25 @@ uint16_t u16_at(const uint8_t* p) {
   return v;
 }
 
+// Variable shifts of each element of a by the count in b's (count_mask
+// applied): kind 0 left, 1 logical right, 2 arithmetic right; counts past
+// the element width give 0 (or the sign).
+template <class U, class I>
+void shift_definition(int kind, int n, const uint8_t* a, const uint8_t* b, unsigned count_mask, uint8_t* out) {
+  constexpr unsigned kBits = 8 * sizeof(U);
+  for (int i = 0; i < n / static_cast<int>(sizeof(U)); ++i) {
+    U x, c;
+    std::memcpy(&x, a + sizeof(U) * i, sizeof(U));
+    std::memcpy(&c, b + sizeof(U) * i, sizeof(U));
+    const unsigned count = c & count_mask;
+    const I sx = static_cast<I>(x);
+    const U r = kind == 0   ? (count >= kBits ? 0 : static_cast<U>(x << count))
+                : kind == 1 ? (count >= kBits ? 0 : static_cast<U>(x >> count))
+                            : static_cast<U>(count >= kBits ? sx >> (kBits - 1) : sx >> count);
+    std::memcpy(out + sizeof(U) * i, &r, sizeof(U));
+  }
+}
+
 // The definition of wide operation `op` on n-byte a and b: the expected
 // contents of out (2n bytes, prefilled with 0xEE).
 void wide_definition(int op, int n, const uint8_t* a, const uint8_t* b, uint8_t* out) {
@@ -172,13 +191,7 @@ void wide_definition(int op, int n, const uint8_t* a, const uint8_t* b, uint8_t*
     case kSllv32:
     case kSrlv32:
     case kSrav32:
-      for (int i = 0; i < n / 4; ++i) {
-        const uint32_t x = u32_at(a + 4 * i), count = u32_at(b + 4 * i) & 0x3F;
-        const int32_t sx = static_cast<int32_t>(x);
-        put32(i, op == kSllv32 ? (count > 31 ? 0 : x << count)
-                 : op == kSrlv32 ? (count > 31 ? 0 : x >> count)
-                                 : static_cast<uint32_t>(count > 31 ? sx >> 31 : sx >> count));
-      }
+      shift_definition<uint32_t, int32_t>(op - kSllv32, n, a, b, 0x3F, out);
       break;
     case kStoreHalf:
       for (int l = 0; l < lanes; ++l) std::memcpy(out + 8 * l, a + 16 * l, 8);
@@ -209,13 +222,7 @@ void wide_definition(int op, int n, const uint8_t* a, const uint8_t* b, uint8_t*
     case kSllv16:
     case kSrlv16:
     case kSrav16:
-      for (int i = 0; i < n / 2; ++i) {
-        const uint16_t x = u16_at(a + 2 * i), count = u16_at(b + 2 * i) & 0x1F;
-        const int16_t sx = static_cast<int16_t>(x);
-        put16(i, op == kSllv16 ? (count > 15 ? 0 : x << count)
-                 : op == kSrlv16 ? (count > 15 ? 0 : x >> count)
-                                 : static_cast<uint16_t>(count > 15 ? sx >> 15 : sx >> count));
-      }
+      shift_definition<uint16_t, int16_t>(op - kSllv16, n, a, b, 0x1F, out);
       break;
     case kPermutexvar8:
       for (int i = 0; i < n; ++i) out[i] = a[b[i] & 63];

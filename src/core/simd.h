@@ -130,6 +130,18 @@ struct Mmx {
   }
 };
 
+// x, y, z's 32-bit lanes interleaved (x0 y0 z0 x1 ...) into out[0..2] in
+// each 16-byte lane, by the SHUFPS-style shuffles of a struct from Sse2 on.
+template <class S, class V>
+PPL_VEC_INLINE void interleave3_32_by_shuffles(V x, V y, V z, V* out) {
+  const V x0x2y0y2 = S::template shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x, y);
+  const V y1y3z1z3 = S::template shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(y, z);
+  const V z0z2x1x3 = S::template shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(z, x);
+  out[0] = S::template shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x0x2y0y2, z0z2x1x3);
+  out[1] = S::template shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(y1y3z1z3, x0x2y0y2);
+  out[2] = S::template shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(z0z2x1x3, y1y3z1z3);
+}
+
 // ------------------------------------------------------------------ SSE2
 struct Sse2 {
   using V = __m128i;
@@ -204,14 +216,7 @@ struct Sse2 {
   PPL_VEC_INLINE V even32(V a, V b) { return shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(a, b); }
   PPL_VEC_INLINE V odd32(V a, V b) { return shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(a, b); }
   PPL_VEC_INLINE V high_half(V a) { return _mm_shuffle_epi32(a, 0xEE); }
-  PPL_VEC_INLINE void interleave3_32(V x, V y, V z, V* out) {
-    const V x0x2y0y2 = shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x, y);
-    const V y1y3z1z3 = shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(y, z);
-    const V z0z2x1x3 = shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(z, x);
-    out[0] = shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x0x2y0y2, z0z2x1x3);
-    out[1] = shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(y1y3z1z3, x0x2y0y2);
-    out[2] = shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(z0z2x1x3, y1y3z1z3);
-  }
+  PPL_VEC_INLINE void interleave3_32(V x, V y, V z, V* out) { interleave3_32_by_shuffles<Sse2>(x, y, z, out); }
   // SHUFPS: two 32-bit lanes of a, then two of b, chosen by Imm
   template <int Imm> PPL_VEC_INLINE V shuffle32x2(V a, V b) {
     return _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(b), Imm));

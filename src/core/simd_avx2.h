@@ -92,14 +92,7 @@ struct Avx2 {
   PPL_VEC_INLINE V even32(V a, V b) { return shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(a, b); }
   PPL_VEC_INLINE V odd32(V a, V b) { return shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(a, b); }
   PPL_VEC_INLINE V high_half(V a) { return _mm256_shuffle_epi32(a, 0xEE); }
-  PPL_VEC_INLINE void interleave3_32(V x, V y, V z, V* out) {
-    const V x0x2y0y2 = shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x, y);
-    const V y1y3z1z3 = shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(y, z);
-    const V z0z2x1x3 = shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(z, x);
-    out[0] = shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x0x2y0y2, z0z2x1x3);
-    out[1] = shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(y1y3z1z3, x0x2y0y2);
-    out[2] = shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(z0z2x1x3, y1y3z1z3);
-  }
+  PPL_VEC_INLINE void interleave3_32(V x, V y, V z, V* out) { interleave3_32_by_shuffles<Avx2>(x, y, z, out); }
   template <int Imm> PPL_VEC_INLINE V shuffle32x2(V a, V b) {
     return _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), Imm));
   }

@@ -91,14 +91,7 @@ struct Avx512 {
   PPL_VEC_INLINE V even32(V a, V b) { return shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(a, b); }
   PPL_VEC_INLINE V odd32(V a, V b) { return shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(a, b); }
   PPL_VEC_INLINE V high_half(V a) { return _mm512_shuffle_epi32(a, static_cast<_MM_PERM_ENUM>(0xEE)); }
-  PPL_VEC_INLINE void interleave3_32(V x, V y, V z, V* out) {
-    const V x0x2y0y2 = shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x, y);
-    const V y1y3z1z3 = shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(y, z);
-    const V z0z2x1x3 = shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(z, x);
-    out[0] = shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x0x2y0y2, z0z2x1x3);
-    out[1] = shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(y1y3z1z3, x0x2y0y2);
-    out[2] = shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(z0z2x1x3, y1y3z1z3);
-  }
+  PPL_VEC_INLINE void interleave3_32(V x, V y, V z, V* out) { interleave3_32_by_shuffles<Avx512>(x, y, z, out); }
   template <int Imm> PPL_VEC_INLINE V shuffle32x2(V a, V b) {
     return _mm512_castps_si512(_mm512_shuffle_ps(_mm512_castsi512_ps(a), _mm512_castsi512_ps(b), Imm));
   }

@@ -11,7 +11,6 @@
 #include "model/pixel_ops.h"
 #include "support/kernel_path.h"
 #include "support/simd_lane_ops.h"
-#include "support/simd_lanes.h"
 
 namespace pplcam::test {
 namespace {
@@ -138,17 +137,6 @@ struct WideRow {
 constexpr WideRow kWideRows[] = {{PathId::kAvx2, 32, shared_op_avx2, wide_op_avx2},
                                  {PathId::kAvx512, 64, shared_op_avx512, wide_op_avx512}};
 
-uint32_t u32_at(const uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-uint16_t u16_at(const uint8_t* p) {
-  uint16_t v;
-  std::memcpy(&v, p, 2);
-  return v;
-}
-
 // Variable shifts of each element of a by the count in b's (count_mask
 // applied): kind 0 left, 1 logical right, 2 arithmetic right; counts past
 // the element width give 0 (or the sign).
@@ -171,9 +159,6 @@ void shift_definition(int kind, int n, const uint8_t* a, const uint8_t* b, unsig
 // The definition of wide operation `op` on n-byte a and b: the expected
 // contents of out (2n bytes, prefilled with 0xEE).
 void wide_definition(int op, int n, const uint8_t* a, const uint8_t* b, uint8_t* out) {
-  auto put32 = [&](int i, uint32_t v) { std::memcpy(out + 4 * i, &v, 4); };
-  auto put16 = [&](int i, uint32_t v) { const uint16_t w = static_cast<uint16_t>(v); std::memcpy(out + 2 * i, &w, 2); };
-  const int lanes = n / 16;
   switch (op) {
     case kShuffle8:
       for (int i = 0; i < n; ++i) out[i] = b[i] & 0x80 ? 0 : a[i / 16 * 16 + (b[i] & 15)];
@@ -181,10 +166,9 @@ void wide_definition(int op, int n, const uint8_t* a, const uint8_t* b, uint8_t*
     case kBlend8:
       for (int i = 0; i < n; ++i) out[i] = (a[i] ^ b[i]) & 0x80 ? b[i] : a[i];
       break;
-    case kBlend16:
-      for (int i = 0; i < n / 2; ++i) put16(i, (0xA5 >> (i % 8)) & 1 ? u16_at(b + 2 * i) : u16_at(a + 2 * i));
+    case kBlend16:   // 16-bit element i from b where bit i % 8 of 0xA5 is set
+      for (int i = 0; i < n; ++i) out[i] = (0xA5 >> (i / 2 % 8)) & 1 ? b[i] : a[i];
       break;
-    case kBroadcast16:
     case kLoadConst:
       for (int i = 0; i < n; ++i) out[i] = a[i % 16];
       break;
@@ -194,30 +178,24 @@ void wide_definition(int op, int n, const uint8_t* a, const uint8_t* b, uint8_t*
       shift_definition<uint32_t, int32_t>(op - kSllv32, n, a, b, 0x3F, out);
       break;
     case kStoreHalf:
-      for (int l = 0; l < lanes; ++l) std::memcpy(out + 8 * l, a + 16 * l, 8);
+      for (int l = 0; l < n / 16; ++l) std::memcpy(out + 8 * l, a + 16 * l, 8);
       break;
     case kByteSum: {
       uint32_t sum = 0;
       for (int i = 0; i < n; ++i) sum += a[i];
-      put32(0, sum);
+      std::memcpy(out, &sum, 4);
       break;
     }
     case kLoadLanes1:
     case kLoadLanes3:
       std::memset(out, 0, n);
-      std::memcpy(out, a, op == kLoadLanes1 ? 16 : 48);
-      break;
+      [[fallthrough]];
     case kStoreLanes1:
     case kStoreLanes3:
-      std::memcpy(out, a, op == kStoreLanes1 ? 16 : 48);
+      std::memcpy(out, a, op == kLoadLanes1 || op == kStoreLanes1 ? 16 : 48);
       break;
-    case kLaneMove:
-      if (n == 32) std::memcpy(out, a + 16, 16), std::memcpy(out + 16, b, 16);
-      else std::memcpy(out, a + 32, 32), std::memcpy(out + 32, b, 32);
-      break;
-    case kSwapLanes:
-      if (n == 32) std::memcpy(out, a + 16, 16), std::memcpy(out + 16, a, 16);
-      else std::memset(out, 0, n), std::memcpy(out, a + 48, 16);
+    case kLaneMove:   // the upper half of a, then the lower half of b
+      std::memcpy(out, a + n / 2, n / 2), std::memcpy(out + n / 2, b, n / 2);
       break;
     case kSllv16:
     case kSrlv16:
@@ -228,10 +206,7 @@ void wide_definition(int op, int n, const uint8_t* a, const uint8_t* b, uint8_t*
       for (int i = 0; i < n; ++i) out[i] = a[b[i] & 63];
       break;
     case kPermutex2var8:
-      for (int i = 0; i < n; ++i) {
-        const int idx = a[i] ^ b[i];
-        out[i] = (idx & 64 ? b : a)[idx & 63];
-      }
+      for (int i = 0; i < n; ++i) out[i] = ((a[i] ^ b[i]) & 64 ? b : a)[(a[i] ^ b[i]) & 63];
       break;
     case kMaskBlend8:
       for (int i = 0; i < n; ++i) out[i] = a[i] == b[i] ? 0x77 : a[i];

@@ -18,17 +18,14 @@ namespace pplcam::test {
 // limit the context instead (kernel_path.h).
 class ScopedCpuFeatures {
  public:
-  explicit ScopedCpuFeatures(CpuFeatureSet clear) : saved_(cpu_feature_set()) {
-    const CpuFeatureSet seen = saved_ & ~clear;
-    cpu_features = static_cast<uint32_t>(seen);
-    g_wide_features.store(static_cast<uint32_t>(seen >> 32));
-  }
-  ~ScopedCpuFeatures() {
-    cpu_features = static_cast<uint32_t>(saved_);
-    g_wide_features.store(static_cast<uint32_t>(saved_ >> 32));
-  }
+  explicit ScopedCpuFeatures(CpuFeatureSet clear) : saved_(cpu_feature_set()) { see(saved_ & ~clear); }
+  ~ScopedCpuFeatures() { see(saved_); }
 
  private:
+  static void see(CpuFeatureSet f) {
+    cpu_features = static_cast<uint32_t>(f);
+    g_wide_features = static_cast<uint32_t>(f >> 32);
+  }
   CpuFeatureSet saved_;
 };
 

@@ -17,29 +17,26 @@ namespace pplcam::test {
 namespace {
 
 // name, expression over registers x, y (inputs a, b) of S
-#define PPL_SHARED_LANE_OPS(X)                                                                      \
-  X(add8, S::add8(x, y)) X(sub8, S::sub8(x, y)) X(add16, S::add16(x, y)) X(sub16, S::sub16(x, y))     \
-  X(adds16, S::adds16(x, y)) X(subs16, S::subs16(x, y)) X(addus8, S::addus8(x, y))                   \
-  X(subus8, S::subus8(x, y)) X(mullo16, S::mullo16(x, y)) X(mulhi16, S::mulhi16(x, y))               \
-  X(mulhiu16, S::mulhiu16(x, y)) X(madd16, S::madd16(x, y)) X(avgu8, S::avgu8(x, y))                 \
-  X(avgu16, S::avgu16(x, y)) X(max16, S::max16(x, y)) X(min16, S::min16(x, y))                       \
-  X(maxu8, S::maxu8(x, y)) X(minu8, S::minu8(x, y)) X(cmpeq8, S::cmpeq8(x, y))                       \
-  X(cmpeq16, S::cmpeq16(x, y)) X(cmpgt16, S::cmpgt16(x, y)) X(and_, S::and_(x, y))                   \
-  X(andnot, S::andnot(x, y)) X(or_, S::or_(x, y)) X(xor_, S::xor_(x, y))                             \
-  X(packs16, S::packs16(x, y)) X(packus16, S::packus16(x, y)) X(packs32, S::packs32(x, y))           \
-  X(unpacklo8, S::unpacklo8(x, y)) X(unpackhi8, S::unpackhi8(x, y))                                  \
-  X(unpacklo16, S::unpacklo16(x, y)) X(unpackhi16, S::unpackhi16(x, y))                              \
-  X(unpacklo32, S::unpacklo32(x, y)) X(unpackhi32, S::unpackhi32(x, y))                              \
-  X(unpacklo64, S::unpacklo64(x, y)) X(even32, S::even32(x, y)) X(odd32, S::odd32(x, y))             \
-  X(shuffle32x2, S::template shuffle32x2<0xB1>(x, y)) X(sra16, S::template sra16<3>(x))              \
-  X(srl16, S::template srl16<5>(x)) X(sll16, S::template sll16<2>(x))                                \
-  X(srl32, S::template srl32<7>(x)) X(sll32, S::template sll32<9>(x))                                \
-  X(srl_bytes, S::template srl_bytes<3>(x)) X(sll_bytes, S::template sll_bytes<5>(x))                \
-  X(srl64, S::template srl64<11>(x)) X(sll64, S::template sll64<13>(x))                              \
-  X(shuffle16_in64, S::template shuffle16_in64<0x1B>(x)) X(high_half, S::high_half(x))               \
-  X(reverse16, S::reverse16(x)) X(reverse8, reverse8<S>(x)) X(opaque, S::opaque(x))                  \
-  X(set1_16, S::set1_16(-1234)) X(interleave0, interleave<S>(x, y, 0))                               \
-  X(interleave1, interleave<S>(x, y, 1)) X(interleave2, interleave<S>(x, y, 2))
+#define PPL_SHARED_LANE_OPS(X) \
+  X(add8, S::add8(x, y)) X(sub8, S::sub8(x, y)) X(add16, S::add16(x, y)) X(sub16, S::sub16(x, y))               \
+  X(adds16, S::adds16(x, y)) X(subs16, S::subs16(x, y)) X(addus8, S::addus8(x, y)) X(subus8, S::subus8(x, y))   \
+  X(mullo16, S::mullo16(x, y)) X(mulhi16, S::mulhi16(x, y)) X(mulhiu16, S::mulhiu16(x, y))                      \
+  X(madd16, S::madd16(x, y)) X(avgu8, S::avgu8(x, y)) X(avgu16, S::avgu16(x, y)) X(max16, S::max16(x, y))       \
+  X(min16, S::min16(x, y)) X(maxu8, S::maxu8(x, y)) X(minu8, S::minu8(x, y)) X(cmpeq8, S::cmpeq8(x, y))         \
+  X(cmpeq16, S::cmpeq16(x, y)) X(cmpgt16, S::cmpgt16(x, y)) X(and_, S::and_(x, y)) X(andnot, S::andnot(x, y))   \
+  X(or_, S::or_(x, y)) X(xor_, S::xor_(x, y)) X(packs16, S::packs16(x, y)) X(packus16, S::packus16(x, y))       \
+  X(packs32, S::packs32(x, y)) X(unpacklo8, S::unpacklo8(x, y)) X(unpackhi8, S::unpackhi8(x, y))                \
+  X(unpacklo16, S::unpacklo16(x, y)) X(unpackhi16, S::unpackhi16(x, y)) X(unpacklo32, S::unpacklo32(x, y))      \
+  X(unpackhi32, S::unpackhi32(x, y)) X(unpacklo64, S::unpacklo64(x, y)) X(even32, S::even32(x, y))              \
+  X(odd32, S::odd32(x, y)) X(shuffle32x2, S::template shuffle32x2<0xB1>(x, y))                                  \
+  X(sra16, S::template sra16<3>(x)) X(srl16, S::template srl16<5>(x)) X(sll16, S::template sll16<2>(x))         \
+  X(srl32, S::template srl32<7>(x)) X(sll32, S::template sll32<9>(x))                                           \
+  X(srl_bytes, S::template srl_bytes<3>(x)) X(sll_bytes, S::template sll_bytes<5>(x))                           \
+  X(srl64, S::template srl64<11>(x)) X(sll64, S::template sll64<13>(x))                                         \
+  X(shuffle16_in64, S::template shuffle16_in64<0x1B>(x)) X(high_half, S::high_half(x))                          \
+  X(reverse16, S::reverse16(x)) X(reverse8, reverse8<S>(x)) X(opaque, S::opaque(x))                             \
+  X(set1_16, S::set1_16(-1234)) X(interleave0, interleave<S>(x, y, 0)) X(interleave1, interleave<S>(x, y, 1))   \
+  X(interleave2, interleave<S>(x, y, 2))
 
 template <class S>
 PPL_VEC_INLINE typename S::V interleave(typename S::V x, typename S::V y, int k) {
@@ -69,15 +66,11 @@ void run_shared_op(int op, const uint8_t* a, const uint8_t* b, uint8_t* out) {
 // The wide structs' own operations, on a and b; out is 2 x S::kBytes,
 // prefilled by the caller (stores must leave what they do not write).
 enum WideLaneOp {
-  kShuffle8, kBlend8, kBlend16, kBroadcast16, kLoadConst, kSllv32, kSrlv32, kSrav32, kStoreHalf, kByteSum,
-  kLoadLanes1, kStoreLanes1, kLaneMove, kSwapLanes,
+  kShuffle8, kBlend8, kBlend16, kLoadConst, kSllv32, kSrlv32, kSrav32, kStoreHalf, kByteSum,
+  kLoadLanes1, kStoreLanes1, kLaneMove,
   // AVX-512 only
   kSllv16, kSrlv16, kSrav16, kPermutexvar8, kPermutex2var8, kMaskBlend8, kLoadLanes3, kStoreLanes3,
   kWideLaneOps
-};
-
-struct Packed16 {
-  uint8_t b[16];
 };
 
 // Returns false for an operation S does not have.
@@ -90,31 +83,22 @@ bool run_wide_op(int op, const uint8_t* a, const uint8_t* b, uint8_t* out) {
     case kShuffle8: r = S::shuffle8(x, y); break;
     case kBlend8: r = S::blend8(x, y, S::xor_(x, y)); break;
     case kBlend16: r = S::template blend16<0xA5>(x, y); break;
-    case kBroadcast16: r = S::broadcast16(a); break;
-    case kLoadConst: {
-      Packed16 p;
-      std::memcpy(p.b, a, 16);
-      r = load_const<S>(p);
+    case kLoadConst: {   // a group constant: broadcast16 into every lane
+      struct { uint8_t b[16]; } group;
+      std::memcpy(group.b, a, 16);
+      r = load_const<S>(group);
       break;
     }
     case kSllv32: r = S::sllv32(x, counts); break;
     case kSrlv32: r = S::srlv32(x, counts); break;
     case kSrav32: r = S::srav32(x, counts); break;
     case kStoreHalf: S::store_half(out, x); return true;
-    case kByteSum: {
-      const uint32_t sum = S::byte_sum(x);
-      std::memcpy(out, &sum, 4);
-      return true;
-    }
+    case kByteSum: { const uint32_t sum = S::byte_sum(x); std::memcpy(out, &sum, 4); return true; }
     case kLoadLanes1: r = S::load_lanes(a, 1); break;
     case kStoreLanes1: S::store_lanes(out, x, 1); return true;
     case kLaneMove:
       if constexpr (S::kBytes == 32) r = S::template permute2x128<0x21>(x, y);
       else r = S::template shuffle_lanes<0x4E>(x, y);
-      break;
-    case kSwapLanes:
-      if constexpr (S::kBytes == 32) r = S::from_lanes(S::template lane<1>(x), S::template lane<0>(x));
-      else r = _mm512_zextsi128_si512(S::template lane<3>(x));
       break;
     default:
       if constexpr (S::kBytes == 64) {
@@ -139,4 +123,12 @@ bool run_wide_op(int op, const uint8_t* a, const uint8_t* b, uint8_t* out) {
 }
 
 }  // namespace
+
+// The same operations on the wide structs, from the files built with their
+// instruction sets (simd_lanes_avx2.cpp, simd_lanes_avx512.cpp).
+void shared_op_avx2(int op, const uint8_t* a, const uint8_t* b, uint8_t* out);
+bool wide_op_avx2(int op, const uint8_t* a, const uint8_t* b, uint8_t* out);
+void shared_op_avx512(int op, const uint8_t* a, const uint8_t* b, uint8_t* out);
+bool wide_op_avx512(int op, const uint8_t* a, const uint8_t* b, uint8_t* out);
+
 }  // namespace pplcam::test

@@ -128,14 +128,12 @@ TYPED_TEST(SimdOps, LaneRearrangementsMatchTheirDefinitions) { check_lanes32<typ
 // result for that lane (so a kernel over S computes each group as the SSE2
 // path does), and every wide operation its definition. Skipped where the
 // row does not run.
-struct WideRow {
+const struct WideRow {
   PathId path;
   int bytes;
   void (*shared)(int, const uint8_t*, const uint8_t*, uint8_t*);
   bool (*wide)(int, const uint8_t*, const uint8_t*, uint8_t*);
-};
-constexpr WideRow kWideRows[] = {{PathId::kAvx2, 32, shared_op_avx2, wide_op_avx2},
-                                 {PathId::kAvx512, 64, shared_op_avx512, wide_op_avx512}};
+} kWideRows[] = {{PathId::kAvx2, 32, shared_op_avx2, wide_op_avx2}, {PathId::kAvx512, 64, shared_op_avx512, wide_op_avx512}};
 
 // Variable shifts of each element of a by the count in b's (count_mask
 // applied): kind 0 left, 1 logical right, 2 arithmetic right; counts past
@@ -160,57 +158,29 @@ void shift_definition(int kind, int n, const uint8_t* a, const uint8_t* b, unsig
 // contents of out (2n bytes, prefilled with 0xEE).
 void wide_definition(int op, int n, const uint8_t* a, const uint8_t* b, uint8_t* out) {
   switch (op) {
-    case kShuffle8:
-      for (int i = 0; i < n; ++i) out[i] = b[i] & 0x80 ? 0 : a[i / 16 * 16 + (b[i] & 15)];
-      break;
-    case kBlend8:
-      for (int i = 0; i < n; ++i) out[i] = (a[i] ^ b[i]) & 0x80 ? b[i] : a[i];
-      break;
-    case kBlend16:   // 16-bit element i from b where bit i % 8 of 0xA5 is set
-      for (int i = 0; i < n; ++i) out[i] = (0xA5 >> (i / 2 % 8)) & 1 ? b[i] : a[i];
-      break;
-    case kLoadConst:
-      for (int i = 0; i < n; ++i) out[i] = a[i % 16];
-      break;
-    case kSllv32:
-    case kSrlv32:
-    case kSrav32:
-      shift_definition<uint32_t, int32_t>(op - kSllv32, n, a, b, 0x3F, out);
-      break;
-    case kStoreHalf:
-      for (int l = 0; l < n / 16; ++l) std::memcpy(out + 8 * l, a + 16 * l, 8);
-      break;
+    case kShuffle8: for (int i = 0; i < n; ++i) out[i] = b[i] & 0x80 ? 0 : a[i / 16 * 16 + (b[i] & 15)]; break;
+    case kBlend8: for (int i = 0; i < n; ++i) out[i] = (a[i] ^ b[i]) & 0x80 ? b[i] : a[i]; break;
+    // 16-bit element i from b where bit i % 8 of 0xA5 is set
+    case kBlend16: for (int i = 0; i < n; ++i) out[i] = (0xA5 >> (i / 2 % 8)) & 1 ? b[i] : a[i]; break;
+    case kLoadConst: for (int i = 0; i < n; ++i) out[i] = a[i % 16]; break;
+    case kSllv32: case kSrlv32: case kSrav32: shift_definition<uint32_t, int32_t>(op - kSllv32, n, a, b, 0x3F, out); break;
+    case kStoreHalf: for (int l = 0; l < n / 16; ++l) std::memcpy(out + 8 * l, a + 16 * l, 8); break;
     case kByteSum: {
       uint32_t sum = 0;
       for (int i = 0; i < n; ++i) sum += a[i];
       std::memcpy(out, &sum, 4);
       break;
     }
-    case kLoadLanes1:
-    case kLoadLanes3:
+    case kLoadLanes1: case kLoadLanes3:
       std::memset(out, 0, n);
       [[fallthrough]];
-    case kStoreLanes1:
-    case kStoreLanes3:
-      std::memcpy(out, a, op == kLoadLanes1 || op == kStoreLanes1 ? 16 : 48);
-      break;
-    case kLaneMove:   // the upper half of a, then the lower half of b
-      std::memcpy(out, a + n / 2, n / 2), std::memcpy(out + n / 2, b, n / 2);
-      break;
-    case kSllv16:
-    case kSrlv16:
-    case kSrav16:
-      shift_definition<uint16_t, int16_t>(op - kSllv16, n, a, b, 0x1F, out);
-      break;
-    case kPermutexvar8:
-      for (int i = 0; i < n; ++i) out[i] = a[b[i] & 63];
-      break;
-    case kPermutex2var8:
-      for (int i = 0; i < n; ++i) out[i] = ((a[i] ^ b[i]) & 64 ? b : a)[(a[i] ^ b[i]) & 63];
-      break;
-    case kMaskBlend8:
-      for (int i = 0; i < n; ++i) out[i] = a[i] == b[i] ? 0x77 : a[i];
-      break;
+    case kStoreLanes1: case kStoreLanes3: std::memcpy(out, a, op == kLoadLanes1 || op == kStoreLanes1 ? 16 : 48); break;
+    // the upper half of a, then the lower half of b
+    case kLaneMove: std::memcpy(out, a + n / 2, n / 2), std::memcpy(out + n / 2, b, n / 2); break;
+    case kSllv16: case kSrlv16: case kSrav16: shift_definition<uint16_t, int16_t>(op - kSllv16, n, a, b, 0x1F, out); break;
+    case kPermutexvar8: for (int i = 0; i < n; ++i) out[i] = a[b[i] & 63]; break;
+    case kPermutex2var8: for (int i = 0; i < n; ++i) out[i] = ((a[i] ^ b[i]) & 64 ? b : a)[(a[i] ^ b[i]) & 63]; break;
+    case kMaskBlend8: for (int i = 0; i < n; ++i) out[i] = a[i] == b[i] ? 0x77 : a[i]; break;
   }
 }
 

@@ -21,8 +21,10 @@ namespace pplcam {
 // c->rgb_gamma: entry [row][position][raw] is the conditioned byte of a
 // photosite of row type `row` (0 blue-green, 1 green-red) at byte position
 // `position` of a little-endian word, shifted left by 8 x position.
+// Internal to each file, like condition_row_pair below: every path's
+// objects keep their own copy.
 template <int Bytes>
-void build_condition_tables(ppl_context* c, const GroupConstants<Bytes>& k) {
+static void build_condition_tables(ppl_context* c, const GroupConstants<Bytes>& k) {
   for (int row = 0; row < 2; ++row) {
     for (int parity = 0; parity < 2; ++parity) {
       const uint32_t gain = static_cast<uint16_t>(k.gain[row].lane[parity]);

@@ -5,7 +5,10 @@
 // cvtColor(COLOR_BayerRG2BGR) on one thread (blue at row 0, column 0), and
 // that followed by libyuv's RGB24ToI420 (the fastest peer route to I420).
 //
-// Names: BM_Bayer<format>/<path>/q<quality>/<width>/<height>. Each pplcam
+// Each figure runs with the default controls and with a camera's
+// (bench_support.h), the latter named with "_camera" after the quality.
+//
+// Names: BM_Bayer<format>/<path>/q<quality>[_camera]/<width>/<height>. Each pplcam
 // figure also carries `x_memcpy`, its time divided by the time of the
 // memcpy baseline measured inside the same benchmark.
 #include <chrono>
@@ -53,11 +56,13 @@ const Converter kConverters[] = {BaylorToI420MMX, BaylorToYUYVMMX, BaylorToUYVYM
 // Output bytes per 2 pixels.
 const int kOutPer2[] = {3, 4, 4, 6, 8};
 
-void BM_Bayer(benchmark::State& state, Format format, int quality, int32_t path) {
+void BM_Bayer(benchmark::State& state, Format format, int quality, pplcam::bench::Controls controls,
+              int32_t path) {
   const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
   const int64_t in_bytes = int64_t{w} * h, out_bytes = in_bytes * kOutPer2[format] / 2;
   ppl_context* ctx = ppl_init();
   ppl_set_quality(ctx, quality);
+  pplcam::bench::apply_controls(ctx, controls);
   ppl_ext_set_path_limit(ctx, path);
   FrameBuffer src(in_bytes), dst(out_bytes);
   fill_raw(src.data(), in_bytes);
@@ -78,9 +83,12 @@ const bool kRegistered = [] {
   const char* names[] = {"kI420", "kYuyv", "kUyvy", "kRgb24", "kRgb32"};
   for (Format f : {kI420, kYuyv, kUyvy, kRgb24, kRgb32})
     for (int quality : {3, 2})
-      for (auto* b : pplcam::bench::register_per_path(std::string("BM_Bayer/") + names[f] + "_",
-                                                      "_q" + std::to_string(quality), BM_Bayer, f, quality))
-        b->Apply(sizes);
+      for (auto controls : pplcam::bench::kControlSets)
+        for (auto* b : pplcam::bench::register_per_path(
+                 std::string("BM_Bayer/") + names[f] + "_",
+                 "_q" + std::to_string(quality) + pplcam::bench::controls_suffix(controls), BM_Bayer, f, quality,
+                 controls))
+          b->Apply(sizes);
   return true;
 }();
 

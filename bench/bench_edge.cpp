@@ -10,7 +10,8 @@
 //    libyuv's RGB24ToI420, the peer route to I420.
 // OpenCV's VNG demosaic is listed on its own, for scale.
 //
-// Names: BM_Edge<format>/<path>_q<quality>/<width>/<height>.
+// Names: BM_Edge<format>/<path>_q<quality>[_camera]/<width>/<height>, the
+// "_camera" figures with a camera's controls (bench_support.h).
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -97,11 +98,13 @@ double opencv_libyuv_seconds(int w, int h) {
 
 using Converter = uint8_t(PPLCALL*)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);
 
-void BM_Edge(benchmark::State& state, Converter convert, int out_per_2, int quality, int32_t path) {
+void BM_Edge(benchmark::State& state, Converter convert, int out_per_2, int quality,
+             pplcam::bench::Controls controls, int32_t path) {
   const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
   const int64_t in_bytes = int64_t{w} * h, out_bytes = in_bytes * out_per_2 / 2;
   ppl_context* ctx = ppl_init();
   ppl_set_quality(ctx, quality);
+  pplcam::bench::apply_controls(ctx, controls);
   ppl_ext_set_path_limit(ctx, path);
   FrameBuffer raw(in_bytes), src(in_bytes), dst(out_bytes);
   fill_raw(raw.data(), w, h);
@@ -140,10 +143,12 @@ const bool kRegistered = [] {
   } formats[] = {{"RGB24", BaylorToRGB24MMX, 6}, {"I420", BaylorToI420MMX, 3}};
   for (const auto& f : formats)
     for (int quality : {1, 0})
-      for (auto* b : pplcam::bench::register_per_path(std::string("BM_Edge/") + f.name + "_",
-                                                      "_q" + std::to_string(quality), BM_Edge, f.convert,
-                                                      f.out_per_2, quality))
-        b->Apply(sizes);
+      for (auto controls : pplcam::bench::kControlSets)
+        for (auto* b : pplcam::bench::register_per_path(
+                 std::string("BM_Edge/") + f.name + "_",
+                 "_q" + std::to_string(quality) + pplcam::bench::controls_suffix(controls), BM_Edge, f.convert,
+                 f.out_per_2, quality, controls))
+          b->Apply(sizes);
   return true;
 }();
 

@@ -2,7 +2,8 @@
 // 0 to 3 on every kernel path with mean collection on, beside the same
 // conversion with mean collection off measured inside the same benchmark.
 //
-// Names: BM_BayerStatistics/<format>/<path>/q<quality>. Counters:
+// Names: BM_BayerStatistics/<format>/<path>/q<quality>[_camera] (the
+// "_camera" figures with a camera's controls, bench_support.h). Counters:
 //   x_collection_off  time per frame with collection on / with it off
 //   x_memcpy          time per frame / memcpy of (input + output) / 2 bytes
 // The ratios use the thread's CPU time and the fastest of several
@@ -64,10 +65,12 @@ double seconds_per_call(F&& f) {
   return spent / static_cast<double>(n);
 }
 
-void BM_BayerStatistics(benchmark::State& state, const Format& format, int quality, int32_t path) {
+void BM_BayerStatistics(benchmark::State& state, const Format& format, int quality,
+                        pplcam::bench::Controls controls, int32_t path) {
   const int64_t in_bytes = int64_t{kWidth} * kHeight, out_bytes = in_bytes * format.out_per_2 / 2;
   ppl_context* ctx = ppl_init();
   ppl_set_quality(ctx, quality);
+  pplcam::bench::apply_controls(ctx, controls);
   ppl_ext_set_path_limit(ctx, path);
   // The conversion conditions its source in place; the frame is refilled
   // outside the timing only once, as repeated conditioning costs the same.
@@ -102,10 +105,12 @@ void BM_BayerStatistics(benchmark::State& state, const Format& format, int quali
 const bool kRegistered = [] {
   for (const Format& f : kFormats)
     for (int quality = 0; quality <= 3; ++quality)
-      for (auto* b : pplcam::bench::register_per_path(std::string("BM_BayerStatistics/") + f.name + "/",
-                                                      "/q" + std::to_string(quality), BM_BayerStatistics, f,
-                                                      quality))
-        b->Unit(benchmark::kMicrosecond);
+      for (auto controls : pplcam::bench::kControlSets)
+        for (auto* b : pplcam::bench::register_per_path(
+                 std::string("BM_BayerStatistics/") + f.name + "/",
+                 "/q" + std::to_string(quality) + pplcam::bench::controls_suffix(controls), BM_BayerStatistics, f,
+                 quality, controls))
+          b->Unit(benchmark::kMicrosecond);
   return true;
 }();
 

@@ -12,9 +12,30 @@
 #include <string>
 #include <vector>
 
+#include "pplcam/pplcam.h"
 #include "pplcam/pplcam_ext.h"
 
 namespace pplcam::bench {
+
+// The control sets of the Bayer figures: the ppl_init defaults, and what a
+// real camera runs (a non-identity sensor matrix, white-balance gains and
+// black-level offsets, a brighter gamma, more saturation), where no
+// conditioning or colour stage is neutral.
+enum class Controls { kDefault, kCamera };
+constexpr Controls kControlSets[] = {Controls::kDefault, Controls::kCamera};
+
+// The name suffix of a control set: nothing for the defaults.
+inline std::string controls_suffix(Controls c) { return c == Controls::kCamera ? "_camera" : ""; }
+
+inline void apply_controls(ppl_context* ctx, Controls c) {
+  if (c == Controls::kDefault) return;
+  static const int32_t kMatrix[9] = {330, -52, -22, -44, 340, -40, -10, -86, 352};
+  ppl_copy_sensor_matrix(ctx, kMatrix);
+  ppl_set_rgb_gain(ctx, 420, 256, 380);
+  ppl_set_rgb_delta(ctx, -12, -10, -14);
+  ppl_set_gamma(ctx, 8);
+  ppl_set_sat(ctx, 300);
+}
 
 // The paths this processor runs, widest first.
 inline std::vector<int32_t> machine_paths() {

@@ -29,10 +29,15 @@ endfunction()
 # PPLCAM_PATH_FLAGS_<path>_<32|64> are the flags of *_<path>.cpp in a 32-bit
 # x86 and in an x86-64 build (unset where the baseline already has the
 # instructions: x86-64 includes SSE2). A new path adds its name to the list
-# and its flags (for example avx2: -mavx2 in both builds).
-set(PPLCAM_KERNEL_PATHS mmx sse2)
+# and its flags. -mavx2 brings SSSE3, SSE4.1/4.2 and AVX with it; nothing
+# else (FMA, BMI2) is used, so nothing else is enabled.
+set(PPLCAM_KERNEL_PATHS mmx sse2 avx2 avx512)
 set(PPLCAM_PATH_FLAGS_mmx_32 -mmmx -msse)
 set(PPLCAM_PATH_FLAGS_sse2_32 -msse2)
+set(PPLCAM_PATH_FLAGS_avx2_32 -mavx2)
+set(PPLCAM_PATH_FLAGS_avx2_64 -mavx2)
+set(PPLCAM_PATH_FLAGS_avx512_32 -mavx2 -mavx512f -mavx512bw -mavx512vl -mavx512vbmi)
+set(PPLCAM_PATH_FLAGS_avx512_64 ${PPLCAM_PATH_FLAGS_avx512_32})
 
 function(pplcam_path_flags srcs)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)

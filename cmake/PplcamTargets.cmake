@@ -60,6 +60,18 @@ function(pplcam_add_export_test)
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL pplcam_add_export_test)
+
+# Every ELF build checks that each core object keeps to its kernel path's
+# instruction set (scripts/check-instruction-sets.sh).
+function(pplcam_add_instruction_set_test)
+  if(PPLCAM_BUILD_TESTS AND NOT WIN32 AND CMAKE_OBJDUMP)
+    add_test(NAME core_instruction_sets
+             COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-instruction-sets.sh ${CMAKE_OBJDUMP}
+                     $<TARGET_OBJECTS:pplcam_objects>
+             COMMAND_EXPAND_LISTS)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL pplcam_add_instruction_set_test)
 # Runs once every subdirectory has added its targets.
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL pplcam_finish_target_builds)
 

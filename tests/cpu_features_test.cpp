@@ -34,6 +34,34 @@ TEST(CpuFeatures, IntegerExtensionsComeFromSseOrTheAmdExtensions) {
   EXPECT_EQ(features_from_cpuid(kIntel, 1, 0xFFFFFFFFu, 0, 0) & ~kCpuMmxPath, kCpuDetected | 0x06800010u);
 }
 
+// The wide rows need the processor's bits and the operating system's
+// saving of their registers (OSXSAVE, then XCR0), each one missing alone.
+TEST(CpuFeatures, WideRowsNeedTheProcessorAndTheSavedRegisterState) {
+  constexpr uint32_t kOs = 1u << 27 | 1u << 28;                     // OSXSAVE, AVX
+  constexpr uint32_t kAvx2 = 1u << 5, kAvx512 = 1u << 16 | 1u << 30 | 1u << 31;   // F, BW, VL
+  constexpr uint32_t kVbmi = 1u << 1;
+  constexpr uint32_t kBoth = kWideDetected | kWideAvx2 | kWideAvx512, kAvx2Only = kWideDetected | kWideAvx2;
+  const struct {
+    const char* what;
+    uint32_t max_leaf, leaf1_ecx, leaf7_ebx, leaf7_ecx;
+    uint64_t xcr0;
+    uint32_t word;
+  } rows[] = {
+      {"everything", 0xD, kOs, kAvx2 | kAvx512, kVbmi, 0xE7, kBoth},
+      {"no leaf 7", 6, kOs, kAvx2 | kAvx512, kVbmi, 0xE7, kWideDetected},
+      {"no OSXSAVE", 0xD, 1u << 28, kAvx2 | kAvx512, kVbmi, 0xE7, kWideDetected},
+      {"no AVX", 0xD, 1u << 27, kAvx2 | kAvx512, kVbmi, 0xE7, kWideDetected},
+      {"YMM state not saved", 0xD, kOs, kAvx2 | kAvx512, kVbmi, 0xE3, kWideDetected},
+      {"no AVX2", 0xD, kOs, kAvx512, kVbmi, 0xE7, kWideDetected},
+      {"ZMM state not saved", 0xD, kOs, kAvx2 | kAvx512, kVbmi, 0x67, kAvx2Only},
+      {"no VBMI", 0xD, kOs, kAvx2 | kAvx512, 0, 0xE7, kAvx2Only},
+      {"no BW", 0xD, kOs, kAvx2 | 1u << 16 | 1u << 31, kVbmi, 0xE7, kAvx2Only},
+      {"no VL", 0xD, kOs, kAvx2 | 1u << 16 | 1u << 30, kVbmi, 0xE7, kAvx2Only},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(wide_features_from_cpuid(r.max_leaf, r.leaf1_ecx, r.leaf7_ebx, r.leaf7_ecx, r.xcr0), r.word) << r.what;
+}
+
 TEST(CpuFeatures, DetectionOnThisMachineAllowsBothPaths) {
   const uint32_t saved = cpu_features;
   cpu_features = 0;
@@ -45,10 +73,11 @@ TEST(CpuFeatures, DetectionOnThisMachineAllowsBothPaths) {
   EXPECT_EQ(std::string(cpu_vendor(), 12).size(), 12u);
 }
 
-// Between the MMX and the SSE2 rows: the wider one needs its alignment, its
-// features, a limit that allows it, no P3_only and, for a Bayer frame, a
-// width its groups divide; the MMX row is the floor of a processing
-// operation, and what a converter needs to run a kernel at all.
+// Between the rows: a wider one needs its alignment, its features (a wide
+// row SSE2's too), a limit that allows it, no P3_only and, for a Bayer
+// frame, a width its groups divide; the MMX row is the floor of a processing
+// operation, and what a converter needs to run a kernel at all. Rows that
+// expect a wide row this machine lacks are skipped.
 TEST(PathChoice, WidestRowTheCallMeetsWithTheMmxRowAsTheFloor) {
   ScopedContext c;
   AlignedBuffer a16(64, Align::k16), b16(64, Align::k16), a8(64, Align::k8Not16), odd(64, Align::kOdd);
@@ -57,7 +86,7 @@ TEST(PathChoice, WidestRowTheCallMeetsWithTheMmxRowAsTheFloor) {
     void* second;
     PathId limit;
     uint8_t p3_only;
-    uint32_t hidden;
+    CpuFeatureSet hidden;
     int32_t bayer_width;
     PathId path;
     bool converter_runs;
@@ -71,8 +100,14 @@ TEST(PathChoice, WidestRowTheCallMeetsWithTheMmxRowAsTheFloor) {
       {"P3_only", b16.data(), PathId::kSse2, 1, 0, 0, PathId::kMmx, true},
       {"no SSE2", b16.data(), PathId::kSse2, 0, kCpuSse2, 0, PathId::kMmx, true},
       {"no kernel path", b16.data(), PathId::kSse2, 0, kCpuMmxPath | kCpuSse2, 0, PathId::kMmx, false},
+      {"the widest row", b16.data(), PathId::kAvx512, 0, 0, 640, PathId::kAvx512, true},
+      {"no AVX-512", b16.data(), PathId::kAvx512, 0, kCpuAvx512, 0, PathId::kAvx2, true},
+      {"no AVX2", b16.data(), PathId::kAvx512, 0, kCpuAvx2, 0, PathId::kSse2, true},
+      {"no SSE2 under a wide limit", b16.data(), PathId::kAvx512, 0, kCpuSse2, 0, PathId::kMmx, true},
+      {"8-byte aligned under a wide limit", a8.data(), PathId::kAvx512, 0, 0, 0, PathId::kMmx, true},
   };
   for (const auto& row : rows) {
+    if (path_traits(row.path).wide_state && !path_runs_here(row.path)) continue;
     const void* buffers[] = {a16.data(), row.second};
     ScopedCpuFeatures features(row.hidden);
     ASSERT_EQ(ppl_ext_set_path_limit(c, static_cast<int32_t>(row.limit)), 1);

@@ -37,11 +37,17 @@ extern "C" {
  * let a caller narrow the choice, for diagnosis and comparison.
  * ====================================================================== */
 
-/* Path ids, narrowest first. Ids 3 (AVX2) and 4 (AVX-512) are reserved for
- * later paths, which will reproduce the SSE2 path's bytes and statistics. */
-#define PPL_EXT_PATH_NONE 0 /* no kernel ran */
-#define PPL_EXT_PATH_MMX 1  /* 8-byte registers and column groups */
-#define PPL_EXT_PATH_SSE2 2 /* 16-byte registers and column groups; 16-byte-aligned buffers */
+/* Path ids, narrowest first. The AVX2 and AVX-512 paths (extensions) give
+ * the SSE2 path's bytes and statistics, under the same alignment rule; they
+ * run where the processor and the operating system support their
+ * registers and, in the Windows kernel, only under an exported converter,
+ * which saves the extended register state itself (a caller of a processing
+ * operation saves only the floating-point state: at most SSE2 runs there). */
+#define PPL_EXT_PATH_NONE 0   /* no kernel ran */
+#define PPL_EXT_PATH_MMX 1    /* 8-byte registers and column groups */
+#define PPL_EXT_PATH_SSE2 2   /* 16-byte registers and column groups; 16-byte-aligned buffers */
+#define PPL_EXT_PATH_AVX2 3   /* extension: AVX2; the SSE2 path's groups and alignment */
+#define PPL_EXT_PATH_AVX512 4 /* extension: AVX-512 F, BW, VL, VBMI; the same again */
 
 /** Extension. Bit (1 << id) for every path this processor, operating
  *  system and build can run; 0 when none can (the converters then write

@@ -40,7 +40,7 @@ uint8_t bayer_converter(BayerProcess process, Output out, int mode, ppl_context*
   if (!src || !dst) return 0;
   const void* buffers[] = {src, dst};
   if (choose_path(Caller::kConverter, ctx, buffers, 2) != PathId::kNone) {
-    FpBracket bracket;
+    ConverterBracket bracket(ctx);
     if (bracket.ok()) {
       ppl_set_decimation(ctx, mode, 0, 0);
       return process(ctx, src, dst, width, height);

@@ -21,7 +21,7 @@ uint8_t intl_converter(IntlProcess process, Fill fill, ppl_context* ctx, const u
   if (!ref || !first || !second || !dst) return 0;
   const void* buffers[] = {ref, first, second, dst};
   if (choose_path(Caller::kConverter, ctx, buffers, 4) != PathId::kNone) {
-    FpBracket bracket;
+    ConverterBracket bracket(ctx);
     if (bracket.ok()) return process(ctx, ref, first, second, dst, iw, ih, ow, oh);
   }
   const int64_t n = area(ow, oh);

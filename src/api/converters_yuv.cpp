@@ -23,7 +23,7 @@ uint8_t yuv_converter(YuvProcess process, Fill fill, int src_bytes_per_2px, ppl_
   if (!src || !dst) return 0;
   const void* buffers[] = {src, dst};
   if (choose_path(Caller::kConverter, ctx, buffers, 2) != PathId::kNone) {
-    FpBracket bracket;
+    ConverterBracket bracket(ctx);
     if (bracket.ok()) return process(ctx, src, dst, iw, ih, ow, oh);
   }
   const int64_t n = area(ow, oh);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/context.h"
+#include "core/fp_bracket.h"
 #include "core/path_table.h"
 
 namespace pplcam {
@@ -31,11 +32,33 @@ inline PathId choose_path(Caller caller, const ppl_context* c, const void* const
     return caller == Caller::kConverter ? PathId::kNone : PathId::kMmx;
   if (caller == Caller::kConverter) return PathId::kMmx;
   const int widest = c->P3_only ? static_cast<int>(PathId::kMmx) : static_cast<int>(c->path_limit);
+  const bool wide_saved = c->wide_state_saved || wide_state_is_callers();
   for (int id = widest; id > static_cast<int>(PathId::kMmx); --id) {
     const PathId path = static_cast<PathId>(id);
+    if (path_traits(path).wide_state && !wide_saved) continue;
     if (frame_width % path_traits(path).group_bytes == 0 && path_accepts(path, buffers, count)) return path;
   }
   return PathId::kMmx;
 }
+
+// An exported converter's bracket: the floating-point state and the wide
+// registers, and for the processing operation it calls, the record in the
+// context that the wide rows may run.
+class ConverterBracket {
+ public:
+  explicit ConverterBracket(ppl_context* c) : c_(c), bracket_(true) {
+    if (c_) c_->wide_state_saved = bracket_.wide();
+  }
+  ~ConverterBracket() {
+    if (c_) c_->wide_state_saved = 0;
+  }
+  ConverterBracket(const ConverterBracket&) = delete;
+  ConverterBracket& operator=(const ConverterBracket&) = delete;
+  bool ok() const { return bracket_.ok(); }
+
+ private:
+  ppl_context* c_;
+  FpBracket bracket_;
+};
 
 }  // namespace pplcam

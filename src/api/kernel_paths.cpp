@@ -11,7 +11,9 @@ bool known_path(int32_t id) { return id >= 0 && id < kPathRows; }
 
 static_assert(PPL_EXT_PATH_NONE == static_cast<int>(PathId::kNone) &&
                   PPL_EXT_PATH_MMX == static_cast<int>(PathId::kMmx) &&
-                  PPL_EXT_PATH_SSE2 == static_cast<int>(PathId::kSse2),
+                  PPL_EXT_PATH_SSE2 == static_cast<int>(PathId::kSse2) &&
+                  PPL_EXT_PATH_AVX2 == static_cast<int>(PathId::kAvx2) &&
+                  PPL_EXT_PATH_AVX512 == static_cast<int>(PathId::kAvx512),
               "the public ids are the path table's");
 
 }  // namespace

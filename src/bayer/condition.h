@@ -21,8 +21,10 @@ namespace pplcam {
 // c->rgb_gamma: entry [row][position][raw] is the conditioned byte of a
 // photosite of row type `row` (0 blue-green, 1 green-red) at byte position
 // `position` of a little-endian word, shifted left by 8 x position.
+// Internal to each file, like condition_row_pair below: every path's
+// objects keep their own copy.
 template <int Bytes>
-void build_condition_tables(ppl_context* c, const GroupConstants<Bytes>& k) {
+static void build_condition_tables(ppl_context* c, const GroupConstants<Bytes>& k) {
   for (int row = 0; row < 2; ++row) {
     for (int parity = 0; parity < 2; ++parity) {
       const uint32_t gain = static_cast<uint16_t>(k.gain[row].lane[parity]);
@@ -44,7 +46,7 @@ void build_condition_tables(ppl_context* c, const GroupConstants<Bytes>& k) {
 
 // Four bytes of a row through the tables of its row type: `raw` holds them
 // as a little-endian word (column 0 in the low byte).
-inline uint32_t condition_word(const uint32_t (*t)[256], uint32_t raw) {
+static inline uint32_t condition_word(const uint32_t (*t)[256], uint32_t raw) {
   return t[0][raw & 0xFF] | t[1][(raw >> 8) & 0xFF] | t[2][(raw >> 16) & 0xFF] | t[3][raw >> 24];
 }
 
@@ -52,8 +54,10 @@ inline uint32_t condition_word(const uint32_t (*t)[256], uint32_t raw) {
 // a blue-green row, `odd_row` the green-red row below it. Each row is one
 // tight loop over 8 bytes a step, read as words before any is written, so
 // the lookups do not wait on the stores (the compiler cannot tell the rows
-// from the tables), and written back as words.
-inline void condition_row_pair(const uint32_t (*words)[4][256], uint8_t* even_row, uint8_t* odd_row, int n) {
+// from the tables), and written back as words. Internal to each file that
+// uses it: a kernel path's objects keep their own copy, built with their
+// instruction set.
+static inline void condition_row_pair(const uint32_t (*words)[4][256], uint8_t* even_row, uint8_t* odd_row, int n) {
   for (int row = 0; row < 2; ++row) {
     uint8_t* p = row == 0 ? even_row : odd_row;
     const uint32_t(*t)[256] = words[row];

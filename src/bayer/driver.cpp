@@ -11,7 +11,9 @@ using BayerWalkFrame = uint8_t (*)(BayerOutput, ppl_context*, uint8_t*, uint8_t*
 // One row per path, in PathId order.
 constexpr PathTable<BayerWalkFrame> kBayerWalks = path_table<BayerWalkFrame>(
     bayer_walk_frame<MmxPath>,
-    bayer_walk_frame<Sse2Path>);
+    bayer_walk_frame<Sse2Path>,
+    bayer_walk_frame<Avx2Path>,
+    bayer_walk_frame<Avx512Path>);
 
 }  // namespace
 

@@ -26,8 +26,9 @@ class SubWindowCursor {
 
   // Accumulator of column group j of row pair k. Calls come in walk order
   // (k never decreases, j increases within a row pair); the cursor steps
-  // through the row pairs and groups in between.
-  RgbSum* at(int32_t k, int32_t j) {
+  // through the row pairs and groups in between. Always inlined, so that no
+  // shared out-of-line copy is built with one kernel path's instruction set.
+  inline __attribute__((always_inline)) RgbSum* at(int32_t k, int32_t j) {
     while (pair_ <= k) begin_row_pair();
     while (group_ <= j) current_ = next_group();
     return current_;

@@ -160,6 +160,7 @@ struct alignas(32) ppl_context {
   pplcam::GroupState<16> group16;
 
   uint8_t P3_only;
+  uint8_t wide_state_saved;     // an exported converter's bracket saved the YMM/ZMM state
   pplcam::PathId path_limit;    // the widest path the context may choose
   pplcam::PathId last_path;     // the path that ran the last frame
   int32_t sensor_type;

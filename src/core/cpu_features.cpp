@@ -7,6 +7,9 @@ uint32_t cpu_features = 0;
 }
 
 namespace pplcam {
+
+std::atomic<uint32_t> g_wide_features{0};
+
 namespace {
 
 char g_vendor[12];
@@ -63,6 +66,50 @@ void detect_cpu_features() {
   for (int i = 0; i < 12; ++i) vendor[i] = __atomic_load_n(&g_vendor[i], __ATOMIC_RELAXED);
   __atomic_store_n(&cpu_features, features_from_cpuid(vendor, max_leaf, leaf1_edx, max_ext, ext1_edx),
                    __ATOMIC_RELAXED);
+}
+
+uint32_t wide_features_from_cpuid(uint32_t max_leaf, uint32_t leaf1_ecx, uint32_t leaf7_ebx,
+                                  uint32_t leaf7_ecx, uint64_t xcr0) {
+  uint32_t word = kWideDetected;
+  constexpr uint32_t kOsxsave = 1u << 27, kAvx = 1u << 28;
+  constexpr uint32_t kAvx2 = 1u << 5;
+  constexpr uint32_t kAvx512 = 1u << 16 | 1u << 30 | 1u << 31;   // F, BW, VL
+  constexpr uint32_t kAvx512Vbmi = 1u << 1;
+  constexpr uint64_t kSseAvxState = 0x6, kAvx512State = 0xE0;   // XCR0: XMM, YMM; opmask, ZMM
+  // Without OSXSAVE the operating system does not save the YMM registers
+  // and XCR0 cannot be read: no wide row.
+  if (max_leaf < 7 || (leaf1_ecx & (kOsxsave | kAvx)) != (kOsxsave | kAvx)) return word;
+  if ((xcr0 & kSseAvxState) != kSseAvxState || !(leaf7_ebx & kAvx2)) return word;
+  word |= kWideAvx2;
+  if ((xcr0 & kAvx512State) == kAvx512State && (leaf7_ebx & kAvx512) == kAvx512 && (leaf7_ecx & kAvx512Vbmi))
+    word |= kWideAvx512;
+  return word;
+}
+
+void detect_wide_features() {
+  uint32_t a = 0, b = 0, c = 0, d = 0;
+  __cpuid(0, a, b, c, d);
+  const uint32_t max_leaf = a;
+  uint32_t leaf1_ecx = 0, leaf7_ebx = 0, leaf7_ecx = 0;
+  uint64_t xcr0 = 0;
+  if (max_leaf >= 1) {
+    __cpuid(1, a, b, c, d);
+    leaf1_ecx = c;
+  }
+  if (max_leaf >= 7) {
+    __cpuid_count(7, 0, a, b, c, d);
+    leaf7_ebx = b;
+    leaf7_ecx = c;
+  }
+  if (leaf1_ecx & (1u << 27)) {
+    // XCR0: which register states the operating system saves. Inline
+    // assembly, as the baseline build has no XSAVE intrinsics.
+    uint32_t lo = 0, hi = 0;
+    __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
+    xcr0 = uint64_t{hi} << 32 | lo;
+  }
+  g_wide_features.store(wide_features_from_cpuid(max_leaf, leaf1_ecx, leaf7_ebx, leaf7_ecx, xcr0),
+                        std::memory_order_relaxed);
 }
 
 const char* cpu_vendor() {

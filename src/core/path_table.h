@@ -12,7 +12,14 @@
 //    width give identical bytes and statistics, and share what a context
 //    derives for that width (packed constants, geometry, walk scratch);
 //  - the instruction set that computes it: register width, the processor
-//    features it needs and the buffer alignment it needs.
+//    features it needs and the buffer alignment it needs, and whether it
+//    uses the wide (YMM/ZMM) register state, which a kernel-mode caller's
+//    floating-point save does not cover.
+//
+// The AVX2 and AVX-512 rows reproduce the 16-byte behaviour. Until their
+// wide kernels land they run the 16-byte kernels (the Sse2 struct) built
+// with their instruction sets (VEX/EVEX-encoded); their register width says
+// what their kernels use today.
 #pragma once
 
 #include <cstdint>
@@ -22,22 +29,25 @@
 namespace pplcam {
 
 // The values are those of PPL_EXT_PATH_* (pplcam_ext.h).
-enum class PathId : int32_t { kNone = 0, kMmx = 1, kSse2 = 2 };
-constexpr int kPathRows = 3;   // kNone's row included
-constexpr PathId kWidestPath = PathId::kSse2;
+enum class PathId : int32_t { kNone = 0, kMmx = 1, kSse2 = 2, kAvx2 = 3, kAvx512 = 4 };
+constexpr int kPathRows = 5;   // kNone's row included
+constexpr PathId kWidestPath = PathId::kAvx512;
 
 struct PathTraits {
   const char* name;
-  int32_t group_bytes;      // behaviour: column-group width
-  int32_t register_bytes;   // instruction set: register width
-  uint32_t cpu_features;    // feature-word bits the processor must have
-  int32_t alignment;        // every buffer of a call a multiple of this
+  int32_t group_bytes;         // behaviour: column-group width
+  int32_t register_bytes;      // instruction set: register width
+  CpuFeatureSet cpu_features;  // features the processor must have
+  int32_t alignment;           // every buffer of a call a multiple of this
+  bool wide_state;             // uses the YMM/ZMM state
 };
 
 inline constexpr PathTraits kPathTraits[kPathRows] = {
-    {"none", 0, 0, 0, 1},
-    {"mmx", 8, 8, kCpuMmxPath, 8},
-    {"sse2", 16, 16, kCpuSse2, 16},
+    {"none", 0, 0, 0, 1, false},
+    {"mmx", 8, 8, kCpuMmxPath, 8, false},
+    {"sse2", 16, 16, kCpuSse2, 16, false},
+    {"avx2", 16, 16, kCpuSse2 | kCpuAvx2, 16, true},
+    {"avx512", 16, 16, kCpuSse2 | kCpuAvx2 | kCpuAvx512, 16, true},
 };
 
 constexpr const PathTraits& path_traits(PathId id) { return kPathTraits[static_cast<int>(id)]; }
@@ -61,11 +71,11 @@ struct Behaviour {
   static_assert(kCellsPerSample == 1 << kSampleMeanShift, "a sample's mean is a shift of its sum");
 };
 
-// Whether path `id` can run on this processor: the feature word (detected
-// on first use) has every feature the path needs.
+// Whether path `id` can run on this processor: the feature words (detected
+// on first use) have every feature the path needs.
 inline bool path_runs_here(PathId id) {
-  const uint32_t need = path_traits(id).cpu_features;
-  return (cpu_features_detected() & need) == need;
+  const CpuFeatureSet need = path_traits(id).cpu_features;
+  return (cpu_feature_set() & need) == need;
 }
 
 // Bit (1 << id) for every path this processor can run.

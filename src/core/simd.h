@@ -1,7 +1,9 @@
 // The instruction sets of the kernels behind one set of names.
 //
 // Each struct is one instruction set: Mmx (8-byte registers, MMX with its
-// integer extensions) and Sse2 (16-byte registers). A kernel is written once
+// integer extensions) and Sse2 (16-byte registers); the wide rows' Avx2 and
+// Avx512 live in core/simd_avx2.h and core/simd_avx512.h, included only by
+// the files built for those rows. A kernel is written once
 // as a template over `S`, one of these structs, and instantiated once per
 // kernel path (core/path_types.h). Every operation has the exact semantics
 // of the instruction it names, lane for lane, so the instantiations compute
@@ -128,6 +130,18 @@ struct Mmx {
   }
 };
 
+// x, y, z's 32-bit lanes interleaved (x0 y0 z0 x1 ...) into out[0..2] in
+// each 16-byte lane, by the SHUFPS-style shuffles of a struct from Sse2 on.
+template <class S, class V>
+PPL_VEC_INLINE void interleave3_32_by_shuffles(V x, V y, V z, V* out) {
+  const V x0x2y0y2 = S::template shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x, y);
+  const V y1y3z1z3 = S::template shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(y, z);
+  const V z0z2x1x3 = S::template shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(z, x);
+  out[0] = S::template shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x0x2y0y2, z0z2x1x3);
+  out[1] = S::template shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(y1y3z1z3, x0x2y0y2);
+  out[2] = S::template shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(z0z2x1x3, y1y3z1z3);
+}
+
 // ------------------------------------------------------------------ SSE2
 struct Sse2 {
   using V = __m128i;
@@ -202,14 +216,7 @@ struct Sse2 {
   PPL_VEC_INLINE V even32(V a, V b) { return shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(a, b); }
   PPL_VEC_INLINE V odd32(V a, V b) { return shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(a, b); }
   PPL_VEC_INLINE V high_half(V a) { return _mm_shuffle_epi32(a, 0xEE); }
-  PPL_VEC_INLINE void interleave3_32(V x, V y, V z, V* out) {
-    const V x0x2y0y2 = shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x, y);
-    const V y1y3z1z3 = shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(y, z);
-    const V z0z2x1x3 = shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(z, x);
-    out[0] = shuffle32x2<_MM_SHUFFLE(2, 0, 2, 0)>(x0x2y0y2, z0z2x1x3);
-    out[1] = shuffle32x2<_MM_SHUFFLE(3, 1, 2, 0)>(y1y3z1z3, x0x2y0y2);
-    out[2] = shuffle32x2<_MM_SHUFFLE(3, 1, 3, 1)>(z0z2x1x3, y1y3z1z3);
-  }
+  PPL_VEC_INLINE void interleave3_32(V x, V y, V z, V* out) { interleave3_32_by_shuffles<Sse2>(x, y, z, out); }
   // SHUFPS: two 32-bit lanes of a, then two of b, chosen by Imm
   template <int Imm> PPL_VEC_INLINE V shuffle32x2(V a, V b) {
     return _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(b), Imm));
@@ -228,11 +235,22 @@ struct Sse2 {
   }
 };
 
-// Loads one packed constant of the matching width.
+// The Sse2 operations under a type of path row `Row`'s own, for a wider row
+// that runs the 16-byte kernels: every kernel template it instantiates is
+// then a symbol of its own, built with the row's instruction set, which the
+// linker cannot merge with the SSE2 path's copy (the merged copy could be
+// the wider one, run on a processor without it).
+template <int Row>
+struct Sse2Row : Sse2 {};
+
+// Loads one packed constant of the register's width; a 16-byte group
+// constant into a wider register goes into every 16-byte lane.
 template <class S, class Packed>
 PPL_VEC_INLINE typename S::V load_const(const Packed& p) {
-  static_assert(sizeof(Packed) == S::kBytes, "constant width must match the register width");
-  return S::load(&p);
+  static_assert(sizeof(Packed) == S::kBytes || (sizeof(Packed) == 16 && S::kBytes > 16),
+                "a constant of the register's width, or a 16-byte group constant");
+  if constexpr (sizeof(Packed) == S::kBytes) return S::load(&p);
+  else return S::broadcast16(&p);
 }
 
 // Bytes in reverse order (byte 0 becomes the last byte).

@@ -15,7 +15,9 @@ using InterlacedFrame = void (*)(IntlFrame, const ppl_context*, yuv::Order422, y
 // One row per path, in PathId order.
 constexpr PathTable<InterlacedFrame> kInterlacedKernels = path_table<InterlacedFrame>(
     yuv::interlaced_frame<MmxPath>,
-    yuv::interlaced_frame<Sse2Path>);
+    yuv::interlaced_frame<Sse2Path>,
+    yuv::interlaced_frame<Avx2Path>,
+    yuv::interlaced_frame<Avx512Path>);
 
 // Picture size of the decimation mode: the deinterlaced frame, half or
 // quarter of one field, or the frame doubled.

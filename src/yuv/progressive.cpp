@@ -27,7 +27,9 @@ constexpr ProgressiveRow row_of() {
 // One row per path, in PathId order.
 constexpr PathTable<ProgressiveRow> kProgressiveKernels = path_table<ProgressiveRow>(
     row_of<MmxPath>(),
-    row_of<Sse2Path>());
+    row_of<Sse2Path>(),
+    row_of<Avx2Path>(),
+    row_of<Avx512Path>());
 
 // The kernels step over 16-pixel units and may overlap their last step by
 // up to 16 pixels with 16-byte registers, so a line must hold two units.

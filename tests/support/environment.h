@@ -13,17 +13,20 @@ namespace pplcam::test {
 
 // While alive, the library sees the detected features with `clear` removed
 // (kCpuMmxPath for a processor without the integer extensions, kCpuSse2 for
-// one without SSE2), for tests about the features themselves; tests that
-// run a case on each path limit the context instead (kernel_path.h).
+// one without SSE2, kCpuAvx2 or kCpuAvx512 for one without those rows), for
+// tests about the features themselves; tests that run a case on each path
+// limit the context instead (kernel_path.h).
 class ScopedCpuFeatures {
  public:
-  explicit ScopedCpuFeatures(uint32_t clear) : saved_(cpu_features_detected()) {
-    cpu_features = saved_ & ~clear;
-  }
-  ~ScopedCpuFeatures() { cpu_features = saved_; }
+  explicit ScopedCpuFeatures(CpuFeatureSet clear) : saved_(cpu_feature_set()) { see(saved_ & ~clear); }
+  ~ScopedCpuFeatures() { see(saved_); }
 
  private:
-  uint32_t saved_;
+  static void see(CpuFeatureSet f) {
+    cpu_features = static_cast<uint32_t>(f);
+    g_wide_features = static_cast<uint32_t>(f >> 32);
+  }
+  CpuFeatureSet saved_;
 };
 
 // While alive, every floating-point save fails.

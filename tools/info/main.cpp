@@ -37,6 +37,11 @@ int main() {
   std::printf("  MMX          %s\n", f & pplcam::kCpuMmx ? "yes" : "no");
   std::printf("  SSE          %s\n", f & pplcam::kCpuSse ? "yes" : "no");
   std::printf("  SSE2         %s\n", f & pplcam::kCpuSse2 ? "yes" : "no");
+  // The wide features count only with the operating system's saving of
+  // their registers; they live in a word of their own.
+  const pplcam::CpuFeatureSet wide = pplcam::cpu_feature_set();
+  std::printf("  AVX2         %s\n", wide & pplcam::kCpuAvx2 ? "yes (YMM state enabled)" : "no");
+  std::printf("  AVX-512      %s\n", wide & pplcam::kCpuAvx512 ? "yes (F BW VL VBMI, ZMM state enabled)" : "no");
   const uint32_t paths = ppl_ext_available_paths();
   std::printf("kernel paths  ");
   for (int32_t id = PPL_EXT_PATH_MMX; ppl_ext_path_name(id) != nullptr; ++id)

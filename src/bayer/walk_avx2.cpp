@@ -1,0 +1,10 @@
+// The Bayer frame walks of the AVX2 path: for now the 16-byte kernels,
+// VEX-encoded by this file's instruction set.
+#include "bayer/walk.h"
+#include "bayer/walk_drivers.h"
+
+namespace pplcam {
+
+template uint8_t bayer_walk_frame<Avx2Path>(BayerOutput, ppl_context*, uint8_t*, uint8_t*);
+
+}  // namespace pplcam

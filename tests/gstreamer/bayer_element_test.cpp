@@ -197,15 +197,15 @@ TEST(PplcamBayer, PropertyRangesAreTheLibrarys) {
   const Bytes frame = random_bytes(128 * 12, 1);
   GObjectClass* klass = G_OBJECT_GET_CLASS(e.element());
   guint n = 0;
-  GParamSpec** specs = g_object_class_list_properties(klass, &n);
+  GParamSpec** props = g_object_class_list_properties(klass, &n);
   for (guint i = 0; i < n; ++i) {
-    if (!G_IS_PARAM_SPEC_INT(specs[i])) continue;
+    if (!G_IS_PARAM_SPEC_INT(props[i])) continue;
     // A qualification pair is set to one value at both ends.
-    std::string name = specs[i]->name, partner = name;
+    std::string name = props[i]->name, partner = name;
     const size_t end = name.size() - std::min<size_t>(name.size(), 4);
     if (name.substr(end) == "-min") partner = name.substr(0, end) + "-max";
     if (name.substr(end) == "-max") partner = name.substr(0, end) + "-min";
-    const GParamSpecInt* p = G_PARAM_SPEC_INT(specs[i]);
+    const GParamSpecInt* p = G_PARAM_SPEC_INT(props[i]);
     const GParamSpecInt* q = G_PARAM_SPEC_INT(g_object_class_find_property(klass, partner.c_str()));
     for (const int v : {p->minimum, p->maximum}) {
       SCOPED_TRACE(name + "=" + std::to_string(v));
@@ -216,7 +216,7 @@ TEST(PplcamBayer, PropertyRangesAreTheLibrarys) {
     }
     g_object_set(e.element(), name.c_str(), p->default_value, partner.c_str(), q->default_value, nullptr);
   }
-  g_free(specs);
+  g_free(props);
 
   g_object_set(e.element(), "qual-r-min", 200, "qual-r-max", 100, nullptr);
   ASSERT_EQ(e.push(frame), GST_FLOW_OK);

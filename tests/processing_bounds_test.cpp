@@ -29,7 +29,6 @@ struct Op {
   int src_bytes_per_2px;             // of each source (interlaced: of a field)
 };
 
-int64_t i420_kernel(int64_t p) { return p + 2 * (p / 4); }
 int64_t i420(int64_t p) { return p + p / 2; }
 int64_t x2(int64_t p) { return 2 * p; }
 int64_t x3(int64_t p) { return 3 * p; }
@@ -43,7 +42,7 @@ int64_t x4(int64_t p) { return 4 * p; }
   Op{#fn, Family::kInterlaced, [](ppl_context* c, uint8_t* const* s, uint8_t* d, int32_t iw, int32_t ih, int32_t ow, int32_t oh) { return fn(c, s[0], s[1], s[2], d, iw, ih, ow, oh); }, bytes, 2}
 
 const Op kOps[] = {
-    BAYER_OP(ppl_process_blrtoi420, i420_kernel), BAYER_OP(ppl_process_blrtoyuyv, x2),
+    BAYER_OP(ppl_process_blrtoi420, i420), BAYER_OP(ppl_process_blrtoyuyv, x2),
     BAYER_OP(ppl_process_blrtouyvy, x2),          BAYER_OP(ppl_process_blrtorgb24, x3),
     BAYER_OP(ppl_process_blrtorgb32, x4),
     YUV_OP(ppl_process_yuyvtoi420, i420, 4),         YUV_OP(ppl_process_uyvytoi420, i420, 4),

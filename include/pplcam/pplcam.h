@@ -499,10 +499,10 @@ PPLAPI const uint32_t* PPLCALL ppl_b_histogram(ppl_context* ctx);
  *   converter (black lines 0) w x h, (w/2) x (h/2), 2w x 2h for the plain,
  *   _deci_2_1 and _intp_1_2 forms; n = w x h.
  *     dst bytes        plain     _deci_2_1                   _intp_1_2
- *     I420             n + n/2   max(P + 2(P/4), n/4 + n/8)  6n
+ *     I420             n + n/2   max(P + P/2, n/4 + n/8)     6n
  *     YUYV, UYVY       2n        max(2P, n/4 + n/8)          8n
  *     RGB24 / RGB32    3n / 4n   3(n/4) / 4(n/4)             12n / 16n
- *     ppl_process_blr*: P + 2(P/4) (I420), 2P (YUYV, UYVY), 3P, 4P, with
+ *     ppl_process_blr*: P + P/2 (I420), 2P (YUYV, UYVY), 3P, 4P, with
  *     P from the stored geometry: decimation and black lines as set by
  *     ppl_set_decimation or ppl_new_frame_sizes, which a Bayer operation
  *     keeps while the input size stays the same.

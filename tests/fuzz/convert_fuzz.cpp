@@ -108,7 +108,7 @@ int64_t dst_bytes(const Call& k, ppl_context* c, int32_t iw, int32_t ih, int32_t
     if (w > INT32_MAX / 4 || h > INT32_MAX / 4 || 4 * w * h > INT32_MAX) return 0;
     const int64_t p = w * h;
     switch (k.out) {
-      case Out::kI420: return p + 2 * (p / 4);
+      case Out::kI420: return p + p / 2;
       case Out::kPacked: return 2 * p;
       case Out::kRgb24: return 3 * p;
       case Out::kRgb32: return 4 * p;
@@ -117,7 +117,7 @@ int64_t dst_bytes(const Call& k, ppl_context* c, int32_t iw, int32_t ih, int32_t
   const int64_t half = area(iw / 2, ih / 2);
   switch (k.out) {
     case Out::kI420:
-      return k.mode == 0 ? n + n / 2 : k.mode == 1 ? std::max(half + 2 * (half / 4), n / 4 + n / 8) : 6 * n;
+      return k.mode == 0 ? n + n / 2 : k.mode == 1 ? std::max(half + half / 2, n / 4 + n / 8) : 6 * n;
     case Out::kPacked:
       return k.mode == 0 ? 2 * n : k.mode == 1 ? std::max(2 * half, n / 4 + n / 8) : 8 * n;
     case Out::kRgb24: return k.mode == 0 ? 3 * n : k.mode == 1 ? 3 * (n / 4) : 12 * n;

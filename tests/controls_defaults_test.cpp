@@ -1,5 +1,6 @@
-// ppl_init and ppl_reset_all_controls: every control default, through the
-// getters and in both paths' constants.
+// The context pool (eight slots, lowest free first) and the control defaults
+// every hand-out and ppl_reset_all_controls give, through the getters and in
+// every width's constants.
 #include <gtest/gtest.h>
 
 #include "controls/tone_tables.h"
@@ -16,12 +17,26 @@ class ControlsDefaults : public ::testing::Test {
   void TearDown() override { load_entry(); }
 };
 
+TEST_F(ControlsDefaults, PoolHandsOutEightSlotsLowestFreeFirst) {
+  std::vector<ppl_context*> taken;
+  for (int i = 0; i < 8; ++i) taken.push_back(ppl_init());
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(taken[i], pool_slot(i)) << "slot " << i;
+  EXPECT_EQ(ppl_init(), nullptr) << "a ninth context is refused";
+  EXPECT_EQ(ppl_free(taken[5]), 1);
+  EXPECT_EQ(ppl_free(taken[2]), 1);
+  EXPECT_EQ(ppl_init(), taken[2]);
+  EXPECT_EQ(ppl_init(), taken[5]);
+  EXPECT_EQ(ppl_free(nullptr), 0);
+  EXPECT_EQ(DllUnload(), 0u);
+}
+
 void expect_default_controls(ppl_context* c) {
   int32_t m[9];
   ppl_sensor_matrix(c, m);
   EXPECT_EQ(std::vector<int32_t>(m, m + 9), (std::vector<int32_t>{256, 0, 0, 0, 256, 0, 0, 0, 256}));
-  EXPECT_EQ((std::vector<int>{ppl_quality(c), ppl_mean_collection(c), ppl_P3_only(c), ppl_decimation(c)}),
-            (std::vector<int>{3, 1, 0, 0}));
+  EXPECT_EQ((std::vector<int>{ppl_quality(c), ppl_mean_collection(c), ppl_P3_only(c), ppl_decimation(c),
+                              ppl_decimation_top_black_lines(c), ppl_decimation_bottom_black_lines(c)}),
+            (std::vector<int>{3, 1, 0, 0, 0, 0}));
   EXPECT_EQ((std::vector<int>{ppl_nf88_r_gain(c), ppl_nf88_g_gain(c), ppl_nf88_b_gain(c), ppl_g_delta(c),
                               ppl_nf88_quals_b_gain(c)}),
             (std::vector<int>{256, 256, 256, 0, 256}));
@@ -39,7 +54,7 @@ void expect_default_controls(ppl_context* c) {
   EXPECT_EQ(std::memcmp(ppl_yuv_contrast_gamma_table(c), kYuvGammaTables[32], 256), 0);
   for (int i = 0; i < 256; ++i) {
     ASSERT_EQ(ppl_contrast_table(c)[i], i);
-    ASSERT_EQ(ppl_g_dekneel_table(c)[i], i);
+    for (auto table : {ppl_r_dekneel_table, ppl_g_dekneel_table, ppl_b_dekneel_table}) ASSERT_EQ(table(c)[i], i);
   }
 }
 
@@ -77,24 +92,31 @@ TEST_F(ControlsDefaults, ResetAllControlsGivesTheStateOfAFreshContext) {
   c->whole_frame.g = 1234;
   EXPECT_EQ(ppl_reset_all_controls(c), 1);
   expect_default_controls(c);
-  EXPECT_TRUE(ConstantsSnapshot(fresh).same_as(c));
+  EXPECT_EQ(constants_bytes(fresh), constants_bytes(c));
   EXPECT_EQ(std::memcmp(&c->steps, &fresh->steps, sizeof c->steps), 0);
   EXPECT_EQ(std::memcmp(c->adjust, fresh->adjust, sizeof c->adjust), 0);
   EXPECT_EQ(c->in_width, 640) << "frame size and statistics are not controls";
-  EXPECT_EQ(c->n_frame, 5u);
+  EXPECT_EQ(ppl_n_frame(c), 5u);
   EXPECT_EQ(c->whole_frame.g, 1234u);
 }
 
-TEST_F(ControlsDefaults, ReusedSlotGetsDefaultsButKeepsTheSensorType) {
+// A slot handed out again gets the control defaults but keeps the sensor
+// type, the frame size and the frame counter.
+TEST_F(ControlsDefaults, ReusedSlotGetsDefaultsButKeepsSensorTypeFrameSizeAndCounter) {
   ppl_context* c = ppl_init();
   change_everything(c);
   ASSERT_EQ(ppl_set_sensor_type(c, 0x5948), 1);
+  ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
+  c->n_frame = 41;
   ppl_free(c);
   ScopedContext fresh_slot, again;   // slot 0 again: a reused one
   ASSERT_EQ(fresh_slot.get(), c);
   expect_default_controls(fresh_slot);
-  EXPECT_TRUE(ConstantsSnapshot(again).same_as(fresh_slot));
+  EXPECT_EQ(constants_bytes(again), constants_bytes(fresh_slot));
   EXPECT_EQ(ppl_sensor_type(fresh_slot), 0x5948);
+  EXPECT_EQ(fresh_slot->in_width, 640);
+  EXPECT_EQ(fresh_slot->in_height, 480);
+  EXPECT_EQ(ppl_n_frame(fresh_slot), 41u);
 }
 
 TEST_F(ControlsDefaults, InitWithoutTheFloatingPointStateStoresValuesAndBuildsNothing) {
@@ -103,7 +125,7 @@ TEST_F(ControlsDefaults, InitWithoutTheFloatingPointStateStoresValuesAndBuildsNo
     auto& k = group_constants<decltype(tag)::kGroup>(slot);
     std::memset(static_cast<void*>(&k), 0xA5, sizeof k);
   });
-  const ConstantsSnapshot poisoned(slot);
+  const auto poisoned = constants_bytes(slot);
   ppl_context* c;
   {
     ScopedFpSaveFailure no_fp;
@@ -111,7 +133,7 @@ TEST_F(ControlsDefaults, InitWithoutTheFloatingPointStateStoresValuesAndBuildsNo
   }
   ASSERT_EQ(c, slot) << "ppl_init still succeeds";
   expect_default_controls(c);
-  EXPECT_TRUE(poisoned.same_as(c));
+  EXPECT_EQ(poisoned, constants_bytes(c));
   ppl_free(c);
 }
 

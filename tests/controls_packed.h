@@ -39,7 +39,8 @@ void expect_packed(const ppl_context* c, Pick pick, const std::vector<int>& patt
 
 #define PPL_PICK(field) [&](const auto& k) -> const auto& { return k.field; }
 
-// The bytes of every width's constant block.
+// The bytes of every width's constant block, to show that a refused or
+// skipped build left them alone.
 inline std::vector<uint8_t> constants_bytes(const ppl_context* c) {
   std::vector<uint8_t> bytes;
   for_each_group([&](auto tag) {
@@ -49,13 +50,5 @@ inline std::vector<uint8_t> constants_bytes(const ppl_context* c) {
   });
   return bytes;
 }
-
-// Every constant block as it was, to show that a refused or skipped build
-// left them alone.
-struct ConstantsSnapshot {
-  std::vector<uint8_t> bytes;
-  explicit ConstantsSnapshot(const ppl_context* c) : bytes(constants_bytes(c)) {}
-  bool same_as(const ppl_context* c) const { return bytes == constants_bytes(c); }
-};
 
 }  // namespace pplcam::test

@@ -62,17 +62,6 @@ TEST(CpuFeatures, WideRowsNeedTheProcessorAndTheSavedRegisterState) {
     EXPECT_EQ(wide_features_from_cpuid(r.max_leaf, r.leaf1_ecx, r.leaf7_ebx, r.leaf7_ecx, r.xcr0), r.word) << r.what;
 }
 
-TEST(CpuFeatures, DetectionOnThisMachineAllowsBothPaths) {
-  const uint32_t saved = cpu_features;
-  cpu_features = 0;
-  const uint32_t f = cpu_features_detected();
-  cpu_features = saved;
-  EXPECT_TRUE(f & kCpuDetected);
-  EXPECT_TRUE(f & kCpuMmxPath) << "every x86-64 has SSE";
-  EXPECT_TRUE(f & kCpuSse2) << "every x86-64 has SSE2";
-  EXPECT_EQ(std::string(cpu_vendor(), 12).size(), 12u);
-}
-
 // Between the rows: a wider one needs its alignment, its features (a wide
 // row SSE2's too), a limit that allows it, no P3_only and, for a Bayer
 // frame, a width its groups divide; the MMX row is the floor of a processing

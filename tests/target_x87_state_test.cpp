@@ -56,45 +56,38 @@ std::string describe(const FrameFunction& f, const FrameSize& s) {
 // Parameter: the path the context is limited to (16-byte-aligned buffers).
 class X87AfterCalls : public ::testing::TestWithParam<PathId> {};
 
-TEST_P(X87AfterCalls, EveryFrameFunctionAtEverySize) {
+// Every frame function at every size; the Bayer walk takes a different
+// route per quality and mirror setting, so the Bayer calls at the first size
+// run under each (setting 0: quality 3, no mirror, the defaults).
+TEST_P(X87AfterCalls, EveryFrameFunctionAtEverySizeQualityAndMirror) {
   ScopedContext c;
   ASSERT_NE(c.get(), nullptr);
   ScopedPathLimit limit(c, GetParam());
   ASSERT_EQ(x87_tag_word(), 0xFFFF);
   uint32_t seed = 1;
   for (const FrameFunction& f : exported_frame_functions()) {
-    for (const FrameSize& s : frame_sizes(f.shape)) {
-      FrameBuffers buffers(f, s, Align::k16, seed++);
-      buffers.call(f, c, s);
-      EXPECT_X87_CLEAN(describe(f, s));
-    }
-  }
-}
-
-// The Bayer walk takes a different route per quality and mirror setting.
-TEST_P(X87AfterCalls, BayerAtEveryQualityAndMirror) {
-  ScopedContext c;
-  ASSERT_NE(c.get(), nullptr);
-  ScopedPathLimit limit(c, GetParam());
-  const FrameSize size{320, 240, 0, 0};
-  uint32_t seed = 100;
-  for (const FrameFunction& f : exported_frame_functions()) {
-    if (f.shape != Shape::kBayer) continue;
-    for (int quality = 0; quality <= 5; ++quality) {
-      for (int mirrors = 0; mirrors < 4; ++mirrors) {
+    const std::vector<FrameSize> sizes = frame_sizes(f.shape);
+    for (size_t i = 0; i < sizes.size(); ++i)
+      for (int setting = 0; setting < (f.shape == Shape::kBayer && i == 0 ? 24 : 1); ++setting) {
+        const int quality = (setting + 3) % 6, mirrors = setting / 6;
         ppl_set_quality(c, quality);
         ppl_set_h_mirror(c, mirrors & 1);
         ppl_set_v_mirror(c, mirrors >> 1);
-        FrameBuffers buffers(f, size, Align::k16, seed++);
-        buffers.call(f, c, size);
-        EXPECT_X87_CLEAN(describe(f, size) << " quality " << quality << " mirrors " << mirrors);
+        FrameBuffers buffers(f, sizes[i], Align::k16, seed++);
+        buffers.call(f, c, sizes[i]);
+        EXPECT_X87_CLEAN(describe(f, sizes[i]) << " quality " << quality << " mirrors " << mirrors);
       }
-    }
   }
 }
 
 // Setters rebuild the packed constants of every column-group width; the
 // lifecycle calls run every builder.
+#define EXPECT_X87_CLEAN_AFTER(call) \
+  do {                               \
+    call;                            \
+    EXPECT_X87_CLEAN(#call);         \
+  } while (0)
+
 TEST(X87AfterSetters, LifecycleAndControlSetters) {
   ppl_context* c = ppl_init();
   ASSERT_NE(c, nullptr);
@@ -103,46 +96,26 @@ TEST(X87AfterSetters, LifecycleAndControlSetters) {
   uint8_t curve[256];
   for (int i = 0; i < 256; ++i) curve[i] = static_cast<uint8_t>(255 - i);
   uint32_t x = 0, y = 0;
-
-  ppl_set_rgb_gain(c, 300, 256, 410);
-  EXPECT_X87_CLEAN("ppl_set_rgb_gain");
-  ppl_set_rgb_delta(c, -5, 3, 12);
-  EXPECT_X87_CLEAN("ppl_set_rgb_delta");
-  ppl_copy_sensor_matrix(c, matrix);
-  EXPECT_X87_CLEAN("ppl_copy_sensor_matrix");
-  ppl_set_sat_hue(c, 320, 45);
-  EXPECT_X87_CLEAN("ppl_set_sat_hue");
-  ppl_set_contrast_c(c, 40, &x, &y);
-  EXPECT_X87_CLEAN("ppl_set_contrast_c");
-  ppl_copy_contrast_table(c, curve);
-  EXPECT_X87_CLEAN("ppl_copy_contrast_table");
-  ppl_set_gamma(c, 2);
-  EXPECT_X87_CLEAN("ppl_set_gamma");
-  ppl_copy_rgb_gamma_table(c, curve);
-  EXPECT_X87_CLEAN("ppl_copy_rgb_gamma_table");
-  ppl_set_edge_threshold(c, 60);
-  EXPECT_X87_CLEAN("ppl_set_edge_threshold");
-  ppl_set_nf88_edge_enhance_factor(c, 64);
-  EXPECT_X87_CLEAN("ppl_set_nf88_edge_enhance_factor");
-  ppl_set_intl_3T_threshold(c, 30);
-  EXPECT_X87_CLEAN("ppl_set_intl_3T_threshold");
-  ppl_set_qual_BmGb_min_max(c, -10, 12);
-  EXPECT_X87_CLEAN("ppl_set_qual_BmGb_min_max");
-  ppl_set_qual_RGB_min_max(c, 10, 240, 12, 230, 8, 250);
-  EXPECT_X87_CLEAN("ppl_set_qual_RGB_min_max");
-  ppl_set_qAE_RGB_min_max(c, 16, 235);
-  EXPECT_X87_CLEAN("ppl_set_qAE_RGB_min_max");
-  ppl_set_h_mirror(c, 1);
-  ppl_set_v_mirror(c, 1);
-  EXPECT_X87_CLEAN("ppl_set_h_mirror / ppl_set_v_mirror");
-  ppl_new_frame_size(c, 640, 480);
-  EXPECT_X87_CLEAN("ppl_new_frame_size");
-  ppl_new_frame_sizes(c, 704, 480, 352, 240);
-  EXPECT_X87_CLEAN("ppl_new_frame_sizes");
-  ppl_set_decimation(c, -1, 0, 0);
-  EXPECT_X87_CLEAN("ppl_set_decimation");
-  ppl_reset_all_controls(c);
-  EXPECT_X87_CLEAN("ppl_reset_all_controls");
+  EXPECT_X87_CLEAN_AFTER(ppl_set_rgb_gain(c, 300, 256, 410));
+  EXPECT_X87_CLEAN_AFTER(ppl_set_rgb_delta(c, -5, 3, 12));
+  EXPECT_X87_CLEAN_AFTER(ppl_copy_sensor_matrix(c, matrix));
+  EXPECT_X87_CLEAN_AFTER(ppl_set_sat_hue(c, 320, 45));
+  EXPECT_X87_CLEAN_AFTER(ppl_set_contrast_c(c, 40, &x, &y));
+  EXPECT_X87_CLEAN_AFTER(ppl_copy_contrast_table(c, curve));
+  EXPECT_X87_CLEAN_AFTER(ppl_set_gamma(c, 2));
+  EXPECT_X87_CLEAN_AFTER(ppl_copy_rgb_gamma_table(c, curve));
+  EXPECT_X87_CLEAN_AFTER(ppl_set_edge_threshold(c, 60));
+  EXPECT_X87_CLEAN_AFTER(ppl_set_nf88_edge_enhance_factor(c, 64));
+  EXPECT_X87_CLEAN_AFTER(ppl_set_intl_3T_threshold(c, 30));
+  EXPECT_X87_CLEAN_AFTER(ppl_set_qual_BmGb_min_max(c, -10, 12));
+  EXPECT_X87_CLEAN_AFTER(ppl_set_qual_RGB_min_max(c, 10, 240, 12, 230, 8, 250));
+  EXPECT_X87_CLEAN_AFTER(ppl_set_qAE_RGB_min_max(c, 16, 235));
+  EXPECT_X87_CLEAN_AFTER(ppl_set_h_mirror(c, 1));
+  EXPECT_X87_CLEAN_AFTER(ppl_set_v_mirror(c, 1));
+  EXPECT_X87_CLEAN_AFTER(ppl_new_frame_size(c, 640, 480));
+  EXPECT_X87_CLEAN_AFTER(ppl_new_frame_sizes(c, 704, 480, 352, 240));
+  EXPECT_X87_CLEAN_AFTER(ppl_set_decimation(c, -1, 0, 0));
+  EXPECT_X87_CLEAN_AFTER(ppl_reset_all_controls(c));
   ppl_free(c);
 }
 

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/lifecycle.h"
 #include "pplcam/pplcam.h"
 #include "support/buffers.h"
 
@@ -73,13 +74,7 @@ TEST(Concurrency, EightContextsOnEightThreadsConvertAsAlone) {
 }
 
 TEST(Concurrency, InitAndFreeNeverHandOneSlotToTwoCallers) {
-  // The eight slots, to index them.
-  std::vector<ppl_context*> slots;
-  for (ppl_context* c = ppl_init(); c; c = ppl_init()) slots.push_back(c);
-  ASSERT_EQ(slots.size(), 8u);
-  for (ppl_context* c : slots) ppl_free(c);
-
-  std::atomic<int> holders[8] = {};
+  std::atomic<int> holders[kPoolSlots] = {};
   std::atomic<int> shared{0}, claims{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < 6; ++t)
@@ -87,7 +82,7 @@ TEST(Concurrency, InitAndFreeNeverHandOneSlotToTwoCallers) {
       for (int i = 0; i < 20000; ++i) {
         ppl_context* c = ppl_init();
         if (!c) continue;
-        const int slot = static_cast<int>(std::find(slots.begin(), slots.end(), c) - slots.begin());
+        const int slot = static_cast<int>(c - pool_slot(0));
         if (holders[slot].fetch_add(1) != 0) ++shared;
         ++claims;
         holders[slot].fetch_sub(1);

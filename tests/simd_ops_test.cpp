@@ -79,50 +79,11 @@ void check_width() {
   }
 }
 
-// The unsigned high multiply and the 32-bit lane rearrangements (the RGB24
-// row writer's interleave depends on them lane for lane).
-template <class S>
-void check_lanes32() {
-  std::mt19937 rng(S::kBytes + 1);
-  constexpr int n = S::kBytes / 4;
-  auto u32 = [](const Lanes<S>& l, int i) {
-    uint32_t v;
-    std::memcpy(&v, l.b + 4 * i, 4);
-    return v;
-  };
-  for (int iter = 0; iter < 200; ++iter) {
-    const auto x = random_lanes<S>(rng), y = random_lanes<S>(rng), z = random_lanes<S>(rng);
-    const auto hiu = apply<S>(S::mulhiu16, x, y);
-    for (int i = 0; i < S::kBytes / 2; ++i) {
-      const uint32_t a = static_cast<uint16_t>(x.s16(i)), b = static_cast<uint16_t>(y.s16(i));
-      ASSERT_EQ(static_cast<uint16_t>(hiu.s16(i)), (a * b) >> 16);
-    }
-    const auto even = apply<S>(S::even32, x, y), odd = apply<S>(S::odd32, x, y);
-    const auto high = apply<S>([](auto a, auto) { return S::high_half(a); }, x, y);
-    Lanes<S> out[3];
-    typename S::V v[3];
-    S::interleave3_32(S::load(x.b), S::load(y.b), S::load(z.b), v);
-    for (int r = 0; r < 3; ++r) S::store(out[r].b, v[r]);
-    S::end();
-    for (int i = 0; i < n / 2; ++i) {
-      ASSERT_EQ(u32(even, i), u32(x, 2 * i));
-      ASSERT_EQ(u32(even, n / 2 + i), u32(y, 2 * i));
-      ASSERT_EQ(u32(odd, i), u32(x, 2 * i + 1));
-      ASSERT_EQ(u32(odd, n / 2 + i), u32(y, 2 * i + 1));
-      ASSERT_EQ(u32(high, i), u32(x, n / 2 + i));
-      ASSERT_EQ(u32(high, n / 2 + i), u32(x, n / 2 + i));
-    }
-    const Lanes<S>* in[3] = {&x, &y, &z};
-    for (int k = 0; k < 3 * n; ++k) ASSERT_EQ(u32(out[k / n], k % n), u32(*in[k % 3], k / 3));
-  }
-}
-
 template <class P>
 class SimdOps : public PathFixture<P> {};
 TYPED_TEST_SUITE(SimdOps, AllPathTypes);
 
 TYPED_TEST(SimdOps, WidthMatchesTheScalarDefinitions) { check_width<typename TypeParam::S>(); }
-TYPED_TEST(SimdOps, LaneRearrangementsMatchTheirDefinitions) { check_lanes32<typename TypeParam::S>(); }
 
 // The wide structs: every shared operation gives, lane by lane, Sse2's
 // result for that lane (so a kernel over S computes each group as the SSE2

@@ -1,5 +1,6 @@
-// The interlaced kernels of the AVX2 path: for now the 16-byte kernels,
-// VEX-encoded by this file's instruction set.
+// The interlaced kernels of the AVX2 path: the kernels over its wide
+// registers, finishing each line with 16-byte steps.
+#include "core/simd_avx2_lanes.h"
 #include "yuv/interlaced_kernels.h"
 
 namespace pplcam::yuv {

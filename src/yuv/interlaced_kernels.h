@@ -1,4 +1,5 @@
-// The interlaced kernels, written once over the register struct S (the
+// The interlaced kernels, written once over the register structs of the
+// path (yuv/yuv_registers.h: W for the body of a line, T for its end; the
 // quarter-size sampling over the kernel path P): the motion-adaptive
 // weave of one second-field line, the line builders of the decimation
 // modes, and the frame walks that hand picture lines to the packed, I420
@@ -16,10 +17,34 @@
 #include "yuv/interlaced_frames.h"
 #include "yuv/packed422.h"
 #include "yuv/rgb24_rows.h"
+#include "yuv/yuv_registers.h"
 
 namespace pplcam::yuv {
 
 // ------------------------------------------------------------ line builders
+
+// Calls step.template operator()<R>(at) for the registers that cover
+// `bytes` bytes (a multiple of T's kBytes): W's while a whole one fits,
+// then T's.
+template <class W, class T, class Step>
+PPL_VEC_INLINE void walk_bytes(int32_t bytes, Step step) {
+  int32_t at = 0;
+  if constexpr (W::kBytes != T::kBytes) {
+    for (; at + W::kBytes <= bytes; at += W::kBytes) step.template operator()<W>(at);
+  }
+  for (; at < bytes; at += T::kBytes) step.template operator()<T>(at);
+}
+
+// The packed intl 3T threshold (a 16-byte group constant, or the MMX
+// path's 8 bytes) in every lane of S.
+template <class S>
+PPL_VEC_INLINE typename S::V threshold_of(const void* packed) {
+  if constexpr (S::kBytes > 16) return S::broadcast16(packed);
+  else return S::load(packed);
+}
+
+// The zero bytes before and after a line of chroma differences.
+constexpr int32_t kDifferenceMargin = 16;
 
 // A register of packed 4:2:2 words in order In, rewritten in order Out.
 template <class S, Order422 In, Order422 Out>
@@ -30,21 +55,28 @@ PPL_VEC_INLINE typename S::V reorder422(typename S::V v) {
 
 // The chroma differences of one second-field line: d = second - ref on the
 // chroma byte of every word, one signed 16-bit lane per word, stored at
-// line + kBytes; the register before and the one after them are zero, the
-// value of a word outside the line. `line` holds 2 x width + 2 x kBytes
-// bytes. Stored once, a word's neighbours are plain loads two bytes to
-// either side, where registers would need two shifts and an OR each.
-template <class S, Order422 In>
-void chroma_differences(const uint8_t* second, const uint8_t* ref, int32_t width, uint8_t* line) {
-  using P = Packed422<S, In>;
-  constexpr int kB = S::kBytes;
-  const int32_t line_bytes = 2 * width;
-  S::store(line, S::zero());
-  S::store(line + kB + line_bytes, S::zero());
-  for (int32_t at = 0; at < line_bytes; at += kB) {
-    const typename S::V d = S::sub16(P::chroma16(S::load(second + at)), P::chroma16(S::load(ref + at)));
-    S::store(line + kB + at, d);
+// line + 16; the 16 bytes before and after them are zero, the value of a
+// word outside the line. `line` holds 2 x width + 32 bytes. Stored once, a
+// word's neighbours are plain loads two bytes to either side, where
+// registers would need two shifts and an OR each.
+template <Order422 In>
+struct DifferenceStep {
+  const uint8_t* second;
+  const uint8_t* ref;
+  uint8_t* d;
+  template <class S>
+  PPL_MEMBER_INLINE void operator()(int32_t at) const {
+    using P = Packed422<S, In>;
+    S::store(d + at, S::sub16(P::chroma16(S::load(second + at)), P::chroma16(S::load(ref + at))));
   }
+};
+
+template <class W, class T, Order422 In>
+void chroma_differences(const uint8_t* second, const uint8_t* ref, int32_t width, uint8_t* line) {
+  const int32_t line_bytes = 2 * width;
+  std::memset(line, 0, kDifferenceMargin);
+  std::memset(line + kDifferenceMargin + line_bytes, 0, kDifferenceMargin);
+  walk_bytes<W, T>(line_bytes, DifferenceStep<In>{second, ref, line + kDifferenceMargin});
 }
 
 // The motion test on a line of chroma differences (chroma_differences).
@@ -60,10 +92,10 @@ class MotionTest {
  public:
   using V = typename S::V;
 
-  MotionTest(const uint8_t* differences, V threshold)
-      : d_(differences + S::kBytes),
+  MotionTest(const uint8_t* differences, const void* threshold)
+      : d_(differences + kDifferenceMargin),
         // 2 m > threshold exactly when m > threshold >> 1 (an integer m).
-        half_threshold_(S::template sra16<1>(threshold)),
+        half_threshold_(S::template sra16<1>(threshold_of<S>(threshold))),
         // Kept as one multiply: spelled as a shift and an add, 3 x takes a
         // register copy more per use in the two-operand SSE2 encoding.
         three_(S::opaque(S::set1_16(3))) {}
@@ -96,30 +128,50 @@ PPL_VEC_INLINE typename S::V weave_register(typename S::V moving, typename S::V 
 // moving word's chroma byte becomes the rounded mean of the first-field
 // lines above and below; its luma byte, like every byte of a still word, is
 // the second field's.
-template <class S, Order422 In, Order422 Out>
-void motion_line(const uint8_t* above, const uint8_t* below, const uint8_t* second,
-                 const uint8_t* ref, int32_t width, typename S::V threshold,
-                 uint8_t* differences, uint8_t* out) {
-  using V = typename S::V;
-  const V chroma_bytes = S::set1_16(In == Order422::kYuyv ? static_cast<int16_t>(0xFF00) : 0x00FF);
-  chroma_differences<S, In>(second, ref, width, differences);
-  const MotionTest<S> motion(differences, threshold);
-  for (int32_t at = 0; at < 2 * width; at += S::kBytes) {
+template <Order422 In, Order422 Out>
+struct MotionStep {
+  const uint8_t* above;
+  const uint8_t* below;
+  const uint8_t* second;
+  const uint8_t* differences;
+  const void* threshold;
+  uint8_t* out;
+  template <class S>
+  PPL_MEMBER_INLINE void operator()(int32_t at) const {
+    using V = typename S::V;
+    const V chroma_bytes = S::set1_16(In == Order422::kYuyv ? static_cast<int16_t>(0xFF00) : 0x00FF);
+    const MotionTest<S> motion(differences, threshold);
     const V moving = S::and_(motion.moving(at), chroma_bytes);
-    const V woven = weave_register<S>(moving, S::load(second + at), S::load(above + at),
-                                      S::load(below + at));
+    const V woven = weave_register<S>(moving, S::load(second + at), S::load(above + at), S::load(below + at));
     S::store(out + at, reorder422<S, In, Out>(woven));
   }
+};
+
+template <class W, class T, Order422 In, Order422 Out>
+void motion_line(const uint8_t* above, const uint8_t* below, const uint8_t* second,
+                 const uint8_t* ref, int32_t width, const void* threshold,
+                 uint8_t* differences, uint8_t* out) {
+  chroma_differences<W, T, In>(second, ref, width, differences);
+  walk_bytes<W, T>(2 * width, MotionStep<In, Out>{above, below, second, differences, threshold, out});
 }
 
 // A line copied, in order Out.
-template <class S, Order422 In, Order422 Out>
+template <Order422 In, Order422 Out>
+struct ReorderStep {
+  const uint8_t* in;
+  uint8_t* out;
+  template <class S>
+  PPL_MEMBER_INLINE void operator()(int32_t at) const {
+    S::store(out + at, reorder422<S, In, Out>(S::load(in + at)));
+  }
+};
+
+template <class W, class T, Order422 In, Order422 Out>
 void copy_line(const uint8_t* in, int32_t width, uint8_t* out) {
   if constexpr (In == Out) {
     std::memcpy(out, in, static_cast<size_t>(2 * width));
   } else {
-    for (int32_t at = 0; at < 2 * width; at += S::kBytes)
-      S::store(out + at, reorder422<S, In, Out>(S::load(in + at)));
+    walk_bytes<W, T>(2 * width, ReorderStep<In, Out>{in, out});
   }
 }
 
@@ -206,24 +258,24 @@ inline bool motion_tested(const IntlFrame& f, int32_t k) {
 
 // Line w of the deinterlaced frame (0 .. 2 x field_lines - 1) in order Out:
 // a field line itself when it needs no work, else computed into `out`.
-template <class S, Order422 In, Order422 Out>
+template <class W, class T, Order422 In, Order422 Out>
 const uint8_t* woven_line(const IntlFrame& f, int32_t w, uint8_t* out) {
   const ptrdiff_t line_bytes = 2 * static_cast<ptrdiff_t>(f.width);
   const int32_t k = w / 2;
   const uint8_t* first = f.first + k * line_bytes;
   if (w % 2 == 0) {
     if constexpr (In == Out) return first;
-    copy_line<S, In, Out>(first, f.width, out);
+    copy_line<W, T, In, Out>(first, f.width, out);
     return out;
   }
   const uint8_t* second = f.second + k * line_bytes;
   if (motion_tested(f, k)) {
-    motion_line<S, In, Out>(first, first + line_bytes, second, f.ref + k * line_bytes, f.width,
-                            S::load(f.threshold), f.differences, out);
+    motion_line<W, T, In, Out>(first, first + line_bytes, second, f.ref + k * line_bytes, f.width,
+                               f.threshold, f.differences, out);
     return out;
   }
   if constexpr (In == Out) return second;
-  copy_line<S, In, Out>(second, f.width, out);
+  copy_line<W, T, In, Out>(second, f.width, out);
   return out;
 }
 
@@ -232,7 +284,9 @@ const uint8_t* woven_line(const IntlFrame& f, int32_t w, uint8_t* out) {
 // that decimation -1 doubles.
 template <class P, Order422 In, Order422 Out>
 const uint8_t* picture_line(const IntlFrame& f, int32_t y, uint8_t* out, uint8_t* tmp) {
-  using S = typename P::S;
+  // The decimation modes' line builders run on 16-byte registers.
+  using W = typename Registers<P>::W;
+  using S = typename Registers<P>::T;
   const ptrdiff_t line_bytes = 2 * static_cast<ptrdiff_t>(f.width);
   switch (f.decimation) {
     case 1:
@@ -242,30 +296,36 @@ const uint8_t* picture_line(const IntlFrame& f, int32_t y, uint8_t* out, uint8_t
       quarter_line<P, In, Out>(f.first + 2 * y * line_bytes, f.width, out);
       return out;
     case -1:
-      double_line<S, In, Out>(woven_line<S, In, In>(f, y / 2, tmp), f.width, out);
+      double_line<S, In, Out>(woven_line<W, S, In, In>(f, y / 2, tmp), f.width, out);
       return out;
     default:
-      return woven_line<S, In, Out>(f, y, out);
+      return woven_line<W, S, In, Out>(f, y, out);
   }
 }
 
 // --------------------------------------------------------------- frame walks
 
-// Fills `bytes` bytes (a multiple of kBytes) with the 16-bit word `word`.
-template <class S>
-void fill_words(uint8_t* p, int32_t bytes, uint16_t word) {
-  const typename S::V v = S::set1_16(static_cast<int16_t>(word));
-  for (int32_t at = 0; at < bytes; at += S::kBytes) S::store(p + at, v);
-}
+// Fills `bytes` bytes (a multiple of T's kBytes) with the 16-bit word
+// `word`.
+struct FillStep {
+  uint8_t* p;
+  uint16_t word;
+  template <class S>
+  PPL_MEMBER_INLINE void operator()(int32_t at) const {
+    S::store(p + at, S::set1_16(static_cast<int16_t>(word)));
+  }
+};
 
 template <class P, Order422 In, Order422 Out>
 void packed_frame(const IntlFrame& f) {
-  using S = typename P::S;
+  using W = typename Registers<P>::W;
+  using T = typename Registers<P>::T;
+  auto fill_words = [](uint8_t* p, int32_t bytes, uint16_t word) { walk_bytes<W, T>(bytes, FillStep{p, word}); };
   const int32_t row_bytes = 2 * f.out_width;
   // Y 16, U and V 128: bytes 0x10 0x80 (YUYV) or 0x80 0x10 (UYVY).
   const uint16_t black = Out == Order422::kYuyv ? 0x8010 : 0x1080;
   uint8_t* row = f.dst;
-  for (int32_t i = 0; i < f.top; ++i, row += row_bytes) fill_words<S>(row, row_bytes, black);
+  for (int32_t i = 0; i < f.top; ++i, row += row_bytes) fill_words(row, row_bytes, black);
   for (int32_t y = 0; y < f.picture_height; ++y, row += row_bytes) {
     if (f.decimation == -1 && y % 2 == 1) {
       std::memcpy(row, row - row_bytes, static_cast<size_t>(row_bytes));
@@ -274,58 +334,84 @@ void packed_frame(const IntlFrame& f) {
     const uint8_t* line = picture_line<P, In, Out>(f, y, row, f.line_a);
     if (line != row) std::memcpy(row, line, static_cast<size_t>(row_bytes));
   }
-  for (int32_t i = 0; i < f.bottom; ++i, row += row_bytes) fill_words<S>(row, row_bytes, black);
+  for (int32_t i = 0; i < f.bottom; ++i, row += row_bytes) fill_words(row, row_bytes, black);
 }
 
 // I420 of picture lines 2k and 2k + 1 when the second one goes through the
 // motion test: first-field line k (`first`, with line k + 1 `below`) and
 // second-field line k. The woven line is never stored: its luma is the
 // second field's and its chroma goes straight into the mean with line 2k.
-template <class S, Order422 In>
-void i420_motion_line_pair(const uint8_t* first, const uint8_t* below, const uint8_t* second,
-                           const uint8_t* ref, int32_t width, typename S::V threshold,
-                           uint8_t* differences, I420Rows out) {
-  using V = typename S::V;
-  using P = Packed422<S, In>;
-  constexpr int kB = S::kBytes;
-  chroma_differences<S, In>(second, ref, width, differences);
-  const MotionTest<S> motion(differences, threshold);
-  // kBytes pixels from byte `at` (two registers): luma of both lines and
-  // the interleaved chroma mean (U V U V ...), packed to bytes. Only the
-  // chroma bytes of the woven register count, so the word mask blends it
-  // as it stands.
-  auto half_step = [&](int32_t at, V* y0, V* y1, V* c) PPL_LAMBDA_INLINE {
-    V a[2], b[2], mean[2];
-    for (int r = 0; r < 2; ++r) {
-      const int32_t at_r = at + r * kB;
-      a[r] = S::load(first + at_r);
-      b[r] = S::load(second + at_r);
-      const V woven = weave_register<S>(motion.moving(at_r), b[r], a[r], S::load(below + at_r));
-      mean[r] = S::avgu8(a[r], woven);
+template <Order422 In>
+struct I420MotionSteps {
+  const uint8_t* first;
+  const uint8_t* below;
+  const uint8_t* second;
+  const uint8_t* differences;
+  const void* threshold;
+  I420Rows out;
+  int32_t width;
+
+  // The steps of S from pixel x while a whole one fits; with Last, the half
+  // step that ends the line. Returns where they stopped.
+  template <class S, bool Last>
+  PPL_MEMBER_INLINE int32_t run(int32_t x) const {
+    using V = typename S::V;
+    using P = Packed422<S, In>;
+    constexpr int kB = S::kBytes;
+    const MotionTest<S> motion(differences, threshold);
+    // kBytes pixels from byte `at` (two registers): luma of both lines and
+    // the interleaved chroma mean (U V U V ...), packed to bytes. Only the
+    // chroma bytes of the woven register count, so the word mask blends it
+    // as it stands.
+    auto half_step = [&](int32_t at, V* y0, V* y1, V* c) PPL_LAMBDA_INLINE {
+      V a[2], b[2], mean[2];
+      for (int r = 0; r < 2; ++r) {
+        const int32_t at_r = at + r * kB;
+        a[r] = S::load(first + at_r);
+        b[r] = S::load(second + at_r);
+        const V woven = weave_register<S>(motion.moving(at_r), b[r], a[r], S::load(below + at_r));
+        mean[r] = S::avgu8(a[r], woven);
+      }
+      *y0 = S::packus16(P::luma16(a[0]), P::luma16(a[1]));
+      *y1 = S::packus16(P::luma16(b[0]), P::luma16(b[1]));
+      *c = S::packus16(P::chroma16(mean[0]), P::chroma16(mean[1]));
+    };
+    constexpr int32_t kStep = 2 * kB;  // pixels of four registers
+    for (; x + kStep <= width; x += kStep) {
+      V y0[2], y1[2], c[2];
+      half_step(2 * x, &y0[0], &y1[0], &c[0]);
+      half_step(2 * x + 2 * kB, &y0[1], &y1[1], &c[1]);
+      store_i420_step<S, false, Packed::kOnce, Packed::kTwice>(out, x, y0, y1, even_bytes<S>(c[0], c[1]),
+                                                                odd_bytes<S>(c[0], c[1]));
     }
-    *y0 = S::packus16(P::luma16(a[0]), P::luma16(a[1]));
-    *y1 = S::packus16(P::luma16(b[0]), P::luma16(b[1]));
-    *c = S::packus16(P::chroma16(mean[0]), P::chroma16(mean[1]));
-  };
-  constexpr int32_t kStep = 2 * kB;  // pixels of four registers
+    if constexpr (Last) {
+      if (x < width) {
+        // Half a step (kBytes pixels; widths are multiples of 16 pixels,
+        // so only 16-byte registers get here): two registers, U and V half
+        // stores.
+        static_assert(S::kBytes <= 16, "a wide step ends with 16-byte registers");
+        V y0, y1, c;
+        half_step(2 * x, &y0, &y1, &c);
+        S::store(out.y0 + x, y0);
+        S::store(out.y1 + x, y1);
+        S::store_half(out.u + x / 2, even_bytes<S>(c, S::zero()));
+        S::store_half(out.v + x / 2, odd_bytes<S>(c, S::zero()));
+        x = width;
+      }
+    }
+    return x;
+  }
+};
+
+template <class W, class T, Order422 In>
+void i420_motion_line_pair(const uint8_t* first, const uint8_t* below, const uint8_t* second,
+                           const uint8_t* ref, int32_t width, const void* threshold,
+                           uint8_t* differences, I420Rows out) {
+  chroma_differences<W, T, In>(second, ref, width, differences);
+  const I420MotionSteps<In> steps{first, below, second, differences, threshold, out, width};
   int32_t x = 0;
-  for (; x + kStep <= width; x += kStep) {
-    V y0[2], y1[2], c[2];
-    half_step(2 * x, &y0[0], &y1[0], &c[0]);
-    half_step(2 * x + 2 * kB, &y0[1], &y1[1], &c[1]);
-    store_i420_step<S, false>(out, x, y0, y1, even_bytes<S>(c[0], c[1]), odd_bytes<S>(c[0], c[1]));
-  }
-  if (x < width) {
-    // Half a step (kBytes pixels; widths are multiples of 16 pixels, so
-    // only registers of 16 bytes or more get here): two registers, U and V
-    // half stores.
-    V y0, y1, c;
-    half_step(2 * x, &y0, &y1, &c);
-    S::store(out.y0 + x, y0);
-    S::store(out.y1 + x, y1);
-    S::store_half(out.u + x / 2, even_bytes<S>(c, S::zero()));
-    S::store_half(out.v + x / 2, odd_bytes<S>(c, S::zero()));
-  }
+  if constexpr (W::kBytes != T::kBytes) x = steps.template run<W, false>(x);
+  steps.template run<T, true>(x);
 }
 
 // I420: picture lines 2k and 2k + 1 go through the progressive converters'
@@ -335,7 +421,8 @@ void i420_motion_line_pair(const uint8_t* first, const uint8_t* below, const uin
 // has no line between).
 template <class P, Order422 In>
 void i420_frame(const IntlFrame& f) {
-  using S = typename P::S;
+  using W = typename Registers<P>::W;
+  using T = typename Registers<P>::T;
   const int32_t w = f.out_width, cw = w / 2;
   const int32_t pairs = f.picture_height / 2, chroma_top = f.top / 2;
   // Each chroma plane is a quarter of the Y plane; with an odd output
@@ -359,16 +446,15 @@ void i420_frame(const IntlFrame& f) {
     if (f.decimation == 0 && motion_tested(f, k)) {
       const ptrdiff_t line_bytes = 2 * static_cast<ptrdiff_t>(f.width);
       const uint8_t* first = f.first + k * line_bytes;
-      i420_motion_line_pair<S, In>(first, first + line_bytes, f.second + k * line_bytes,
-                                   f.ref + k * line_bytes, f.width, S::load(f.threshold),
-                                   f.differences, rows);
+      i420_motion_line_pair<W, T, In>(first, first + line_bytes, f.second + k * line_bytes,
+                                      f.ref + k * line_bytes, f.width, f.threshold, f.differences, rows);
       continue;
     }
     uint8_t* out_a = doubled ? f.wide_line : f.line_a;
     const uint8_t* a = picture_line<P, In, In>(f, 2 * k, out_a, f.line_b);
     // Decimation -1 repeats every line: the pair is one doubled line twice.
     const uint8_t* b = doubled ? a : picture_line<P, In, In>(f, 2 * k + 1, f.line_b, nullptr);
-    i420_line_pair<S, In, false>(a, b, f.picture_width, rows);
+    i420_line_pair<W, T, In, false>(a, b, f.picture_width, rows);
   }
 }
 
@@ -376,7 +462,8 @@ void i420_frame(const IntlFrame& f) {
 // bottom-up. Black is 0 0 0.
 template <class P, Order422 In>
 void rgb24_frame(const IntlFrame& f) {
-  using S = typename P::S;
+  using W = typename Registers<P>::W;
+  using T = typename Registers<P>::T;
   const ptrdiff_t row_bytes = 3 * static_cast<ptrdiff_t>(f.out_width);
   auto row = [&](int32_t out_line) { return f.dst + (f.out_height - 1 - out_line) * row_bytes; };
   // Bottom black lines are the first rows in memory, top ones the last.
@@ -389,7 +476,7 @@ void rgb24_frame(const IntlFrame& f) {
       continue;
     }
     const uint8_t* line = picture_line<P, In, In>(f, y, out, f.line_a);
-    rgb24_line<S, In>(line, f.picture_width, row(f.top + y));
+    rgb24_line<W, T, In>(line, f.picture_width, row(f.top + y));
   }
 }
 

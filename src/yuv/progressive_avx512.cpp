@@ -1,5 +1,10 @@
-// The progressive kernels of the AVX-512 path: for now the 16-byte kernels,
-// VEX/EVEX-encoded by this file's instruction set.
+// The progressive kernels of the AVX-512 path: the kernels over its wide registers,
+// finishing each line with 16-byte steps.
+// GCC 12 reports the undefined parts of its own AVX-512 intrinsics
+// (_mm512_undefined_*) as uninitialised once they are inlined here.
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include "core/simd_avx512_lanes.h"
 #include "yuv/progressive_kernels.h"
 
 namespace pplcam::yuv {

@@ -1,6 +1,6 @@
 // The frame walks of the progressive kernels, written once over the kernel
 // path P: line pairs from the top of the source, each handed to a row
-// converter.
+// converter on the path's registers (yuv/yuv_registers.h).
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include "yuv/i420_rows.h"
 #include "yuv/progressive_frames.h"
 #include "yuv/rgb24_rows.h"
+#include "yuv/yuv_registers.h"
 #include "yuv/yyyy_rows.h"
 
 namespace pplcam::yuv {
@@ -29,12 +30,12 @@ void walk_i420(const I420Frame& f, Convert convert) {
   }
 }
 
-template <class S, Order422 O>
+template <class R, Order422 O>
 void packed422_to_i420_path(const I420Frame& f) {
   if (f.h_mirror) {
-    walk_i420(f, i420_line_pair<S, O, true>);
+    walk_i420(f, i420_line_pair<typename R::W, typename R::T, O, true>);
   } else {
-    walk_i420(f, i420_line_pair<S, O, false>);
+    walk_i420(f, i420_line_pair<typename R::W, typename R::T, O, false>);
   }
 }
 
@@ -42,9 +43,9 @@ template <class P>
 void packed422_to_i420(const I420Frame& f, Order422 order) {
   using S = typename P::S;
   if (order == Order422::kYuyv) {
-    packed422_to_i420_path<S, Order422::kYuyv>(f);
+    packed422_to_i420_path<Registers<P>, Order422::kYuyv>(f);
   } else {
-    packed422_to_i420_path<S, Order422::kUyvy>(f);
+    packed422_to_i420_path<Registers<P>, Order422::kUyvy>(f);
   }
   S::end();
 }
@@ -52,22 +53,25 @@ void packed422_to_i420(const I420Frame& f, Order422 order) {
 template <class P>
 void yyyy_to_i420(const I420Frame& f) {
   using S = typename P::S;
+  using R = Registers<P>;
   if (f.h_mirror) {
-    walk_i420(f, yyyy_line_pair<S, true>);
+    walk_i420(f, yyyy_line_pair<typename R::W, typename R::T, true>);
   } else {
-    walk_i420(f, yyyy_line_pair<S, false>);
+    walk_i420(f, yyyy_line_pair<typename R::W, typename R::T, false>);
   }
   S::end();
 }
 
-template <class S, Order422 O>
+template <class R, Order422 O>
 void packed422_to_rgb24_path(const Rgb24Frame& f) {
+  using W = typename R::W;
+  using T = typename R::T;
   const ptrdiff_t line_bytes = 2 * static_cast<ptrdiff_t>(f.width);
   for (int32_t k = 0; k < f.line_pairs; ++k) {
     const uint8_t* line0 = f.src + 2 * k * line_bytes;
     uint8_t* row0 = f.row0 + static_cast<ptrdiff_t>(2 * k) * f.row_stride;
-    rgb24_line<S, O>(line0, f.width, row0);
-    rgb24_line<S, O>(line0 + line_bytes, f.width, row0 + f.row_stride);
+    rgb24_line<W, T, O>(line0, f.width, row0);
+    rgb24_line<W, T, O>(line0 + line_bytes, f.width, row0 + f.row_stride);
   }
 }
 
@@ -75,9 +79,9 @@ template <class P>
 void packed422_to_rgb24(const Rgb24Frame& f, Order422 order) {
   using S = typename P::S;
   if (order == Order422::kYuyv) {
-    packed422_to_rgb24_path<S, Order422::kYuyv>(f);
+    packed422_to_rgb24_path<Registers<P>, Order422::kYuyv>(f);
   } else {
-    packed422_to_rgb24_path<S, Order422::kUyvy>(f);
+    packed422_to_rgb24_path<Registers<P>, Order422::kUyvy>(f);
   }
   S::end();
 }

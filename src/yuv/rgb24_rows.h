@@ -84,17 +84,21 @@ PPL_VEC_INLINE typename S::V blue_sum_shift6(typename S::V y, typename S::V bu) 
 // Loads the step's 2 x kBytes bytes of packed 4:2:2 at `in` and computes
 // its B, G, R bytes, the pairs in the pair-lane order of pair_terms (even
 // pairs, then odd pairs).
+// A wide register takes lane by lane the 16 pixels an Sse2 step would
+// (lane i of a and b: bytes 32i .. 32i + 31), and its three-way interleave
+// lays the lanes' bytes end to end (core/simd_avx2_lanes.h).
 template <class S, Order422 O>
 PPL_VEC_INLINE PairBgrBytes<S> bgr_bytes(const uint8_t* in) {
-  const typename S::V a = S::load(in), b = S::load(in + S::kBytes);
+  typename S::V a = S::load(in), b = S::load(in + S::kBytes);
+  if constexpr (S::kBytes > 16) S::split_halves(a, b, &a, &b);
   const PairTerms<S> t = pair_terms<S, O>(S::even32(a, b), S::odd32(a, b));
   return pair_bgr_bytes<S>(blue_sum_shift6<S>(t.y_even, t.bu), sum_shift6<S>(t.y_even, t.g),
                            sum_shift6<S>(t.y_even, t.rv), blue_sum_shift6<S>(t.y_odd, t.bu),
                            sum_shift6<S>(t.y_odd, t.g), sum_shift6<S>(t.y_odd, t.rv));
 }
 
-// Converts one packed 4:2:2 line of `width` pixels (a multiple of kBytes)
-// into the RGB24 row at dst.
+// Converts the pixels [0, end) of a packed 4:2:2 line (end a multiple of
+// kBytes, at least kBytes) into the RGB24 row at dst.
 //
 // Each step computes the bytes of the next step before it writes its own:
 // in program order the next step's arithmetic then comes ahead of this
@@ -102,15 +106,25 @@ PPL_VEC_INLINE PairBgrBytes<S> bgr_bytes(const uint8_t* in) {
 // scheduler (some 10% faster than one step at a time on the benchmark
 // machine). Nothing is read past the line.
 template <class S, Order422 O>
-void rgb24_line(const uint8_t* line, int32_t width, uint8_t* dst) {
+PPL_VEC_INLINE void rgb24_run(const uint8_t* line, int32_t end, uint8_t* dst) {
   constexpr PairLanes kLanes = PairLanes::kEvenThenOdd;
   PairBgrBytes<S> current = bgr_bytes<S, O>(line);
-  for (int32_t x = S::kBytes; x < width; x += S::kBytes) {
+  for (int32_t x = S::kBytes; x < end; x += S::kBytes) {
     const PairBgrBytes<S> next = bgr_bytes<S, O>(line + 2 * x);
     store_pair_bgr24<S, kLanes>(dst + 3 * (x - S::kBytes), current);
     current = next;
   }
-  store_pair_bgr24<S, kLanes>(dst + 3 * (width - S::kBytes), current);
+  store_pair_bgr24<S, kLanes>(dst + 3 * (end - S::kBytes), current);
+}
+
+// Converts one packed 4:2:2 line of `width` pixels (a multiple of T's
+// kBytes) into the RGB24 row at dst: wide steps, then T's.
+template <class W, class T, Order422 O>
+void rgb24_line(const uint8_t* line, int32_t width, uint8_t* dst) {
+  int32_t x = width - width % W::kBytes;
+  if (x > 0) rgb24_run<W, O>(line, x, dst);
+  for (; x < width; x += T::kBytes)
+    store_pair_bgr24<T, PairLanes::kEvenThenOdd>(dst + 3 * x, bgr_bytes<T, O>(line + 2 * x));
 }
 
 }  // namespace pplcam::yuv

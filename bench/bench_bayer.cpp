@@ -1,5 +1,5 @@
-// The Bayer conversions (every format at qualities 2 and 3 on every kernel
-// path) beside memcpy of (input + output) / 2 bytes, i.e. a copy that
+// The Bayer conversions (every format at qualities 0, 2 and 3 on every
+// kernel path, up to 3840 x 2160 with large frames on) beside memcpy of (input + output) / 2 bytes, i.e. a copy that
 // reads and writes as many bytes as the conversion, and beside the peer
 // route to the same picture in the same run: OpenCV's bilinear
 // cvtColor(COLOR_BayerRG2BGR) on one thread (blue at row 0, column 0), and
@@ -25,7 +25,9 @@ namespace {
 using pplcam::bench::FrameBuffer;
 using Clock = std::chrono::steady_clock;
 
-void sizes(benchmark::internal::Benchmark* b) { b->Args({640, 480})->Args({1280, 1024}); }
+void sizes(benchmark::internal::Benchmark* b) {
+  b->Args({640, 480})->Args({1280, 1024})->Args({1920, 1080})->Args({3840, 2160});
+}
 
 // A textured raw frame, so no stage meets a trivial case.
 void fill_raw(uint8_t* p, int64_t bytes) {
@@ -61,6 +63,7 @@ void BM_Bayer(benchmark::State& state, Format format, int quality, pplcam::bench
   const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
   const int64_t in_bytes = int64_t{w} * h, out_bytes = in_bytes * kOutPer2[format] / 2;
   ppl_context* ctx = ppl_init();
+  const pplcam::bench::LargeFrames large(ctx, w, h);
   ppl_set_quality(ctx, quality);
   pplcam::bench::apply_controls(ctx, controls);
   ppl_ext_set_path_limit(ctx, path);
@@ -82,7 +85,7 @@ void BM_Bayer(benchmark::State& state, Format format, int quality, pplcam::bench
 const bool kRegistered = [] {
   const char* names[] = {"kI420", "kYuyv", "kUyvy", "kRgb24", "kRgb32"};
   for (Format f : {kI420, kYuyv, kUyvy, kRgb24, kRgb32})
-    for (int quality : {3, 2})
+    for (int quality : {3, 2, 0})
       for (auto controls : pplcam::bench::kControlSets)
         for (auto* b : pplcam::bench::register_per_path(
                  std::string("BM_Bayer/") + names[f] + "_",

@@ -75,6 +75,20 @@ class FrameBuffer {
   uint8_t* data_;
 };
 
+// Large frames (pplcam_ext.h) for a frame beyond 1280 x 1024: ctx gets a
+// work area for the widest frames, which lives as long as this object.
+class LargeFrames {
+ public:
+  LargeFrames(ppl_context* ctx, int64_t width, int64_t height)
+      : work_(ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH)) {
+    if (width > 1280 || height > 1024)
+      ppl_ext_enable_large_frames(ctx, work_.data(), ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH));
+  }
+
+ private:
+  FrameBuffer work_;
+};
+
 // The baseline: memcpy of `bytes` bytes, reported with the same counters.
 inline void memcpy_baseline(benchmark::State& state, size_t bytes) {
   FrameBuffer a(bytes, 1), b(bytes);

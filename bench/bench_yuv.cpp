@@ -21,7 +21,7 @@ namespace {
 using pplcam::bench::FrameBuffer;
 
 void sizes(benchmark::internal::Benchmark* b) {
-  b->Args({640, 480})->Args({720, 576})->Args({1280, 1024});
+  b->Args({640, 480})->Args({720, 576})->Args({1280, 1024})->Args({1920, 1080})->Args({3840, 2160});
 }
 
 int64_t frame_pixels(const benchmark::State& state) { return state.range(0) * state.range(1); }
@@ -54,6 +54,7 @@ void run_pplcam(benchmark::State& state, Converter conv, int src_bytes_per_2px, 
   FrameBuffer dst(static_cast<size_t>(n * dst_bytes_per_2px / 2));
   fill_frame(src.data(), n * src_bytes_per_2px / 2);
   ppl_context* ctx = ppl_init();
+  const pplcam::bench::LargeFrames large(ctx, w, h);
   ppl_ext_set_path_limit(ctx, path);
   if (conv(ctx, src.data(), dst.data(), w, h, w, h) != 1) state.SkipWithError("conversion refused");
   for (auto _ : state) {

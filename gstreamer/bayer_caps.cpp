@@ -9,10 +9,12 @@ namespace pplcam_gst {
 
 namespace {
 
-// Library limits of a Bayer frame (ppl_new_frame_size and the walk's column
-// groups); the statistics need at least 128 x 12.
-constexpr int kMinWidth = 128, kMaxWidth = 1280, kWidthStep = 16;
-constexpr int kMinHeight = 12, kMaxHeight = 1024, kHeightStep = 2;
+// Library limits of a Bayer frame with large frames on (the elements'
+// contexts have them, context_lease.h) and the walk's column groups; the
+// statistics need at least 128 x 12. Beyond 1280 x 1024 the output stays
+// within 4096 x 4096 too.
+constexpr int kMinWidth = 128, kMaxWidth = 4096, kWidthStep = 16;
+constexpr int kMinHeight = 12, kMaxHeight = 4096, kHeightStep = 2;
 
 // Output size over input size, per BayerOutputSize.
 constexpr int kNum[] = {1, 1, 2};
@@ -78,20 +80,21 @@ void set_formats(GstStructure* s, std::initializer_list<const char*> formats) {
 }  // namespace
 
 const char kBayerTakes[] =
-    "video/x-bayer, format=bggr, 128 to 1280 pixels wide in steps of 16 and 12 to 1024 rows high in steps of 2, "
-    "and gives I420, YUY2, UYVY, BGR or BGRx at the same, half or double size";
+    "video/x-bayer, format=bggr, 128 to 4096 pixels wide in steps of 16 and 12 to 4096 rows high in steps of 2, "
+    "and gives I420, YUY2, UYVY, BGR or BGRx at the same, half or double size (within 4096x4096 for frames "
+    "beyond 1280x1024)";
 
 GstCaps* bayer_sink_template_caps() {
   return gst_caps_from_string(
-      "video/x-bayer, format=(string)bggr, width=(int)[128, 1280], height=(int)[12, 1024], "
+      "video/x-bayer, format=(string)bggr, width=(int)[128, 4096], height=(int)[12, 4096], "
       "framerate=(fraction)[0/1, 2147483647/1]");
 }
 
 GstCaps* bayer_src_template_caps() {
   return gst_caps_from_string(
-      "video/x-raw, format=(string){ I420, YUY2, UYVY }, width=(int)[64, 2560], height=(int)[6, 2048], "
+      "video/x-raw, format=(string){ I420, YUY2, UYVY }, width=(int)[64, 4096], height=(int)[6, 4096], "
       "framerate=(fraction)[0/1, 2147483647/1], colorimetry=(string)bt601; "
-      "video/x-raw, format=(string){ BGR, BGRx }, width=(int)[64, 2560], height=(int)[6, 2048], "
+      "video/x-raw, format=(string){ BGR, BGRx }, width=(int)[64, 4096], height=(int)[6, 4096], "
       "framerate=(fraction)[0/1, 2147483647/1]");
 }
 
@@ -144,6 +147,9 @@ std::string check_bayer_sizes(int width, int height, int out_width, int out_heig
     if (int64_t(width) * kNum[scale] != int64_t(out_width) * kDen[scale] ||
         int64_t(height) * kNum[scale] != int64_t(out_height) * kDen[scale])
       continue;
+    if ((width > 1280 || height > 1024) && (out_width > kMaxWidth || out_height > kMaxHeight))
+      return "pplcambayer gives at most 4096x4096 from a frame beyond 1280x1024, not " + std::to_string(out_width) +
+             "x" + std::to_string(out_height);
     // Half-size I420 has a chroma row for every two picture rows.
     if (scale == kSizeHalf && i420 && height % 4 != 0)
       return "half-size I420 needs a frame height that is a multiple of 4, not " + in;

@@ -9,7 +9,9 @@
 
 namespace pplcam_gst {
 
-// Takes a slot for `element`. When all eight are in use it posts an error
+// Takes a slot for `element`, large frames on (frames up to 4096 x 4096,
+// pplcam_ext.h) with a work area the lease owns. When all eight are in use
+// (or the work area cannot be allocated) it posts an error
 // that says so on the element's bus and returns nullptr, so the element's
 // state change fails.
 ppl_context* acquire_context(GstElement* element);

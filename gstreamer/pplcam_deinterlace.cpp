@@ -37,14 +37,10 @@ const Conversion kConversions[] = {
     {GST_VIDEO_FORMAT_UYVY, GST_VIDEO_FORMAT_BGR, IntlUYVYToRGB24MMX, IntlUYVYToRGB24MMX_no_motion},
 };
 
-// Frame sizes of the library's size table at full size.
-const int kSizes[][2] = {{320, 240}, {480, 480}, {480, 576}, {640, 480},  {704, 480},
-                         {704, 576}, {720, 480}, {720, 576}, {1280, 1024}};
-
 const char kTakes[] =
-    "YUY2 or UYVY with the two fields interleaved line by line "
-    "(interlace-mode=interleaved) at 320x240, 480x480, 480x576, 640x480, 704x480, 704x576, 720x480, 720x576 or "
-    "1280x1024, and gives progressive frames of the same size in YUY2, UYVY (from UYVY), I420 or BGR";
+    "YUY2 or UYVY with the two fields interleaved line by line (interlace-mode=interleaved), 128 to 4096 pixels "
+    "wide in steps of 16 and 12 to 4096 rows high in steps of 2, and gives progressive frames of the same size "
+    "in YUY2, UYVY (from UYVY), I420 or BGR";
 
 constexpr int kDefaultThreshold = 50;
 
@@ -64,16 +60,15 @@ struct DeinterlaceState {
   OutputFrame output;
 };
 
+// Every size the library deinterlaces at full size with large frames on
+// (the element's context has them, context_lease.h).
 GstCaps* size_caps(const char* formats, const char* interlace) {
-  GstCaps* caps = gst_caps_new_empty();
-  for (const auto& size : kSizes) {
-    gchar* s = g_strdup_printf(
-        "video/x-raw, format=(string){ %s }, width=(int)%d, height=(int)%d, interlace-mode=(string)%s, "
-        "framerate=(fraction)[0/1, 2147483647/1]",
-        formats, size[0], size[1], interlace);
-    caps = gst_caps_merge(caps, gst_caps_from_string(s));
-    g_free(s);
-  }
+  gchar* s = g_strdup_printf(
+      "video/x-raw, format=(string){ %s }, width=(int)[128, 4096, 16], height=(int)[12, 4096, 2], "
+      "interlace-mode=(string)%s, framerate=(fraction)[0/1, 2147483647/1]",
+      formats, interlace);
+  GstCaps* caps = gst_caps_from_string(s);
+  g_free(s);
   return caps;
 }
 

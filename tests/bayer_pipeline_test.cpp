@@ -77,14 +77,25 @@ TEST(BayerPipeline, CommonFrameSizesMatchTheModel) {
       }
 }
 
-TEST(BayerPipeline, LargestFrameMatchesTheModel) {
+// The largest frame of the original limits, then, with large frames on,
+// camera sizes beyond them and odd-but-legal ones (a width only 8-byte
+// groups divide, a decimated height that is odd, the tallest frame), each
+// against guard pages: a few rows per size, since the model is slow there.
+TEST(BayerPipeline, LargeFramesMatchTheModel) {
   const struct {
+    int w, h;
     BayerOutput format;
     int quality, decimation;
-  } rows[] = {{BayerOutput::kI420, 3, 0}, {BayerOutput::kRgb32, 2, 0}, {BayerOutput::kI420, 0, 1},
-              {BayerOutput::kRgb24, 1, 0}};
+  } rows[] = {{1280, 1024, BayerOutput::kI420, 3, 0}, {1280, 1024, BayerOutput::kRgb32, 2, 0},
+              {1280, 1024, BayerOutput::kI420, 0, 1}, {1280, 1024, BayerOutput::kRgb24, 1, 0},
+              {1920, 1080, BayerOutput::kI420, 0, 0}, {1920, 1080, BayerOutput::kRgb24, 2, 1},
+              {1920, 1080, BayerOutput::kYuyv, 3, -1}, {1920, 1088, BayerOutput::kUyvy, 1, 0},
+              {2592, 1944, BayerOutput::kRgb32, 2, 0}, {3840, 2160, BayerOutput::kI420, 3, 0},
+              {3840, 2160, BayerOutput::kRgb24, 0, 2}, {1928, 1082, BayerOutput::kYuyv, 2, 1},
+              {136, 4096, BayerOutput::kRgb32, 0, 0}};
   for (const auto& r : rows) {
-    BayerCase c{r.format, 1280, 1024, r.quality, r.decimation, true, false, 77, true};
+    BayerCase c{r.format, r.w, r.h, r.quality, r.decimation, true, false, 77, true};
+    c.guards = r.w > 1280 || r.h > 1024 ? BayerCase::Guards::kAfter : BayerCase::Guards::kNone;
     SCOPED_TRACE(describe(c));
     check_against_model(c);
   }

@@ -2,9 +2,13 @@
 // derived values the kernels read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "core/geometry.h"
+#include "pplcam/pplcam_ext.h"
+#include "support/buffers.h"
 #include "support/environment.h"
 
 namespace pplcam::test {
@@ -206,6 +210,101 @@ TEST(StepTable, PlacesEveryPictureCornerForEveryMirror) {
         }
       }
     }
+}
+
+// Large frames (pplcam_ext.h): the work area a width needs, the refusals
+// of a work area that leave the context as it was, and the widest frame
+// each accepted area holds.
+TEST(LargeFrames, WorkAreasAreRefusedOrHoldTheirWidths) {
+  EXPECT_EQ(ppl_ext_large_frame_work_bytes(1349), 24576u);
+  EXPECT_EQ(ppl_ext_large_frame_work_bytes(2714), 49152u);
+  EXPECT_EQ(ppl_ext_large_frame_work_bytes(2715), 81920u);
+  EXPECT_EQ(ppl_ext_large_frame_work_bytes(4085), 98304u);
+  EXPECT_EQ(ppl_ext_large_frame_work_bytes(4097), 0u);
+  GuardedBuffer area(98304, Guard::kAfter, 64);
+  const struct {
+    size_t offset;
+    uint32_t bytes;
+    int32_t max_width;   // 0: refused, the earlier area kept
+  } rows[] = {{0, 98304, 4096}, {16, 98288, 0}, {32, 98272, 0}, {0, 24575, 0},
+              {0, 24576, 1344}, {64, 98240, 4080}, {0, 49152, 2712}};
+  ScopedContext c;
+  EXPECT_EQ(ppl_ext_enable_large_frames(c, nullptr, 98304), 0);
+  int32_t kept = 0;
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << "offset " << r.offset << ", " << r.bytes << " bytes");
+    EXPECT_EQ(ppl_ext_enable_large_frames(c, area.data() + r.offset, r.bytes), r.max_width != 0);
+    if (r.max_width != 0) kept = r.max_width;
+    EXPECT_EQ(ppl_ext_large_frame_max_width(c), kept);
+  }
+  EXPECT_EQ(ppl_ext_disable_large_frames(c), 1);
+  EXPECT_EQ(ppl_ext_large_frame_max_width(c), 0);
+}
+
+// Sizes beyond 1280 x 1024 are accepted only with large frames on, within
+// their limits and the area; an area that no longer holds the stored size,
+// the control turned off or the slot handed out again forget it, so that
+// the next call of that size is refused rather than run on rings too small.
+TEST(LargeFrames, SizesFollowTheControlAndTheArea) {
+  const struct {
+    int32_t w, h;
+    bool accepted;
+  } rows[] = {{1920, 1080, true},  {4096, 4096, true},  {1928, 1082, true}, {128, 4096, true},
+              {4104, 480, false},  {1924, 1080, false}, {1920, 1081, false}, {1920, 10, false},
+              {120, 1100, false},  {4096, 4098, false}, {-1920, 1080, false}};
+  ScopedContext c;
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.w << "x" << r.h);
+    EXPECT_EQ(ppl_new_frame_size(c, r.w, r.h), 0);
+    ASSERT_EQ(c.allow_large_frames(), 1);
+    EXPECT_EQ(ppl_new_frame_size(c, r.w, r.h), r.accepted);
+    EXPECT_EQ(ppl_new_frame_sizes(c, r.w, r.h, r.w / 2, r.h / 2), r.accepted);
+    ppl_ext_disable_large_frames(c);
+  }
+  GuardedBuffer area(98304, Guard::kAfter, 64);
+  ASSERT_EQ(ppl_ext_enable_large_frames(c, area.data(), 98304), 1);
+  ASSERT_EQ(ppl_new_frame_size(c, 2592, 1944), 1);
+  ASSERT_EQ(ppl_ext_enable_large_frames(c, area.data(), 49152), 1);
+  EXPECT_EQ(c->in_width, 2592);
+  ASSERT_EQ(ppl_ext_enable_large_frames(c, area.data(), 24576), 1);
+  EXPECT_EQ(c->in_width, 0);
+  ASSERT_EQ(ppl_ext_enable_large_frames(c, area.data(), 98304), 1);
+  ASSERT_EQ(ppl_new_frame_size(c, 1920, 1080), 1);
+  ppl_ext_disable_large_frames(c);
+  std::vector<uint8_t> src(1920 * 1080), dst(1920 * 1080 * 4, 0x5A);
+  EXPECT_EQ(ppl_process_blrtorgb32(c, src.data(), dst.data(), 1920, 1080), 0);
+  EXPECT_EQ(std::count(dst.begin(), dst.end(), 0x5A), static_cast<ptrdiff_t>(dst.size()));
+  ASSERT_EQ(ppl_ext_enable_large_frames(c, area.data(), 98304), 1);
+  ASSERT_EQ(ppl_new_frame_size(c, 1920, 1080), 1);
+  ppl_context* slot = c.get();
+  ppl_free(slot);
+  ASSERT_EQ(ppl_init(), slot);
+  EXPECT_EQ(ppl_ext_large_frame_max_width(slot), 0);
+  EXPECT_EQ(slot->in_width, 0);
+}
+
+// With large frames on, frames beyond 1280 x 1024 refuse an odd I420
+// height and a picture wider or taller than 4096; frames within the
+// original limits keep their answers.
+TEST(LargeFrames, OutputsBeyondTheLimitsAreRefused) {
+  using Process = uint8_t(PPLCALL*)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);
+  const struct {
+    Process process;
+    int32_t w, h, mode;
+    uint8_t result;
+  } rows[] = {{ppl_process_blrtoi420, 1920, 1082, 1, 0}, {ppl_process_blrtoyuyv, 1920, 1082, 1, 1},
+              {ppl_process_blrtoi420, 1280, 1022, 1, 1}, {ppl_process_blrtorgb32, 2048, 12, -1, 1},
+              {ppl_process_blrtorgb32, 2056, 12, -1, 0}, {ppl_process_blrtorgb32, 128, 2050, -1, 0}};
+  ScopedContext c;
+  ASSERT_EQ(c.allow_large_frames(), 1);
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.w << "x" << r.h << " mode " << r.mode);
+    ASSERT_EQ(ppl_set_decimation(c, r.mode, 0, 0), 1);
+    const size_t pixels = static_cast<size_t>(r.w) * r.h;
+    std::vector<uint8_t> src(pixels, 100), dst(pixels * 16, 0x5A);
+    EXPECT_EQ(r.process(c, src.data(), dst.data(), r.w, r.h), r.result);
+    if (r.result == 0) EXPECT_EQ(std::count(dst.begin(), dst.end(), 0x5A), static_cast<ptrdiff_t>(dst.size()));
+  }
 }
 
 }  // namespace

@@ -55,12 +55,13 @@ const Op kOps[] = {
 };
 
 // How a call goes wrong, starting from a 704 x 480 geometry of the family
-// (the Bayer operations: that input size).
+// (the Bayer operations: that input size), large frames on.
 struct Refusal {
   const char* name;
   int null_buffer;                  // -1: none; else the source index, 3: dst
   int32_t width, height;            // input size
   int32_t top, bottom;              // black lines set on the context
+  int32_t mode = 0;                 // decimation mode set with them
 };
 
 const Refusal kRefusals[] = {
@@ -71,10 +72,12 @@ const Refusal kRefusals[] = {
     {"negative bottom black lines", -1, 704, 480, 0, -2},
     {"black lines beyond 31 bits", -1, 704, 480, INT32_MAX, 0},
     {"black lines of a 1280x1024 frame beyond 31 bits", -1, 1280, 1024, 300000, 300000},
+    {"a large frame doubled beyond 4096 columns", -1, 2560, 2048, 0, 0, -1},
 };
 
 TEST(ProcessingBounds, RefusalsWriteNothing) {
   ScopedContext ctx;
+  ASSERT_EQ(ctx.allow_large_frames(), 1);
   const size_t kBytes = 1280 * 1024 * 4;
   std::vector<AlignedBuffer> sources;
   for (int i = 0; i < 3; ++i) sources.emplace_back(kBytes, Align::k16);
@@ -91,7 +94,7 @@ TEST(ProcessingBounds, RefusalsWriteNothing) {
           ASSERT_EQ(ppl_new_frame_size(ctx, r.width, r.height), 1);
         else
           ASSERT_EQ(ppl_new_frame_sizes(ctx, r.width, r.height, r.width, r.height), 1);
-        ppl_set_decimation(ctx, 0, r.top, r.bottom);
+        ppl_set_decimation(ctx, r.mode, r.top, r.bottom);
         uint8_t* srcs[3] = {sources[0].data(), sources[1].data(), sources[2].data()};
         uint8_t* out = dst.data();
         if (r.null_buffer == 3) out = nullptr;
@@ -112,15 +115,18 @@ TEST(ProcessingBounds, RefusalsWriteNothing) {
 // before), with sources against guards too; at both alignments, both
 // mirror settings, on every path. The Bayer operations keep the output
 // geometry ppl_new_frame_sizes left for their input size (black lines,
-// half, quarter and double size).
+// half, quarter and double size). Large frames are on throughout: the
+// table's sizes keep their bounds, and camera sizes beyond it are walked
+// through the work area too.
 TEST(ProcessingBounds, EveryOperationWritesWithinTheHeaderCount) {
   struct Sizes {
     int32_t in_w, in_h, out_w, out_h;
   };
   const Sizes kSizes[] = {{720, 576, 720, 576}, {720, 480, 720, 487}, {704, 480, 704, 576},
                           {704, 576, 352, 300}, {704, 576, 176, 150}, {640, 480, 1280, 960},
-                          {1280, 1024, 1280, 1024}};
+                          {1280, 1024, 1280, 1024}, {1920, 1080, 1920, 1080}};
   ScopedContext ctx;
+  ASSERT_EQ(ctx.allow_large_frames(), 1);
   ppl_set_intl_3T_threshold(ctx, 0);   // every word moves: the most reads
   for (const Sizes& k : kSizes)
     for (const Op& op : kOps) {

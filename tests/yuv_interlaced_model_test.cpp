@@ -24,6 +24,8 @@ const IntlSizes kSizes[] = {
     {704, 480, 176, 120}, {704, 576, 176, 150}, {640, 480, 160, 120},
     // decimation -1
     {640, 480, 1280, 960},
+    // beyond the table, with large frames on
+    {1920, 1088, 1920, 1088},
 };
 
 class InterlacedModelTest : public ::testing::TestWithParam<IntlSizes> {
@@ -33,6 +35,7 @@ class InterlacedModelTest : public ::testing::TestWithParam<IntlSizes> {
 
 TEST_P(InterlacedModelTest, EveryConverterMatchesModelOnEveryPath) {
   const IntlSizes s = GetParam();
+  if (s.in_width > 1280) ASSERT_EQ(ctx_.allow_large_frames(), 1);
   uint32_t seed = static_cast<uint32_t>(s.in_width * 31 + s.out_height);
   for (const IntlCase& c : kIntlCases) {
     ++seed;

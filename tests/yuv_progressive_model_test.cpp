@@ -1,6 +1,7 @@
 // The progressive converters on both kernel paths against the scalar model:
 // random frames (every byte value, so out-of-range YUV too) at every size
-// pair the table accepts with decimation 0 and every mirror combination,
+// pair the table accepts with decimation 0 and every mirror combination, and
+// camera sizes beyond the table with large frames on,
 // into destinations pre-filled so that black lines are checked as well.
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ const YuvSizes kModeZeroSizes[] = {
     {320, 240, 320, 240}, {480, 480, 480, 480}, {480, 480, 480, 576}, {480, 576, 480, 576},
     {640, 480, 640, 480}, {704, 480, 704, 480}, {704, 480, 704, 577}, {704, 576, 704, 576},
     {704, 576, 704, 640}, {720, 480, 720, 480}, {720, 480, 720, 507}, {720, 576, 720, 576},
-    {1280, 1024, 1280, 1024},
+    {1280, 1024, 1280, 1024}, {1920, 1080, 1920, 1080}, {3840, 2160, 3840, 2160},
 };
 
 struct Case {
@@ -40,6 +41,7 @@ class ProgressiveModelTest : public ::testing::TestWithParam<YuvSizes> {};
 TEST_P(ProgressiveModelTest, EveryPathAndMirrorMatchesTheModel) {
   ScopedContext ctx;
   const YuvSizes s = GetParam();
+  if (s.in_width > 1280 || s.in_height > 1024) ASSERT_EQ(ctx.allow_large_frames(), 1);
   uint32_t seed = static_cast<uint32_t>(s.in_width * 7 + s.out_height);
   for (const Case& c : kCases) {
     const size_t src_bytes = s.pixels_in() * (c.input == YuvInput::kYyyy ? 3 : 4) / 2;

@@ -125,7 +125,64 @@ PPLAPI uint32_t PPLCALL ppl_ext_level_means_whole_frame(ppl_context* ctx, uint32
 
 /* ======================================================================
  * Large frames
+ *
+ * Extension, per context, off by default. pplcam.h caps frames at
+ * 1280 x 1024 (ppl_new_frame_size) and the progressive and interlaced
+ * operations at the pairs of their size table. With large frames on, a
+ * context accepts as well:
+ *  - input sizes with a width that is a multiple of 8 from 128 to 4096
+ *    (the Bayer frames of a width that is not a multiple of 16 run on the
+ *    MMX path; the progressive and interlaced kernels need multiples of 16)
+ *    and an even height from 12 to 4096, within what the work area holds;
+ *  - for the progressive and interlaced operations, any size pair whose
+ *    output is the input scaled by a decimation mode (0: the same size,
+ *    1: half, 2: quarter, -1: double), without black lines; black lines
+ *    only where the caller sets them (ppl_set_decimation, then the stored
+ *    sizes). The pairs of the size table keep their modes and black lines.
+ * For a frame beyond 1280 x 1024 (either side) an output picture larger
+ * than 4096 x 4096 and an odd I420 output height are refused (0, nothing
+ * written). Frames within 1280 x 1024 give the same pictures, statistics
+ * and results with the control on or off.
+ *
+ * The library still allocates nothing: the rows a larger frame keeps
+ * between its row pairs go into a work area the caller hands over and keeps
+ * alive, unchanged by anyone else, until it turns the control off or frees
+ * the context (ppl_free and the next ppl_init of the slot forget it).
+ * Statistics at these sizes follow the same sampling rules (8 x 6 grid,
+ * scales, normalisers) computed in 64 bits, with 8 more bits in the window
+ * normalisers; the level means above stay plain 0..255 levels (x 256).
+ * The exported converters' fallback fills need no context and take any
+ * size as before.
  * ====================================================================== */
+
+#define PPL_EXT_LARGE_FRAME_MAX_WIDTH 4096
+#define PPL_EXT_LARGE_FRAME_MAX_HEIGHT 4096
+/* The work area's start must be a multiple of this many bytes. */
+#define PPL_EXT_LARGE_FRAME_ALIGNMENT 64
+
+/** Extension. Bytes of a work area that holds frames up to max_width
+ *  pixels wide (1..4096; 0 for any other width). Today 24576 up to 1349,
+ *  49152 up to 2714, 81920 up to 4084, 98304 up to 4096. */
+PPLAPI uint32_t PPLCALL ppl_ext_large_frame_work_bytes(int32_t max_width);
+
+/** Extension. Turns large frames on for the context, its work area `work`
+ *  of `bytes` bytes (the caller's, PPL_EXT_LARGE_FRAME_ALIGNMENT-aligned,
+ *  at least ppl_ext_large_frame_work_bytes(1)); the widest frame it holds
+ *  is the widest whose ppl_ext_large_frame_work_bytes is at most `bytes`.
+ *  A NULL, misaligned or smaller area is refused with 0 and nothing
+ *  changed; 1 otherwise. Called again, the new area replaces the old. A
+ *  stored frame size the new area does not hold is forgotten (stored as
+ *  0 x 0): the next call of that size re-sizes and is refused. */
+PPLAPI uint8_t PPLCALL ppl_ext_enable_large_frames(ppl_context* ctx, void* work, uint32_t bytes);
+
+/** Extension. Turns large frames off: the context's limits and answers are
+ *  those of pplcam.h again and it no longer touches the caller's area. A
+ *  stored frame size beyond 1280 x 1024 is forgotten as above. Returns 1. */
+PPLAPI uint8_t PPLCALL ppl_ext_disable_large_frames(ppl_context* ctx);
+
+/** Extension. The widest input the context accepts beyond 1280 x 1024 now:
+ *  a multiple of 8 up to 4096 while large frames are on, 0 when off. */
+PPLAPI int32_t PPLCALL ppl_ext_large_frame_max_width(ppl_context* ctx);
 
 #ifdef __cplusplus
 }

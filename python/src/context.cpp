@@ -1,5 +1,7 @@
 #include "context.h"
 
+#include "pplcam/pplcam_ext.h"
+
 namespace pplcam_python {
 
 namespace {
@@ -10,11 +12,15 @@ std::mutex pool_mutex;
 }  // namespace
 
 Context::Context() {
+  const uint32_t bytes = ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH);
+  work_.reset(std::aligned_alloc(PPL_EXT_LARGE_FRAME_ALIGNMENT, bytes));
+  if (!work_) throw std::bad_alloc();
   std::lock_guard<std::mutex> pool(pool_mutex);
   ctx_ = ppl_init();
   if (!ctx_) {
     throw Error("all 8 pplcam contexts are in use: close one (Context.close() or the end of a with block) first");
   }
+  ppl_ext_enable_large_frames(ctx_, work_.get(), bytes);
 }
 
 Context::~Context() {

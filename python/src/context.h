@@ -5,6 +5,8 @@
 #include <pybind11/pybind11.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 
@@ -64,6 +66,12 @@ class Context {
   // Takes mutex_, waiting without the GIL.
   std::unique_lock<std::mutex> lock();
   std::mutex mutex_;
+  // Large frames (up to 4096 x 4096, pplcam_ext.h) are on for every
+  // context, through this work area, freed after the context.
+  struct Free {
+    void operator()(void* p) const { std::free(p); }
+  };
+  std::unique_ptr<void, Free> work_;
   ppl_context* ctx_ = nullptr;
 };
 

@@ -95,10 +95,10 @@ const BayerFn kBayerConverters[4][3] = {
 // The Bayer sizes the binding hands to the library: whole 16-photosite
 // column groups and row pairs, within the library's frame limits.
 void check_bayer_size(py::ssize_t w, py::ssize_t h) {
-  if (w % 16 == 0 && w >= 128 && w <= 1280 && h % 2 == 0 && h >= 12 && h <= 1024) return;
+  if (w % 16 == 0 && w >= 128 && w <= 4096 && h % 2 == 0 && h >= 12 && h <= 4096) return;
   throw py::value_error("raw is " + std::to_string(w) + " x " + std::to_string(h) +
-                        " (width x height); Bayer frames are 128..1280 wide in steps of 16 and "
-                        "12..1024 high in steps of 2");
+                        " (width x height); Bayer frames are 128..4096 wide in steps of 16 and "
+                        "12..4096 high in steps of 2");
 }
 
 py::object convert_bayer(Context& ctx, const py::array& raw, Output out, const std::string& size_name,
@@ -137,7 +137,7 @@ py::object convert_bayer(Context& ctx, const py::array& raw, Output out, const s
 
 using YuvFn = uint8_t(PPLCALL*)(ppl_context*, const uint8_t*, uint8_t*, int32_t, int32_t, int32_t, int32_t);
 
-const char kYuvSizes[] = "320x240, 480x480, 480x576, 640x480, 704x480, 704x576, 720x480, 720x576 or 1280x1024";
+const char kYuvSizes[] = "frames 128..4096 wide in steps of 16, 12..4096 high in steps of 2";
 
 // The caller's frame as the library reads it: the array itself when it is
 // contiguous and aligned, else a copy made by copy() without the GIL.
@@ -157,6 +157,12 @@ py::object convert_progressive(Context& ctx, const py::array& frame, YuvFn fn, O
   auto held = ctx.use();
   const Frame f = check_frame(frame, "frame", 2);
   const py::ssize_t w = f.width, h = f.rows;
+  const auto refused = [&] {
+    return py::value_error("frame is " + std::to_string(w) + " x " + std::to_string(h) +
+                           "; the YUV converters take " + kYuvSizes);
+  };
+  // Sizes the kernels walk, checked before the library counts a frame.
+  if (w % 16 != 0 || w < 128 || w > 4096 || h % 2 != 0 || h < 12 || h > 4096) throw refused();
   Destination dst(ctx, out, w, h);
   const Input in(f, ctx.inputs[0]);
   uint8_t ok;
@@ -166,10 +172,7 @@ py::object convert_progressive(Context& ctx, const py::array& frame, YuvFn fn, O
     ok = fn(ctx.raw(), in.data, dst.library_dst, int32_t(w), int32_t(h), int32_t(w), int32_t(h));
     if (ok) dst.finish();
   }
-  if (!ok) {
-    throw py::value_error("frame is " + std::to_string(w) + " x " + std::to_string(h) +
-                          "; the YUV converters take " + kYuvSizes);
-  }
+  if (!ok) throw refused();
   return dst.result;
 }
 
@@ -283,9 +286,10 @@ void register_conversions(py::class_<Context>& cls) {
   const std::string bayer_doc =
       "Converts a raw Bayer frame with this context's picture controls and gathers the\n"
       "statistics (see statistics()).\n"
-      "raw: a uint8 array (height, width), blue at row 0, column 0; 128..1280 wide in steps\n"
-      "of 16, 12..1024 high in steps of 2.\n"
-      "size: 'same', 'half' (2:1 decimation) or 'double' (1:2 interpolation).\n"
+      "raw: a uint8 array (height, width), blue at row 0, column 0; 128..4096 wide in steps\n"
+      "of 16, 12..4096 high in steps of 2.\n"
+      "size: 'same', 'half' (2:1 decimation) or 'double' (1:2 interpolation); beyond 1280 x 1024\n"
+      "the output stays within 4096 x 4096.\n"
       "The library conditions its source in place (gain, offset, gamma): raw is copied and\n"
       "left unchanged, unless in_place=True, which converts raw itself (a writeable\n"
       "C-contiguous array, 16-byte aligned for the SSE2 kernels) and leaves the conditioned\n"

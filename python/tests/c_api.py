@@ -37,6 +37,9 @@ class CContext:
     def __init__(self, **controls):
         self.ptr = ctypes.c_void_p(lib.ppl_init())
         assert self.ptr.value, "the shared library has no free context"
+        # Large frames on, as the binding has them.
+        self.work = aligned(lib.ppl_ext_large_frame_work_bytes(4096))
+        assert lib.ppl_ext_enable_large_frames(self.ptr, ptr(self.work), self.work.size) == 1
         for name, value in controls.items():
             if name == "contrast":
                 lib.ppl_set_contrast_c(self.ptr, value, None, None)

@@ -89,6 +89,22 @@ def test_progressive_matches_c_api(packed, ctx, source, fmt, mirrored):
     assert_same(getattr(ctx, f"{source}_to_{fmt}")(frame), want)
 
 
+@pytest.mark.parametrize("source,fmt", [("bayer", "rgb"), ("bayer", "i420"), ("yuyv", "i420"), ("uyvy", "rgb")])
+def test_camera_sizes_match_c_api(chart, packed, ctx, source, fmt):
+    """1920 x 1080, beyond the library's original limits: tiled from the samples."""
+    c = CContext()
+    if source == "bayer":
+        raw = np.tile(chart, (3, 3))[:1080, :1920]
+        want, _ = c.bayer(fmt, raw)
+        got = getattr(ctx, f"bayer_to_{fmt}")(raw)
+    else:
+        frame = np.ascontiguousarray(np.tile(packed[source], (3, 3, 1))[:1080, :1920])
+        want = c.progressive(source, fmt, frame)
+        got = getattr(ctx, f"{source}_to_{fmt}")(frame)
+    c.close()
+    assert_same(got, want)
+
+
 def padded(frame, width):
     """The frame centred in a wider one, black (Y 16, chroma 128) at the sides."""
     black = np.array([16, 128] if frame[0, 0, 0] != 128 else [128, 16], np.uint8)

@@ -5,6 +5,7 @@
 #include "bayer/driver.h"
 #include "controls/frame_statistics.h"
 #include "core/geometry.h"
+#include "core/large_frames.h"
 #include "pplcam/pplcam.h"
 
 namespace pplcam {
@@ -20,6 +21,7 @@ uint8_t process_bayer(BayerOutput out, ppl_context* ctx, uint8_t* src, uint8_t* 
   // Negative black lines (stored unchecked by ppl_set_decimation) would
   // place rows before dst; refused like a refused size, statistics kept.
   if (!output_fits(ctx)) return 0;
+  if (out == BayerOutput::kI420 && i420_height_refused(ctx)) return 0;
   clear_frame_statistics(ctx);
   const void* buffers[] = {src, dst};
   const uint8_t result = run_bayer_driver(out, choose_path(Caller::kProcessing, ctx, buffers, 2, ctx->in_width), ctx, src, dst);

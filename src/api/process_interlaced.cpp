@@ -3,6 +3,7 @@
 #include "api/dispatch.h"
 #include "api/frame_sizes.h"
 #include "api/process_internal.h"
+#include "core/large_frames.h"
 #include "pplcam/pplcam.h"
 #include "yuv/interlaced.h"
 
@@ -16,6 +17,7 @@ uint8_t process_interlaced(IntlInput in, IntlOutput out, bool motion, PPL_INTL_A
   ctx->last_path = PathId::kNone;
   if (!ref || !first || !second || !dst) return 0;
   if (!update_frame_sizes(ctx, in_width, in_height, out_width, out_height)) return 0;
+  if (out == IntlOutput::kI420 && i420_height_refused(ctx)) return 0;
   const void* buffers[] = {ref, first, second, dst};
   return run_interlaced_kernel(in, out, motion, choose_path(Caller::kProcessing, ctx, buffers, 4), ctx, ref, first, second, dst);
 }

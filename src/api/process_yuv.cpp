@@ -2,6 +2,7 @@
 // the kernel.
 #include "api/dispatch.h"
 #include "api/frame_sizes.h"
+#include "core/large_frames.h"
 #include "pplcam/pplcam.h"
 #include "yuv/progressive.h"
 
@@ -12,6 +13,9 @@ uint8_t process_yuv(ProgressiveKernel k, ppl_context* ctx, const uint8_t* src, u
                     int32_t iw, int32_t ih, int32_t ow, int32_t oh) {
   ctx->last_path = PathId::kNone;
   if (!src || !dst || !update_frame_sizes(ctx, iw, ih, ow, oh)) return 0;
+  const bool i420 = k == ProgressiveKernel::kYuyvToI420 || k == ProgressiveKernel::kUyvyToI420 ||
+                    k == ProgressiveKernel::kYyyyToI420;
+  if (i420 && i420_height_refused(ctx)) return 0;
   const void* buffers[] = {src, dst};
   return run_progressive_kernel(k, choose_path(Caller::kProcessing, ctx, buffers, 2), ctx, src, dst);
 }

@@ -64,13 +64,15 @@ class EdgeWalk {
   static constexpr int kGroup = P::kGroup;
   static_assert(kGroup == S::kBytes, "the walk takes one column group per register");
   static constexpr bool kRgb = F == BayerOutput::kRgb24 || F == BayerOutput::kRgb32;
-  static constexpr uint32_t kGreenMask = kGreenRingBytes - 1;
-  static constexpr uint32_t kRingMask = kRingBytes - 1;
+  const uint32_t kGreenMask;   // ring sizes less one, fixed for the frame
+  const uint32_t kRingMask;
   using Converted = std::conditional_t<kRgb, RgbRows<S>, YuvRows<S>>;
 
  public:
   EdgeWalk(ppl_context* c, uint8_t* src, uint8_t* dst, Conditioner& conditioner)
-      : c_(c),
+      : kGreenMask(c->green_ring_mask),
+        kRingMask(c->ring_mask),
+        c_(c),
         conditioner_(conditioner),
         k_(group_constants<kGroup>(c)),
         src_(src),

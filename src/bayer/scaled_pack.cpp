@@ -3,8 +3,6 @@
 namespace pplcam {
 namespace {
 
-constexpr uint32_t kRingMask = kRingBytes - 1;
-
 inline uint8_t avg(uint8_t a, uint8_t b) { return static_cast<uint8_t>((a + b + 1) >> 1); }
 
 inline uint8_t limit_chroma(uint8_t c) {
@@ -16,7 +14,8 @@ inline uint8_t limit_chroma(uint8_t c) {
 struct RingRow {
   const uint8_t* ring;
   uint32_t index;
-  uint8_t operator[](int32_t x) const { return ring[(index + static_cast<uint32_t>(x)) & kRingMask]; }
+  uint32_t mask;
+  uint8_t operator[](int32_t x) const { return ring[(index + static_cast<uint32_t>(x)) & mask]; }
 };
 
 bool is_rgb(BayerOutput f) { return f == BayerOutput::kRgb24 || f == BayerOutput::kRgb32; }
@@ -62,13 +61,13 @@ void pack_thinned(const ScaledFrame& f, int32_t k, uint32_t index) {
 
   if (is_rgb(f.format)) {
     if (!row_here) return;
-    const RingRow r{f.ring[kPlaneRing1], index}, g{f.ring[kPlaneRing2], index},
-        b{f.ring[kPlaneRing3], index};
+    const RingRow r{f.ring[kPlaneRing1], index, f.ring_mask}, g{f.ring[kPlaneRing2], index, f.ring_mask},
+        b{f.ring[kPlaneRing3], index, f.ring_mask};
     for (int32_t j = 0; j < out_w; ++j) put_rgb(f, j, i, r[j * step], g[j * step], b[j * step]);
     return;
   }
 
-  const RingRow luma{f.ring[kLumaRing], index}, chroma{f.ring[kPlaneRing2], index};
+  const RingRow luma{f.ring[kLumaRing], index, f.ring_mask}, chroma{f.ring[kPlaneRing2], index, f.ring_mask};
   if (f.format == BayerOutput::kI420) {
     if (row_here)
       for (int32_t j = 0; j < out_w; ++j) *pixel_at(f.main, j, i) = luma[j * step];
@@ -165,14 +164,14 @@ void pack_doubled_row(const ScaledFrame& f, int32_t r, uint32_t index) {
   const Doubler dbl{w, f.format == BayerOutput::kRgb24 && mirrored(f.main)};
 
   if (rgb) {
-    const RingRow rr{f.ring[kPlaneRing1], index}, gg{f.ring[kPlaneRing2], index},
-        bb{f.ring[kPlaneRing3], index};
+    const RingRow rr{f.ring[kPlaneRing1], index, f.ring_mask}, gg{f.ring[kPlaneRing2], index, f.ring_mask},
+        bb{f.ring[kPlaneRing3], index, f.ring_mask};
     for (int32_t x = 0; x < out_w; ++x) put_rgb(f, x, y, dbl(rr, x), dbl(gg, x), dbl(bb, x));
     fill_after_row(f, f.main, bytes_per_pixel(f.format), out_w, r);
     return;
   }
 
-  const RingRow luma{f.ring[kLumaRing], index};
+  const RingRow luma{f.ring[kLumaRing], index, f.ring_mask};
   if (f.format == BayerOutput::kI420) {
     for (int32_t x = 0; x < out_w; ++x) *pixel_at(f.main, x, y) = dbl(luma, x);
     fill_after_row(f, f.main, 1, out_w, r);
@@ -180,7 +179,7 @@ void pack_doubled_row(const ScaledFrame& f, int32_t r, uint32_t index) {
       // Chroma row i of the full-size picture (one per row pair) doubled
       // the same way into chroma rows 2i and 2i + 1.
       const int32_t i = r / 2;
-      const ChromaRow u{{f.ring[kPlaneRing2], index}, 0}, v{{f.ring[kPlaneRing2], index}, 1};
+      const ChromaRow u{{f.ring[kPlaneRing2], index, f.ring_mask}, 0}, v{{f.ring[kPlaneRing2], index, f.ring_mask}, 1};
       const Doubler cdbl{w / 2, false};
       for (int32_t x = 0; x < w; ++x) {
         uint8_t* at = pixel_at(f.chroma, x, 2 * i);
@@ -193,7 +192,7 @@ void pack_doubled_row(const ScaledFrame& f, int32_t r, uint32_t index) {
   }
 
   // YUYV / UYVY: w doubled chroma pairs per row.
-  const ChromaRow u{{f.ring[kPlaneRing2], index}, 0}, v{{f.ring[kPlaneRing2], index}, 1};
+  const ChromaRow u{{f.ring[kPlaneRing2], index, f.ring_mask}, 0}, v{{f.ring[kPlaneRing2], index, f.ring_mask}, 1};
   const Doubler cdbl{w / 2, false};
   for (int32_t m = 0; m < w; ++m)
     put_pair(f, m, y, dbl(luma, 2 * m), dbl(luma, 2 * m + 1), cdbl(u, m), cdbl(v, m));

@@ -24,6 +24,7 @@ struct ScaledFrame {
   Plane chroma;          // I420 U plane (V is `quarter` bytes further)
   int32_t quarter;
   const uint8_t* ring[5];   // indexed by WorkRing
+  uint32_t ring_mask;       // bytes - 1 of each ring but the green one
 };
 
 // Packs row pair k, whose first row starts at running byte index `index`

@@ -117,8 +117,8 @@ class BayerWalk {
       else pack_rgb<S, F == BayerOutput::kRgb24 ? 3 : 4>(out, frame_.main, x0, y);
       return;
     }
-    const uint32_t i0 = index & (kRingBytes - 1);
-    const uint32_t i1 = (index + static_cast<uint32_t>(frame_.width)) & (kRingBytes - 1);
+    const uint32_t i0 = index & c_->ring_mask;
+    const uint32_t i1 = (index + static_cast<uint32_t>(frame_.width)) & c_->ring_mask;
     if constexpr (kRgb) {
       S::store(c_->ring[kPlaneRing1] + i0, out.r[0]);
       S::store(c_->ring[kPlaneRing1] + i1, out.r[1]);

@@ -37,7 +37,8 @@ struct WalkFrame {
   ScaledFrame scaled(const ppl_context* c, bool cell_quality, const uint8_t* luma) const {
     return ScaledFrame{F,    cell_quality, decimation, width,   height,
                        main, chroma,       quarter,    {c->ring[kGreenRing], luma, c->ring[kPlaneRing1],
-                                                        c->ring[kPlaneRing2], c->ring[kPlaneRing3]}};
+                                                        c->ring[kPlaneRing2], c->ring[kPlaneRing3]},
+                       c->ring_mask};
   }
 
   int32_t pitch;        // source row bytes

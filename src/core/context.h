@@ -6,7 +6,8 @@
 // constants its paths read, its size-derived geometry and its walk scratch,
 // all built from the same values at the same time; the output steps, the
 // statistics results and a 32-byte-aligned work area for the ring buffers
-// of the Bayer walk.
+// of the Bayer walk (or, for frames beyond the original limits, where the
+// rings lie in a caller's larger area).
 #pragma once
 
 #include <cstddef>
@@ -225,6 +226,12 @@ struct alignas(32) ppl_context {
 
   alignas(32) uint8_t work_area[pplcam::kWorkAreaBytes];
   uint8_t* ring[5];             // indexed by WorkRing
+  // Ring sizes less one (powers of two): the green ring's and that of each
+  // of the other four. The rings lie in work_area, or in the caller's area
+  // while large frames are on (core/large_frames.h).
+  uint32_t green_ring_mask;
+  uint32_t ring_mask;
+  uint8_t large_frames;         // a caller's work area is in place
 };
 
 namespace pplcam {

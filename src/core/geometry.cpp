@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "core/large_frames.h"
 #include "core/path_build.h"
 #include "pplcam/pplcam.h"
 
@@ -70,15 +71,20 @@ bool build_size_tables(ppl_context* c) {
   // One R and one B sample per cell, two G; a 16-byte group holds twice the
   // cells of an 8-byte group, so the same formula counts the same samples.
   // Every width in use writes the normalisers, the widest last: its values
-  // stand for all of them.
-  const int32_t cells = (Bytes / 2) * g.window_pairs * g.window_groups;   // cells of a group's row pair
-  c->window_norm[0] = static_cast<uint32_t>(safe_div(1 << 20, cells));
-  c->window_norm[1] = static_cast<uint32_t>(safe_div(1 << 20, 2 * cells));
+  // stand for all of them. Windows of frames beyond the original limits
+  // hold up to 90000 cells, where a 20-bit normaliser keeps only a few
+  // significant bits: theirs carry kWideNormBits more.
+  const int64_t cells = int64_t{Bytes / 2} * g.window_pairs * g.window_groups;   // cells of a group's row pair
+  const int64_t one = int64_t{1} << window_norm_bits(c);
+  c->window_norm[0] = static_cast<uint32_t>(safe_div(one, cells));
+  c->window_norm[1] = static_cast<uint32_t>(safe_div(one, 2 * cells));
   c->window_norm[2] = c->window_norm[0];
   return true;
 }
 
 }  // namespace
+
+int window_norm_bits(const ppl_context* c) { return beyond_original_limits(c) ? 20 + kWideNormBits : 20; }
 
 bool output_fits(const ppl_context* c) {
   int64_t w, h;
@@ -86,7 +92,7 @@ bool output_fits(const ppl_context* c) {
   // w x h x bytes <= INT32_MAX, written as a division so that no product
   // can overflow whatever the stored sizes.
   return c->top_black_lines >= 0 && c->bottom_black_lines >= 0 && w >= 0 && h >= 0 &&
-         (w == 0 || h <= INT32_MAX / kMaxOutputBytesPerPixel / w);
+         (w == 0 || h <= INT32_MAX / kMaxOutputBytesPerPixel / w) && large_output_fits(c);
 }
 
 void recompute_output_size(ppl_context* c) {
@@ -168,11 +174,27 @@ bool lookup_size_pair(int32_t iw, int32_t ih, int32_t ow, int32_t oh, int32_t* m
 namespace {
 
 // The limits of ppl_new_frame_size (unsigned, so negative sizes fail too):
-// the largest frame and what the work-area rows hold.
-bool size_accepted(int32_t width, int32_t height) {
-  return static_cast<uint32_t>(width) <= kMaxFrameWidth && static_cast<uint32_t>(height) <= kMaxFrameHeight &&
-         4u * static_cast<uint32_t>(width) + 48 <= kGreenRingBytes &&
-         3u * static_cast<uint32_t>(width) + 48 <= kRingBytes;
+// the largest frame and what the work-area rows hold; beyond them, the
+// sizes of large frames when the context has them on.
+bool size_accepted(const ppl_context* c, int32_t width, int32_t height) {
+  return (static_cast<uint32_t>(width) <= kMaxFrameWidth && static_cast<uint32_t>(height) <= kMaxFrameHeight &&
+          4u * static_cast<uint32_t>(width) + 48 <= kGreenRingBytes &&
+          3u * static_cast<uint32_t>(width) + 48 <= kRingBytes) ||
+         large_size_accepted(c, width, height);
+}
+
+// With large frames on, a pair outside the table whose output is the input
+// scaled by a decimation mode, without black lines.
+bool scaled_size_pair(const ppl_context* c, int32_t iw, int32_t ih, int32_t ow, int32_t oh, int32_t* mode) {
+  if (!c->large_frames) return false;
+  for (int32_t m = -1; m <= 2; ++m) {
+    const int64_t w = m >= 0 ? iw >> m : int64_t{iw} * 2, h = m >= 0 ? ih >> m : int64_t{ih} * 2;
+    if (ow == w && oh == h && ow > 0 && oh > 0) {
+      *mode = m;
+      return true;
+    }
+  }
+  return false;
 }
 
 // Stores an accepted input size and its pixel counts; the output size
@@ -189,8 +211,10 @@ void store_input_size(ppl_context* c, int32_t width, int32_t height) {
 // A size pair of the table: the input size, its decimation mode and black
 // lines. False with nothing stored for any other pair.
 bool store_size_pair(ppl_context* c, int32_t iw, int32_t ih, int32_t ow, int32_t oh) {
-  int32_t mode, top, bottom;
-  if (!lookup_size_pair(iw, ih, ow, oh, &mode, &top, &bottom) || !size_accepted(iw, ih)) return false;
+  int32_t mode, top = 0, bottom = 0;
+  if (!lookup_size_pair(iw, ih, ow, oh, &mode, &top, &bottom) && !scaled_size_pair(c, iw, ih, ow, oh, &mode))
+    return false;
+  if (!size_accepted(c, iw, ih)) return false;
   store_input_size(c, iw, ih);
   c->top_black_lines = top;
   c->decimation = mode;
@@ -208,8 +232,13 @@ uint8_t build_size_tables_in_use(ppl_context* c) {
 
 }  // namespace
 
+void forget_input_size(ppl_context* c) {
+  store_input_size(c, 0, 0);
+  recompute_output_size(c);
+}
+
 bool resize_frame(ppl_context* c, int32_t width, int32_t height) {
-  if (!size_accepted(width, height)) return false;
+  if (!size_accepted(c, width, height)) return false;
   store_input_size(c, width, height);
   recompute_output_size(c);
   build_size_tables_in_use(c);
@@ -229,7 +258,7 @@ using namespace pplcam;
 extern "C" {
 
 uint8_t PPLCALL ppl_new_frame_size(ppl_context* c, int32_t width, int32_t height) {
-  if (!size_accepted(width, height)) return 0;
+  if (!size_accepted(c, width, height)) return 0;
   store_input_size(c, width, height);
   recompute_output_size(c);
   FpBracket bracket;

@@ -9,12 +9,19 @@
 
 namespace pplcam {
 
-// The largest input frame of ppl_new_frame_size; every size computation of
-// the geometry is written so that raising these only changes them.
+// The largest input frame of ppl_new_frame_size without large frames
+// (core/large_frames.h); every size computation of the geometry is 64-bit
+// or bounded, so that larger frames only change the limits.
 constexpr uint32_t kMaxFrameWidth = 1280;
 constexpr uint32_t kMaxFrameHeight = 1024;
 // Bytes per pixel of the widest output format (RGB32).
 constexpr int64_t kMaxOutputBytesPerPixel = 4;
+
+// Extra bits of the window normalisers of frames beyond the original
+// limits, and the bits of a context's normalisers (the statistics shift
+// the product back by window_norm_bits - 8).
+constexpr int kWideNormBits = 8;
+int window_norm_bits(const ppl_context* c);
 
 // True when the stored output geometry can be converted into: black lines
 // not negative and out_width x out_height pixels of the widest format
@@ -37,6 +44,10 @@ uint8_t rebuild_step_table(ppl_context* c);
 // changed, for a refused size.
 bool resize_frame(ppl_context* c, int32_t width, int32_t height);
 bool resize_frames(ppl_context* c, int32_t in_w, int32_t in_h, int32_t out_w, int32_t out_h);
+
+// Stores a 0 x 0 input (and its output size): the next call of any size
+// re-sizes.
+void forget_input_size(ppl_context* c);
 
 // The accepted-size table of the progressive and interlaced converters.
 // Fills the decimation mode and the black-line split of an accepted pair.

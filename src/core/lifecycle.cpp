@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/context.h"
+#include "core/large_frames.h"
 #include "core/lifecycle.h"
 #include "pplcam/pplcam.h"
 
@@ -31,7 +32,10 @@ ppl_context* claim_slot() {
       continue;
     c->path_limit = kWidestPath;
     c->last_path = PathId::kNone;
-    for (int r = 0; r < 5; ++r) c->ring[r] = c->work_area + kRingOffset[r];
+    // A slot keeps its frame size from its last owner, but not the last
+    // owner's work area.
+    use_own_work_area(c);
+    forget_size_not_held(c);
     return c;
   }
   return nullptr;

@@ -32,12 +32,13 @@ void picture_size(const ppl_context* c, int32_t* width, int32_t* height) {
 }
 
 // The line builders step over 16 pixels (32 at half size) and the I420
-// writer needs 32-pixel lines in pairs; the work-area line buffers hold
-// 2032 input pixels (2 x width bytes, or 2 x width + 32 bytes of motion
-// differences). The output must be exactly picture plus black lines.
+// writer needs 32-pixel lines in pairs; the work-area line buffers are
+// rings of the context (2032 input pixels in its own area: 2 x width bytes,
+// or 2 x width + 32 bytes of motion differences). The output must be
+// exactly picture plus black lines.
 bool walkable(const ppl_context* c, int32_t pw, int32_t ph) {
   const int32_t w = c->in_width;
-  if (w % 16 != 0 || w < 32 || 2 * w + 32 > kRingBytes || c->in_height < 2) return false;
+  if (w % 16 != 0 || w < 32 || 2 * w + 32 > static_cast<int64_t>(c->ring_mask) + 1 || c->in_height < 2) return false;
   if (c->decimation == 1 && w % 32 != 0) return false;
   if (pw % 16 != 0 || pw < 32 || ph < 2 || ph % 2 != 0) return false;
   return c->out_width == pw && c->top_black_lines >= 0 && c->bottom_black_lines >= 0 &&

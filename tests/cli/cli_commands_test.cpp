@@ -58,9 +58,10 @@ std::vector<std::string> words_of(const std::string& text) {
 
 const CommandCase kCases[] = {
     // Refusals, each before anything is written.
-    {"size the library refuses", "", "convert IN -s 632x480 -o DIR/o.png", 2, "accepted: widths 128 to 1280", ""},
+    {"size the library refuses", "", "convert IN -s 632x480 -o DIR/o.png", 2, "accepted: widths 128 to 4096", ""},
     {"refused size of a long file", "", "convert IN -s 513x512 -o DIR/o.png", 2, "513x512 refused", ""},
-    {"YUV size outside the table", "", "convert IN --from yuyv -s 320x480 -o DIR/o.png", 2, "accepted: 320x240", ""},
+    {"YUV width not in steps of 16", "", "convert IN --from yuyv -s 200x480 -o DIR/o.png", 2,
+     "YUV size 200x480 refused; accepted: widths 128 to 4096", ""},
     {"size larger than the file", "", "convert IN -s 1280x1024 -o DIR/o.png", 3, "less than one 1280x1024", ""},
     {"raw input without a size", "", "convert IN -o DIR/o.png", 2, "give --size", ""},
     {"unknown output format", "", "convert IN -s 640x480 -o DIR/o.webp", 2, "give --to", ""},

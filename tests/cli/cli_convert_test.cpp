@@ -77,19 +77,28 @@ TEST(CliConvert, BmpHoldsTheLibraryRgbRowsUnderAStandardHeader) {
   EXPECT_TRUE(std::equal(rgb24.bytes.begin(), rgb24.bytes.end(), bmp.begin() + 54));
 }
 
+// Two frames in one file: the sample, and a 1920 x 1080 frame tiled from it
+// (beyond the original limits: the tool turns large frames on).
 TEST(CliConvert, RawOutputsAreTheLibraryBytesFrameAfterFrame) {
-  TempDir dir;
-  const LibraryOutput lib = library_bayer(BaylorToYUYVMMX, 640 * 480 * 2, 640, 480, 3, false, false);
-  if (!lib.available) GTEST_SKIP() << "YUYV output not in this build";
-  std::vector<uint8_t> two = sample();
-  const std::vector<uint8_t> one = two;
-  two.insert(two.end(), one.begin(), one.end());
-  write_bytes(dir.file("two.raw"), two);
-  const RunResult r = run_tool("convert " + dir.file("two.raw") + " -s 640x480 -o " + dir.file("o.yuyv"));
-  ASSERT_EQ(r.exit_code, 0) << r.err;
-  std::vector<uint8_t> expected = lib.bytes;
-  expected.insert(expected.end(), lib.bytes.begin(), lib.bytes.end());
-  EXPECT_EQ(read_bytes(dir.file("o.yuyv")), expected);
+  for (auto [w, h] : {std::pair{640, 480}, {1920, 1080}}) {
+    SCOPED_TRACE(testing::Message() << w << "x" << h);
+    TempDir dir;
+    const std::vector<uint8_t> tile = sample();
+    std::vector<uint8_t> frame(size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) frame[size_t(y) * w + x] = tile[size_t(y % 480) * 640 + x % 640];
+    const LibraryOutput lib = library_bayer(BaylorToYUYVMMX, size_t(w) * h * 2, w, h, 3, false, false, &frame, w, h);
+    if (!lib.available) GTEST_SKIP() << "YUYV output not in this build";
+    std::vector<uint8_t> two = frame;
+    two.insert(two.end(), frame.begin(), frame.end());
+    write_bytes(dir.file("two.raw"), two);
+    const RunResult r = run_tool("convert " + dir.file("two.raw") + " -s " + std::to_string(w) + "x" +
+                                 std::to_string(h) + " -o " + dir.file("o.yuyv"));
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    std::vector<uint8_t> expected = lib.bytes;
+    expected.insert(expected.end(), lib.bytes.begin(), lib.bytes.end());
+    EXPECT_EQ(read_bytes(dir.file("o.yuyv")), expected);
+  }
 }
 
 // Every way in gives the library's picture of the same frames: PGM, grey

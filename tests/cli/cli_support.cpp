@@ -13,6 +13,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "pplcam/pplcam_ext.h"
+
 namespace cli_test {
 
 namespace {
@@ -140,18 +142,21 @@ bool write_grey_png(const std::string& path, const std::vector<uint8_t>& grey, i
 }
 
 LibraryOutput library_bayer(BayerConverter fn, size_t out_bytes, int out_w, int out_h, int quality, bool h_mirror,
-                            bool v_mirror) {
-  const std::vector<uint8_t> raw = sample();
+                            bool v_mirror, const std::vector<uint8_t>* frame, int in_w, int in_h) {
+  const std::vector<uint8_t> raw = frame ? *frame : sample();
   // 16-byte aligned copies: the same kernel path the tool takes.
   uint8_t* src = static_cast<uint8_t*>(std::aligned_alloc(64, (raw.size() + 63) / 64 * 64));
   uint8_t* dst = static_cast<uint8_t*>(std::aligned_alloc(64, (out_bytes + 63) / 64 * 64));
   std::memcpy(src, raw.data(), raw.size());
   std::memset(dst, 0xA5, out_bytes);
   ppl_context* ctx = ppl_init();
+  std::vector<uint8_t> work(ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH) + 64);
+  uint8_t* area = work.data() + (64 - reinterpret_cast<uintptr_t>(work.data()) % 64) % 64;
+  if (in_w > 1280 || in_h > 1024) ppl_ext_enable_large_frames(ctx, area, static_cast<uint32_t>(work.size() - 64));
   ppl_set_quality(ctx, quality);
   ppl_set_h_mirror(ctx, h_mirror);
   ppl_set_v_mirror(ctx, v_mirror);
-  fn(ctx, src, dst, 640, 480);
+  fn(ctx, src, dst, in_w, in_h);
   ppl_free(ctx);
   LibraryOutput r;
   r.width = out_w;

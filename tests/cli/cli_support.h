@@ -59,8 +59,11 @@ struct LibraryOutput {
   std::vector<uint8_t> bytes;
 };
 typedef uint8_t(PPLCALL* BayerConverter)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);
+// The frame is the sample, or `raw` of in_w x in_h (large frames on beyond
+// 1280 x 1024, as the tool has them).
 LibraryOutput library_bayer(BayerConverter fn, size_t out_bytes, int out_w, int out_h, int quality, bool h_mirror,
-                            bool v_mirror);
+                            bool v_mirror, const std::vector<uint8_t>* raw = nullptr, int in_w = 640,
+                            int in_h = 480);
 
 // One line of text, ending in a newline, with no other newline.
 bool is_one_line(const std::string& text);

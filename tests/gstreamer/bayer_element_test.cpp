@@ -25,12 +25,18 @@ std::string out_caps(const char* format, int width, int height) {
          ",height=" + std::to_string(height) + ",framerate=30/1";
 }
 
-Bytes library_output(BayerFn convert, Controls controls, Bytes src, size_t out_bytes, bool v_mirror = false) {
+// The library's picture of src; beyond 1280 x 1024 with large frames on,
+// as the element has them.
+Bytes library_output(BayerFn convert, Controls controls, Bytes src, size_t out_bytes, bool v_mirror = false,
+                     int width = kWidth, int height = kHeight) {
   ppl_context* ctx = ppl_init();
+  Bytes work(ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH) + 64);
+  uint8_t* area = work.data() + (64 - reinterpret_cast<uintptr_t>(work.data()) % 64) % 64;
+  if (width > 1280 || height > 1024) ppl_ext_enable_large_frames(ctx, area, uint32_t(work.size() - 64));
   controls(ctx);
   if (v_mirror) ppl_set_v_mirror(ctx, 1);
   Bytes dst(out_bytes);
-  EXPECT_EQ(convert(ctx, src.data(), dst.data(), kWidth, kHeight), 1);
+  EXPECT_EQ(convert(ctx, src.data(), dst.data(), width, height), 1);
   ppl_free(ctx);
   return dst;
 }
@@ -98,6 +104,24 @@ TEST(PplcamBayer, OutputIsTheLibrarysPicture) {
     ASSERT_EQ(e.push(coffee()), GST_FLOW_OK);
     EXPECT_EQ(first_difference(e.pull(), library_output(row.convert, row.controls, coffee(),
                                                         raw_frame_bytes(row.format, w, h), row.v_mirror)),
+              -1);
+  }
+}
+
+// A 1920 x 1080 camera, beyond the original limits: the coffee frame tiled.
+TEST(PplcamBayer, CameraSizesGiveTheLibrarysPicture) {
+  const int w = 1920, h = 1080;
+  Bytes big(size_t(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) big[size_t(y) * w + x] = coffee()[size_t(y % kHeight) * kWidth + x % kWidth];
+  const std::string caps = "video/x-bayer,format=bggr,width=1920,height=1080,framerate=30/1";
+  for (const Row& row : {kRows[1], kRows[6]}) {
+    SCOPED_TRACE(row.properties);
+    const int ow = w * row.num / row.den, oh = h * row.num / row.den;
+    ElementHarness e("pplcambayer", row.properties, caps.c_str(), out_caps(row.format, ow, oh).c_str());
+    ASSERT_EQ(e.push(big), GST_FLOW_OK);
+    EXPECT_EQ(first_difference(e.pull(), library_output(row.convert, row.controls, big,
+                                                        raw_frame_bytes(row.format, ow, oh), row.v_mirror, w, h)),
               -1);
   }
 }

@@ -14,7 +14,7 @@ struct CapsRow {
   const char* message;  // part of what the element posts
 };
 
-const char* const kBayerTakes = "it takes video/x-bayer, format=bggr, 128 to 1280 pixels wide in steps of 16";
+const char* const kBayerTakes = "it takes video/x-bayer, format=bggr, 128 to 4096 pixels wide in steps of 16";
 const char* const kIntlTakes = "takes YUY2 or UYVY with the two fields interleaved";
 
 const CapsRow kCapsRows[] = {
@@ -24,9 +24,9 @@ const CapsRow kCapsRows[] = {
      "video/x-raw,format=I420,width=320,height=243", GST_MESSAGE_ERROR, "multiple of 4"},
     {"pplcambayer", "video/x-bayer,format=rggb,width=640,height=480,framerate=30/1", "video/x-raw,format=I420",
      GST_MESSAGE_WARNING, kBayerTakes},
-    {"pplcambayer", "video/x-bayer,format=bggr,width=2048,height=480,framerate=30/1", "video/x-raw,format=I420",
+    {"pplcambayer", "video/x-bayer,format=bggr,width=4112,height=480,framerate=30/1", "video/x-raw,format=I420",
      GST_MESSAGE_WARNING, kBayerTakes},
-    {"pplcamdeinterlace", "video/x-raw,format=YUY2,width=720,height=574,interlace-mode=interleaved,framerate=25/1",
+    {"pplcamdeinterlace", "video/x-raw,format=YUY2,width=712,height=576,interlace-mode=interleaved,framerate=25/1",
      "video/x-raw", GST_MESSAGE_WARNING, kIntlTakes},
     {"pplcamdeinterlace", "video/x-raw,format=YUY2,width=720,height=576,interlace-mode=progressive,framerate=25/1",
      "video/x-raw", GST_MESSAGE_WARNING, kIntlTakes},

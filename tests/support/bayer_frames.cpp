@@ -76,6 +76,7 @@ BayerProcess process_of(BayerOutput format) {
 void check_against_model(const BayerCase& c) {
   ScopedContext ctx;
   ASSERT_NE(ctx.get(), nullptr);
+  if (c.width > 1280 || c.height > 1024) ASSERT_EQ(ctx.allow_large_frames(), 1);
   ASSERT_EQ(ppl_new_frame_size(ctx, c.width, c.height), 1);
   ASSERT_EQ(ppl_set_decimation(ctx, c.decimation, 0, 0), 1);
   ctx->h_mirror = c.h_mirror;

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "core/cpu_features.h"
 #include "core/platform.h"
-#include "pplcam/pplcam.h"
+#include "pplcam/pplcam_ext.h"
+#include "support/buffers.h"
 
 namespace pplcam::test {
 
@@ -47,8 +49,17 @@ class ScopedContext {
   operator ppl_context*() const { return ctx_; }
   ppl_context* operator->() const { return ctx_; }
 
+  // Large frames on, with a work area for the widest frames that ends at a
+  // guard page. Returns the enable call's result.
+  uint8_t allow_large_frames() {
+    const uint32_t bytes = ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH);
+    work_ = std::make_unique<GuardedBuffer>(bytes, Guard::kAfter, PPL_EXT_LARGE_FRAME_ALIGNMENT);
+    return ppl_ext_enable_large_frames(ctx_, work_->data(), bytes);
+  }
+
  private:
   ppl_context* ctx_;
+  std::unique_ptr<GuardedBuffer> work_;   // freed after the context
 };
 
 }  // namespace pplcam::test

@@ -65,17 +65,18 @@ const char* describe(Outcome o) {
 }
 
 std::string accepted_bayer_sizes() {
-  return "widths 128 to 1280 in steps of 16, even heights 12 to 1024 (for example 640x480)";
+  return "widths 128 to 4096 in steps of 16, even heights 12 to 4096 (for example 1920x1080), "
+         "an output within 4096x4096 and, beyond 1280x1024, an even i420 output height";
 }
 
 std::string accepted_yuv_sizes() {
-  return "320x240, 480x480, 480x576, 640x480, 704x480, 704x576, 720x480, 720x576, 1280x1024";
+  return "widths 128 to 4096 in steps of 16, even heights 12 to 4096 (for example 3840x2160)";
 }
 
 std::string accepted_interlaced_sizes() {
-  return "320x240 to 320x240 or 160x120; 480x480 to 480x480 or 480x576; 480x576 to 480x576; "
-         "640x480 to 640x480, 320x240 or 160x120; 704xH to 704x(>=H), 352x(>=H/2) or 176x(>=H/4); "
-         "720xH to 720x(>=H); 1280x1024 to 1280x1024 (H is 480 or 576)";
+  return "widths 128 to 4096 in steps of 16 (32 at half size), even heights 12 to 4096, to the same size, "
+         "half or quarter; and the PAL/NTSC pairs with black lines: 480x480 to 480x576; 704xH to 704x(>=H), "
+         "352x(>=H/2) or 176x(>=H/4); 720xH to 720x(>=H) (H is 480 or 576)";
 }
 
 FrameConverter::FrameConverter(ppl_context* ctx, const ConversionPlan& plan, size_t buffer_offset)
@@ -86,14 +87,17 @@ FrameConverter::FrameConverter(ppl_context* ctx, const ConversionPlan& plan, siz
   if (is_bayer(plan.input)) {
     if (plan.mode == SizeMode::kQuarter)
       fail(kExitUsage, why + "Bayer frames convert at full, half (--half) or double (--double) size only");
-    if (in.width < 128 || in.width > 1280 || in.width % 16 != 0 || in.height < 12 || in.height > 1024 ||
-        in.height % 2 != 0 || !ppl_new_frame_size(ctx, in.width, in.height))
-      fail(kExitUsage, "Bayer size " + to_string(in) + " refused; accepted: " + accepted_bayer_sizes());
     const int m = plan.mode == SizeMode::kFull ? 0 : plan.mode == SizeMode::kHalf ? 1 : 2;
     name_ = kBayer[int(plan.output)][m].name;
     out_ = plan.mode == SizeMode::kFull   ? in
            : plan.mode == SizeMode::kHalf ? Size{in.width / 2, in.height / 2}
                                           : Size{in.width * 2, in.height * 2};
+    const bool large = in.width > 1280 || in.height > 1024;
+    if (in.width < 128 || in.width > 4096 || in.width % 16 != 0 || in.height < 12 || in.height > 4096 ||
+        in.height % 2 != 0 || (large && (out_.width > 4096 || out_.height > 4096)) ||
+        (large && plan.output == PixelFormat::kI420 && out_.height % 2 != 0) ||
+        !ppl_new_frame_size(ctx, in.width, in.height))
+      fail(kExitUsage, "Bayer size " + to_string(in) + " refused; accepted: " + accepted_bayer_sizes());
   } else if (!is_interlaced(plan.input)) {
     const bool yuyv = plan.input == InputFormat::kYuyv;
     if (plan.mode != SizeMode::kFull)
@@ -102,7 +106,9 @@ FrameConverter::FrameConverter(ppl_context* ctx, const ConversionPlan& plan, siz
     else if (plan.output == PixelFormat::kRgb24) name_ = yuyv ? "YUYVToRGB24MMX" : "UYVYToRGB24MMX";
     else fail(kExitUsage, why + "progressive YUV converts to i420 or rgb24 (png, bmp, y4m) only");
     out_ = in;
-    if (!ppl_new_frame_sizes(ctx, in.width, in.height, in.width, in.height) || ppl_decimation(ctx) != 0)
+    if (in.width < 128 || in.width > 4096 || in.width % 16 != 0 || in.height < 12 || in.height > 4096 ||
+        in.height % 2 != 0 || !ppl_new_frame_sizes(ctx, in.width, in.height, in.width, in.height) ||
+        ppl_decimation(ctx) != 0)
       fail(kExitUsage, "YUV size " + to_string(in) + " refused; accepted: " + accepted_yuv_sizes());
   } else {
     const bool yuyv = plan.input == InputFormat::kIntlYuyv;

@@ -8,8 +8,11 @@
 
 namespace pplcam_tool {
 
-Context::Context() : ctx_(ppl_init()) {
+Context::Context()
+    : work_(ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH)), ctx_(ppl_init()) {
   if (!ctx_) fail(kExitFailed, "the library has no free context (all eight are in use)");
+  if (!ppl_ext_enable_large_frames(ctx_, work_.data(), static_cast<uint32_t>(work_.size())))
+    fail(kExitFailed, "the library refused the large-frame work area");
 }
 
 void FrameBuffer::Free::operator()(uint8_t* p) const { std::free(p); }

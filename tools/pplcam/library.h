@@ -1,5 +1,5 @@
 // Thin C++ handles over the library's C API: a context that is freed when
-// it goes out of scope, and frame buffers with the alignment the converters
+// it goes out of scope (large frames on), and frame buffers with the alignment the converters
 // want (16 bytes gives the SSE2 kernels, 8-but-not-16 forces the MMX ones).
 #pragma once
 
@@ -7,21 +7,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "pplcam/pplcam.h"
+#include "pplcam/pplcam_ext.h"
 
 namespace pplcam_tool {
-
-class Context {
- public:
-  Context();  // throws ToolError when all eight slots are taken
-  ~Context() { ppl_free(ctx_); }
-  Context(const Context&) = delete;
-  Context& operator=(const Context&) = delete;
-  ppl_context* get() const { return ctx_; }
-
- private:
-  ppl_context* ctx_;
-};
 
 // A byte buffer whose data() is 64-byte aligned plus `offset` bytes.
 class FrameBuffer {
@@ -44,6 +32,21 @@ class FrameBuffer {
   std::unique_ptr<uint8_t, Free> base_;
   size_t size_ = 0;
   size_t offset_ = 0;
+};
+
+// A context with large frames on (pplcam_ext.h): frames up to 4096 x 4096,
+// through a work area the handle owns and frees after the context.
+class Context {
+ public:
+  Context();  // throws ToolError when all eight slots are taken
+  ~Context() { ppl_free(ctx_); }
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
+  ppl_context* get() const { return ctx_; }
+
+ private:
+  FrameBuffer work_;
+  ppl_context* ctx_;
 };
 
 }  // namespace pplcam_tool

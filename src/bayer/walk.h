@@ -26,6 +26,7 @@
 #include "bayer/raw_passthrough.h"
 #include "bayer/scaled_pack.h"
 #include "bayer/stages.h"
+#include "bayer/walk_drivers.h"
 #include "bayer/walk_frame.h"
 #include "bayer/walk_statistics.h"
 #include "core/context.h"
@@ -81,6 +82,7 @@ class BayerWalk {
  private:
   void setup() {
     build_condition_tables<kGroup>(c_, k_);
+    condition_.load(c_);
     scaled_ = frame_.scaled(c_, c_->quality == 3, c_->ring[kLumaRing]);
   }
 
@@ -92,19 +94,18 @@ class BayerWalk {
     uint8_t* bg_row = row(2 * k) + j * kGroup;
     uint8_t* gr_row = row(2 * k + 1) + j * kGroup;
     stats_.condition(k, j, bg_row, gr_row,
-                     [&] { condition_row_pair(c_->condition_words, bg_row, gr_row, kGroup); });
+                     [&] { condition_(bg_row, gr_row, kGroup); });
   }
 
   // Raw conditioning of the whole of row pair k, groups left to right: one
   // pass over both rows unless statistics sample some of its blocks.
   void condition_pair(int32_t k) {
     if (stats_.samples_row_pair(k)) {
-      stats_.condition_row_pair(k, frame_.groups, row(2 * k), row(2 * k + 1), [this](uint8_t* bg, uint8_t* gr) {
-        condition_row_pair(c_->condition_words, bg, gr, kGroup);
-      });
+      stats_.condition_row_pair(k, frame_.groups, row(2 * k), row(2 * k + 1),
+                                [this](uint8_t* bg, uint8_t* gr) { condition_(bg, gr, kGroup); });
       return;
     }
-    condition_row_pair(c_->condition_words, row(2 * k), row(2 * k + 1), frame_.width);
+    condition_(row(2 * k), row(2 * k + 1), frame_.width);
   }
 
   // Output of one converted group of row pair k.
@@ -238,6 +239,7 @@ class BayerWalk {
   WalkStatistics<P> stats_;
   Lanes<S> lanes_;
   ScaledFrame scaled_{};
+  typename BayerKernel<P>::Conditioner condition_;
 };
 
 // One frame through the walk of path P and format F.

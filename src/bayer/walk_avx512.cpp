@@ -1,5 +1,8 @@
-// The Bayer frame walks of the AVX-512 path: for now the 16-byte kernels,
-// VEX/EVEX-encoded by this file's instruction set.
+// The Bayer frame walks of the AVX-512 path: raw conditioning by byte
+// permutes (condition_vbmi.h), the 16-byte kernels EVEX-encoded by this
+// file's instruction set.
+#include "core/simd_avx512.h"
+#include "bayer/condition_vbmi.h"
 #include "bayer/walk.h"
 #include "bayer/walk_drivers.h"
 

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include "bayer/condition.h"
@@ -294,13 +295,13 @@ class BayerWalk {
     alignas(16) uint8_t stage[4][kGroup + 2];
     const uint8_t* src_rows[4] = {rows.up, rows.r0, rows.r1, rows.dn};
     const int32_t x0 = j * kGroup;
+    // Only the two neighbour columns can fall outside the row.
+    const int32_t left = x0 == 0 ? 1 : x0 - 1;
+    const int32_t right = x0 + kGroup < frame_.width ? x0 + kGroup : frame_.width - 2;
     for (int i = 0; i < 4; ++i) {
-      for (int32_t x = -1; x <= kGroup; ++x) {
-        int32_t col = x0 + x;
-        if (col < 0) col = -col;
-        if (col >= frame_.width) col = 2 * (frame_.width - 1) - col;
-        stage[i][x + 1] = src_rows[i][col];
-      }
+      stage[i][0] = src_rows[i][left];
+      std::memcpy(stage[i] + 1, src_rows[i] + x0, kGroup);
+      stage[i][kGroup + 1] = src_rows[i][right];
     }
     RgbRows<S> rgb;
     bilinear_group<S>(stage[0] + 1, stage[1] + 1, stage[2] + 1, stage[3] + 1, lanes_, &rgb);

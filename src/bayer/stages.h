@@ -1,6 +1,7 @@
 // Per-column-group stages of the Bayer walk, written once over the register
 // struct S (core/simd.h; one column group per register: 8 photosites with
-// Mmx, 16 with Sse2):
+// Mmx, 16 with Sse2; Avx2 and Avx512 hold two or four 16-photosite groups,
+// one per 16-byte lane, and every stage below works lane by lane):
 // demosaic (bilinear, cell replication), colour conversion (C_ycc, C_rgb)
 // and the full-size output packs. Every value is a byte vector of one row
 // of the group; 16-bit work splits it into the even photosites (low byte of

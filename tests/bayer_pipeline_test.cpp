@@ -31,7 +31,9 @@ struct Size {
 };
 
 // Small frames: one and several groups per path, widths that only the
-// 8-wide groups divide, a width with a partial group and odd heights. The
+// 8-wide groups divide, a width with a partial group and odd heights, and
+// an odd number of 16-pixel groups (112: the wide rows end a row pair with
+// 16-byte groups). The
 // edge-directed walk (qualities 0 and 1) gets single-group rows too, where
 // the first group of a row is also its last.
 struct SmallRun {
@@ -41,7 +43,7 @@ struct SmallRun {
 };
 const SmallRun kSmallRuns[] = {
     {0, 1, {{16, 2}, {16, 12}, {32, 6}, {48, 8}, {64, 12}, {96, 14}, {24, 10}, {104, 13}, {8, 6}, {12, 4}}, 500},
-    {2, 5, {{16, 2}, {32, 6}, {48, 10}, {64, 8}, {24, 6}, {104, 13}, {100, 12}}, 1},
+    {2, 5, {{16, 2}, {32, 6}, {48, 10}, {64, 8}, {24, 6}, {104, 13}, {100, 12}, {112, 6}}, 1},
 };
 
 TEST(BayerPipeline, EveryModeMatchesTheModelOnSmallFrames) {

@@ -71,4 +71,15 @@ static inline void condition_row_pair(const uint32_t (*words)[4][256], uint8_t* 
   }
 }
 
+// The conditioner of the paths without a byte lookup instruction: the
+// word tables above, filled by load(). Called as (even_row, odd_row, n).
+// A template over the path's register struct W so that each path's
+// objects keep their own copy.
+template <class W>
+struct WordConditioner {
+  void load(const ppl_context* c) { words = c->condition_words; }
+  void operator()(uint8_t* even_row, uint8_t* odd_row, int n) const { condition_row_pair(words, even_row, odd_row, n); }
+  const uint32_t (*words)[4][256] = nullptr;
+};
+
 }  // namespace pplcam

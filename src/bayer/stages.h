@@ -1,6 +1,7 @@
 // Per-column-group stages of the Bayer walk, written once over the register
 // struct S (core/simd.h; one column group per register: 8 photosites with
-// Mmx, 16 with Sse2):
+// Mmx, 16 with Sse2; Avx2 and Avx512 hold two or four 16-photosite groups,
+// one per 16-byte lane, and every stage below works lane by lane):
 // demosaic (bilinear, cell replication), colour conversion (C_ycc, C_rgb)
 // and the full-size output packs. Every value is a byte vector of one row
 // of the group; 16-bit work splits it into the even photosites (low byte of
@@ -25,8 +26,9 @@ struct Matrix3 {
   typename S::V offset;
 };
 
-template <class S>
-inline Matrix3<S> load_matrix(const Packed16<S::kBytes> (&k)[9], const Packed16<S::kBytes>& offset) {
+// A register wider than its group takes the group's matrix in every lane.
+template <class S, int Bytes>
+inline Matrix3<S> load_matrix(const Packed16<Bytes> (&k)[9], const Packed16<Bytes>& offset) {
   Matrix3<S> m;
   for (int i = 0; i < 9; ++i) m.k[i] = load_const<S>(k[i]);
   m.offset = load_const<S>(offset);
@@ -81,19 +83,25 @@ PPL_VEC_INLINE typename S::V dot3(typename S::V k0, typename S::V k1, typename S
   return S::template sra16<6>(s);
 }
 
+// Bytes of one column group in a register (16 in every lane of a wider one).
+template <class S>
+constexpr int group_bytes() {
+  return S::kBytes < 16 ? S::kBytes : 16;
+}
+
 // Even-photosite values `e` and odd-photosite values `o` (16-bit lanes),
 // narrowed with unsigned saturation and put back in photosite order.
 template <class S>
 PPL_VEC_INLINE typename S::V interleave_u8(typename S::V e, typename S::V o) {
   const typename S::V p = S::packus16(e, o);
-  return S::unpacklo8(p, S::template srl_bytes<S::kBytes / 2>(p));
+  return S::unpacklo8(p, S::template srl_bytes<group_bytes<S>() / 2>(p));
 }
 
 // The same with signed saturation: chroma pairs U0 V0 U1 V1 ...
 template <class S>
 PPL_VEC_INLINE typename S::V interleave_s8(typename S::V u, typename S::V v) {
   const typename S::V p = S::packs16(u, v);
-  return S::unpacklo8(p, S::template srl_bytes<S::kBytes / 2>(p));
+  return S::unpacklo8(p, S::template srl_bytes<group_bytes<S>() / 2>(p));
 }
 
 // min(y, 219) + 16 with two saturating byte steps.

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include "bayer/condition.h"
@@ -26,8 +27,10 @@
 #include "bayer/raw_passthrough.h"
 #include "bayer/scaled_pack.h"
 #include "bayer/stages.h"
+#include "bayer/walk_drivers.h"
 #include "bayer/walk_frame.h"
 #include "bayer/walk_statistics.h"
+#include "bayer/wide_packs.h"
 #include "core/context.h"
 #include "core/path_types.h"
 #include "core/simd.h"
@@ -42,6 +45,13 @@ class BayerWalk {
   static_assert(kGroup == S::kBytes, "the walk takes one column group per register");
   static constexpr bool kRgb = F == BayerOutput::kRgb24 || F == BayerOutput::kRgb32;
   using Converted = std::conditional_t<kRgb, RgbRows<S>, YuvRows<S>>;
+  // The wide rows demosaic and convert the middle groups of a row pair
+  // kWideGroups at a time, one per 16-byte lane of W; the borders and the
+  // groups left over take the 16-byte stages of S.
+  using W = typename BayerKernel<P>::W;
+  static constexpr int kWideGroups = W::kBytes / kGroup;
+  static constexpr bool kWide = kWideGroups > 1;
+  using WideConverted = std::conditional_t<kRgb, RgbRows<W>, YuvRows<W>>;
 
  public:
   BayerWalk(ppl_context* c, uint8_t* src, uint8_t* dst)
@@ -51,7 +61,9 @@ class BayerWalk {
         src_(src),
         dst_(dst),
         frame_(c, k_, dst),
-        stats_(c, c->quality, frame_.groups, frame_.pairs) {}
+        stats_(c, c->quality, frame_.groups, frame_.pairs),
+        wide_matrix_(kRgb ? load_matrix<W>(k_.c_rgb, k_.matrix_offset[2])
+                          : load_matrix<W>(k_.c_ycc, k_.matrix_offset[0])) {}
 
   uint8_t run() {
     const int32_t quality = c_->quality;
@@ -81,6 +93,7 @@ class BayerWalk {
  private:
   void setup() {
     build_condition_tables<kGroup>(c_, k_);
+    condition_.load(c_);
     scaled_ = frame_.scaled(c_, c_->quality == 3, c_->ring[kLumaRing]);
   }
 
@@ -92,19 +105,24 @@ class BayerWalk {
     uint8_t* bg_row = row(2 * k) + j * kGroup;
     uint8_t* gr_row = row(2 * k + 1) + j * kGroup;
     stats_.condition(k, j, bg_row, gr_row,
-                     [&] { condition_row_pair(c_->condition_words, bg_row, gr_row, kGroup); });
+                     [&] { condition_(bg_row, gr_row, kGroup); });
   }
 
   // Raw conditioning of the whole of row pair k, groups left to right: one
   // pass over both rows unless statistics sample some of its blocks.
   void condition_pair(int32_t k) {
-    if (stats_.samples_row_pair(k)) {
-      stats_.condition_row_pair(k, frame_.groups, row(2 * k), row(2 * k + 1), [this](uint8_t* bg, uint8_t* gr) {
-        condition_row_pair(c_->condition_words, bg, gr, kGroup);
-      });
+    if (stats_.samples_row_pair(k) && kWide) {
+      stats_.template condition_row_pair_chunks<kWideGroups>(
+          k, frame_.groups, row(2 * k), row(2 * k + 1),
+          [this](uint8_t* bg, uint8_t* gr, int n) { condition_(bg, gr, n); });
       return;
     }
-    condition_row_pair(c_->condition_words, row(2 * k), row(2 * k + 1), frame_.width);
+    if (stats_.samples_row_pair(k)) {
+      stats_.condition_row_pair(k, frame_.groups, row(2 * k), row(2 * k + 1),
+                                [this](uint8_t* bg, uint8_t* gr) { condition_(bg, gr, kGroup); });
+      return;
+    }
+    condition_(row(2 * k), row(2 * k + 1), frame_.width);
   }
 
   // Output of one converted group of row pair k.
@@ -134,6 +152,34 @@ class BayerWalk {
     }
   }
 
+  // Output of kWideGroups converted groups from group j on (wide_packs.h):
+  // each lane where the 16-byte output puts its group.
+  PPL_MEMBER_INLINE void emit_wide(const WideConverted& out, int32_t k, int32_t j, uint32_t index) {
+    if (frame_.decimation == 0) {
+      const int32_t x0 = j * kGroup, y = 2 * k;
+      if constexpr (F == BayerOutput::kI420)
+        pack_i420_groups<W, S>(out, frame_.main, frame_.chroma, frame_.quarter, x0, y, wide_lanes_);
+      else if constexpr (F == BayerOutput::kYuyv) pack_422_groups<W, S, false>(out, frame_.main, x0, y);
+      else if constexpr (F == BayerOutput::kUyvy) pack_422_groups<W, S, true>(out, frame_.main, x0, y);
+      else pack_rgb_groups<W, S, F == BayerOutput::kRgb24 ? 3 : 4>(out, frame_.main, x0, y);
+      return;
+    }
+    for_each_lane<W>([&](auto lane) {
+      constexpr int L = decltype(lane)::value;
+      const uint32_t i0 = (index + L * kGroup) & c_->ring_mask;
+      const uint32_t i1 = (index + L * kGroup + static_cast<uint32_t>(frame_.width)) & c_->ring_mask;
+      const auto put = [&](int ring, uint32_t at, typename W::V v) { S::store(c_->ring[ring] + at, W::template lane<L>(v)); };
+      if constexpr (kRgb) {
+        put(kPlaneRing1, i0, out.r[0]), put(kPlaneRing1, i1, out.r[1]);
+        put(kPlaneRing2, i0, out.g[0]), put(kPlaneRing2, i1, out.g[1]);
+        put(kPlaneRing3, i0, out.b[0]), put(kPlaneRing3, i1, out.b[1]);
+      } else {
+        put(kLumaRing, i0, out.y[0]), put(kLumaRing, i1, out.y[1]);
+        put(kPlaneRing2, i0, out.c[0]), put(kPlaneRing2, i1, out.c[1]);
+      }
+    });
+  }
+
   void end_row_pair(int32_t k, uint32_t index) {
     if (frame_.decimation != 0) pack_scaled_row_pair(scaled_, k, index);
   }
@@ -147,9 +193,22 @@ class BayerWalk {
     uint32_t index = 0;
     for (int32_t k = 0; k < frame_.pairs; ++k) {
       const uint32_t row_index = index;
-      condition_block(k, 0);
-      for (int32_t j = 0; j < frame_.groups; ++j, index += kGroup) {
-        if (j + 1 < frame_.groups) condition_block(k, j + 1);
+      int32_t j = 0;
+      if constexpr (kWide) {
+        // The whole row pair first, then kWideGroups groups a step.
+        condition_pair(k);
+        for (; j + kWideGroups <= frame_.groups; j += kWideGroups, index += W::kBytes) {
+          const Cells<W> cells = load_cells<W>(row(2 * k) + j * kGroup, row(2 * k + 1) + j * kGroup, wide_lanes_);
+          WideConverted out;
+          if constexpr (kRgb) cells_to_rgb<W>(wide_matrix_, cells, &out);
+          else cells_to_yuv<W>(wide_matrix_, cells, wide_lanes_, &out);
+          emit_wide(out, k, j, index);
+        }
+      } else {
+        condition_block(k, 0);
+      }
+      for (; j < frame_.groups; ++j, index += kGroup) {
+        if (!kWide && j + 1 < frame_.groups) condition_block(k, j + 1);
         const Cells<S> cells = load_cells<S>(row(2 * k) + j * kGroup, row(2 * k + 1) + j * kGroup, lanes_);
         Converted out;
         if constexpr (kRgb) cells_to_rgb<S>(frame_.matrix, cells, &out);
@@ -166,8 +225,13 @@ class BayerWalk {
   // first-group and trailing-group routines, which stage the group with its
   // reflected neighbours. The run-ahead block is the next column group of
   // the next row pair: the last one this group's demosaic reads.
+  //
+  // The wide rows condition the next row pair whole before the row pair's
+  // groups (the same bytes are read, and the statistics see the same
+  // blocks), then walk the middle groups kWideGroups at a time.
   void walk_bilinear() {
-    for (int32_t j = 0; j < frame_.groups; ++j) condition_block(0, j);
+    if constexpr (kWide) condition_pair(0);
+    else for (int32_t j = 0; j < frame_.groups; ++j) condition_block(0, j);
     uint32_t index = 0;
     const int32_t height = frame_.height;
     for (int32_t k = 0; k < frame_.pairs; ++k) {
@@ -175,11 +239,26 @@ class BayerWalk {
       RowPairRows rows{row(r == 0 ? 1 : r - 1), row(r), row(r + 1),
                        row(r + 2 < height ? r + 2 : height - 2), k + 1 < frame_.pairs};
       const uint32_t row_index = index;
-      if (rows.ahead) condition_block(k + 1, 0);
+      if (rows.ahead) {
+        if constexpr (kWide) condition_pair(k + 1);
+        else condition_block(k + 1, 0);
+      }
       border_group(rows, k, 0, index);
       index += kGroup;
-      for (int32_t j = 1; j < frame_.groups - 1; ++j, index += kGroup) {
-        if (rows.ahead) condition_block(k + 1, j + 1);
+      int32_t j = 1;
+      if constexpr (kWide) {
+        for (; j + kWideGroups <= frame_.groups - 1; j += kWideGroups, index += W::kBytes) {
+          const int32_t x = j * kGroup;
+          RgbRows<W> rgb;
+          bilinear_group<W>(rows.up + x, rows.r0 + x, rows.r1 + x, rows.dn + x, wide_lanes_, &rgb);
+          WideConverted out;
+          if constexpr (kRgb) rgb_to_rgb<W>(wide_matrix_, rgb, wide_lanes_, &out);
+          else rgb_to_yuv<W, F != BayerOutput::kI420>(wide_matrix_, rgb, wide_lanes_, &out);
+          emit_wide(out, k, j, index);
+        }
+      }
+      for (; j < frame_.groups - 1; ++j, index += kGroup) {
+        if (!kWide && rows.ahead) condition_block(k + 1, j + 1);
         inner_group(rows, k, j, index);
       }
       if (frame_.groups > 1) {
@@ -212,17 +291,17 @@ class BayerWalk {
   // First and last groups: copies of the four rows with columns -1 and
   // `width` replaced by their reflections (columns 1 and width - 2).
   void border_group(const RowPairRows& rows, int32_t k, int32_t j, uint32_t index) {
-    if (j == 0 && rows.ahead && frame_.groups > 1) condition_block(k + 1, 1);
+    if (!kWide && j == 0 && rows.ahead && frame_.groups > 1) condition_block(k + 1, 1);
     alignas(16) uint8_t stage[4][kGroup + 2];
     const uint8_t* src_rows[4] = {rows.up, rows.r0, rows.r1, rows.dn};
     const int32_t x0 = j * kGroup;
+    // Only the two neighbour columns can fall outside the row.
+    const int32_t left = x0 == 0 ? 1 : x0 - 1;
+    const int32_t right = x0 + kGroup < frame_.width ? x0 + kGroup : frame_.width - 2;
     for (int i = 0; i < 4; ++i) {
-      for (int32_t x = -1; x <= kGroup; ++x) {
-        int32_t col = x0 + x;
-        if (col < 0) col = -col;
-        if (col >= frame_.width) col = 2 * (frame_.width - 1) - col;
-        stage[i][x + 1] = src_rows[i][col];
-      }
+      stage[i][0] = src_rows[i][left];
+      std::memcpy(stage[i] + 1, src_rows[i] + x0, kGroup);
+      stage[i][kGroup + 1] = src_rows[i][right];
     }
     RgbRows<S> rgb;
     bilinear_group<S>(stage[0] + 1, stage[1] + 1, stage[2] + 1, stage[3] + 1, lanes_, &rgb);
@@ -238,6 +317,9 @@ class BayerWalk {
   WalkStatistics<P> stats_;
   Lanes<S> lanes_;
   ScaledFrame scaled_{};
+  typename BayerKernel<P>::Conditioner condition_;
+  Matrix3<W> wide_matrix_;
+  Lanes<W> wide_lanes_;
 };
 
 // One frame through the walk of path P and format F.

@@ -1,5 +1,7 @@
-// The Bayer frame walks of the AVX2 path: for now the 16-byte kernels,
-// VEX-encoded by this file's instruction set.
+// The Bayer frame walks of the AVX2 path: the middle groups of the
+// qualities 2 and 3 two per register (walk.h), the rest the 16-byte
+// kernels, VEX-encoded by this file's instruction set.
+#include "core/simd_avx2.h"
 #include "bayer/walk.h"
 #include "bayer/walk_drivers.h"
 

@@ -5,10 +5,39 @@
 #include <cstdint>
 
 #include "bayer/driver.h"
+#include "core/path_types.h"
 
 namespace pplcam {
 
 template <class P>
 uint8_t bayer_walk_frame(BayerOutput out, ppl_context* c, uint8_t* src, uint8_t* dst);
+
+// What a path's Bayer walks run on, named here without intrinsics: the
+// register struct W of their middle groups (several column groups per
+// register on the wide rows, whose P::S is the 16-byte struct of the
+// borders and of a row's last groups) and the raw conditioner
+// (condition.h).
+template <class W>
+struct WordConditioner;
+template <class W>
+struct VbmiConditioner;
+struct Avx2;
+struct Avx512;
+
+template <class P>
+struct BayerKernel {
+  using W = typename P::S;
+  using Conditioner = WordConditioner<W>;
+};
+template <>
+struct BayerKernel<Avx2Path> {
+  using W = Avx2;
+  using Conditioner = WordConditioner<Avx2>;
+};
+template <>
+struct BayerKernel<Avx512Path> {
+  using W = Avx512;
+  using Conditioner = VbmiConditioner<Avx512>;
+};
 
 }  // namespace pplcam

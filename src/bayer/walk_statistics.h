@@ -94,6 +94,42 @@ class WalkStatistics {
     if (waiting) sampler_.take_cells(pending.acc, pending.raw_cells, pending.bg, pending.gr);
   }
 
+  // The same for a conditioner that takes `Chunk` groups a call (the wide
+  // rows): the raw blocks of a chunk's sampled groups are kept or read
+  // first, then condition_groups(bg, gr, bytes) conditions the chunk, then
+  // its odd sampled groups take their samples. Every block is still read
+  // raw before and conditioned after its lookups, as above.
+  template <int Chunk, class ConditionGroups>
+  void condition_row_pair_chunks(int32_t block_pair, int32_t groups, uint8_t* bg_row, uint8_t* gr_row,
+                                 ConditionGroups&& condition_groups) {
+    const int32_t k = block_pair - ahead_pairs_;
+    for (int32_t j0 = 0; j0 < groups; j0 += Chunk) {
+      const int32_t n = groups - j0 < Chunk ? groups - j0 : Chunk;
+      struct Take {
+        RgbSum* acc;
+        BayerBlock<S> raw_cells;
+        int32_t j;
+      } takes[Chunk];
+      int taken = 0;
+      for (int32_t j = j0; j < j0 + n; ++j) {
+        const int32_t g = j - ahead_groups_;
+        if (g < 0 || g > last_group_) continue;
+        const uint8_t* bg = bg_row + j * kGroup;
+        const uint8_t* gr = gr_row + j * kGroup;
+        if ((g & 1) == 0) {
+          sampler_.save_raw(walk_, bg, gr);
+          continue;
+        }
+        RgbSum* acc = whole_frame_ != nullptr ? whole_frame_ : cursor_.at(k, g);
+        takes[taken++] = {acc, sampler_.raw_cells(walk_, load_block<S>(bg, gr)), j};
+      }
+      condition_groups(bg_row + j0 * kGroup, gr_row + j0 * kGroup, n * kGroup);
+      for (int i = 0; i < taken; ++i)
+        sampler_.take_cells(takes[i].acc, takes[i].raw_cells, bg_row + takes[i].j * kGroup,
+                            gr_row + takes[i].j * kGroup);
+    }
+  }
+
   // Conditions block `block_group` of row pair `block_pair`, whose rows
   // start at bg_row and gr_row, by calling `condition()`; keeps or samples
   // the block around it when it is the run-ahead block of a sampled group.

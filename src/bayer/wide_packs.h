@@ -1,0 +1,124 @@
+// The full-size output packs of the Bayer walk for a register W that holds
+// several column groups, one per 16-byte lane (the AVX2 and AVX-512 rows).
+// Every operation of W computes in each lane what the 16-byte struct S
+// computes for one group, so each pack below is the 16-byte pack of
+// stages.h run on all lanes at once; only the stores differ: lane L goes
+// where the 16-byte pack would put group j + L, a 16-byte (or, for the
+// I420 chroma, 8-byte) store with S, so the mirrors, the bottom-up order
+// and the end of a row need nothing new and no store reaches beyond a
+// group's own bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+#include "bayer/placement.h"
+#include "bayer/stages.h"
+#include "core/bgr24_pack.h"
+#include "core/simd.h"
+
+namespace pplcam {
+
+// Calls f(std::integral_constant<int, L>) for every lane L of W.
+template <class W, class F>
+PPL_VEC_INLINE void for_each_lane(F&& f) {
+  f(std::integral_constant<int, 0>{});
+  f(std::integral_constant<int, 1>{});
+  if constexpr (W::kGroupLanes == 4) {
+    f(std::integral_constant<int, 2>{});
+    f(std::integral_constant<int, 3>{});
+  }
+}
+
+// Lane L of v to at + L * step: 16 bytes, or with `half` the lane's low 8.
+template <class W, class S, bool half = false>
+PPL_VEC_INLINE void store_groups(uint8_t* at, ptrdiff_t step, typename W::V v) {
+  for_each_lane<W>([&](auto lane) {
+    constexpr int L = decltype(lane)::value;
+    if constexpr (half) S::store_half(at + L * step, W::template lane<L>(v));
+    else S::store(at + L * step, W::template lane<L>(v));
+  });
+}
+
+// Bytes between the blocks of two neighbouring groups of a plane (`pixels`
+// picture pixels per group). Internal to each file: every path keeps its copy.
+static inline ptrdiff_t group_step(const Plane& p, int32_t pixels) {
+  return static_cast<ptrdiff_t>(pixels) * p.steps.pixel_step;
+}
+
+template <class W, class S>
+PPL_VEC_INLINE void pack_i420_groups(const YuvRows<W>& in, const Plane& y_plane, const Plane& u_plane,
+                                     int32_t quarter, int32_t x0, int32_t y, const Lanes<W>& l) {
+  using V = typename W::V;
+  const bool mirror = mirrored(y_plane);
+  const ptrdiff_t step = group_step(y_plane, 16);
+  store_groups<W, S>(block_at(y_plane, x0, 16, y), step, maybe_reverse8<W>(mirror, in.y[0]));
+  store_groups<W, S>(block_at(y_plane, x0, 16, y + 1), step, maybe_reverse8<W>(mirror, in.y[1]));
+  const V c = limit_chroma<W>(in.c[0]);
+  const V u16 = W::and_(c, l.low_bytes), v16 = W::template srl16<8>(c);
+  const V u = maybe_reverse8<W>(mirror, W::packus16(u16, u16));
+  const V v = maybe_reverse8<W>(mirror, W::packus16(v16, v16));
+  uint8_t* at = block_at(u_plane, x0 / 2, 8, y / 2);
+  const ptrdiff_t chroma_step = group_step(u_plane, 8);
+  store_groups<W, S, true>(at, chroma_step, u);
+  store_groups<W, S, true>(at + quarter, chroma_step, v);
+}
+
+template <class W, class S, bool uyvy>
+PPL_VEC_INLINE void pack_422_groups(const YuvRows<W>& in, const Plane& plane, int32_t x0, int32_t y) {
+  using V = typename W::V;
+  const bool mirror = mirrored(plane);
+  const ptrdiff_t step = group_step(plane, 16);
+  for (int row = 0; row < 2; ++row) {
+    V luma = in.y[row];
+    V chroma = limit_chroma<W>(in.c[row]);
+    if (mirror) {
+      luma = reverse8<W>(luma);
+      chroma = W::reverse16(chroma);
+    }
+    uint8_t* at = block_at(plane, x0, 16, y + row);
+    store_groups<W, S>(at, step, uyvy ? W::unpacklo8(chroma, luma) : W::unpacklo8(luma, chroma));
+    store_groups<W, S>(at + 16, step, uyvy ? W::unpackhi8(chroma, luma) : W::unpackhi8(luma, chroma));
+  }
+}
+
+template <class W, class S, int bytes_per_pixel>
+PPL_VEC_INLINE void pack_rgb_groups(const RgbRows<W>& in, const Plane& plane, int32_t x0, int32_t y) {
+  using V = typename W::V;
+  const bool mirror = mirrored(plane);
+  const ptrdiff_t step = group_step(plane, 16);
+  for (int row = 0; row < 2; ++row) {
+    uint8_t* at = block_at(plane, x0, 16, y + row);
+    V out[4];
+    if constexpr (bytes_per_pixel == 3) {
+      // store_bgr24_sites and store_pair_bgr24 (pairs in order) up to
+      // their stores.
+      const V low = W::set1_16(0x00FF);
+      V e[3] = {W::and_(in.b[row], low), W::and_(in.g[row], low), W::and_(in.r[row], low)};
+      V o[3] = {W::template srl16<8>(in.b[row]), W::template srl16<8>(in.g[row]), W::template srl16<8>(in.r[row])};
+      if (mirror) {
+        for (int i = 0; i < 3; ++i) {
+          const V first = W::reverse16(o[i]);
+          o[i] = W::reverse16(e[i]);
+          e[i] = first;
+        }
+      }
+      const PairBgrBytes<W> p = pair_bgr_bytes<W>(e[0], e[1], e[2], o[0], o[1], o[2]);
+      const V bg = W::unpacklo8(p.x1, p.x2);
+      const V rb = W::unpackhi8(p.x1, p.x2);
+      const V gr = W::unpacklo8(p.x3, W::high_half(p.x3));
+      const V words = W::set1_32(0xFFFF);
+      const V d = W::or_(W::and_(bg, words), W::template sll32<16>(rb));
+      const V k = W::or_(W::and_(gr, words), W::andnot(words, bg));
+      const V h = W::or_(W::template srl32<16>(rb), W::andnot(words, gr));
+      W::interleave3_32(d, k, h, out);
+    } else {
+      bgr0_pixels<W>(maybe_reverse8<W>(mirror, in.r[row]), maybe_reverse8<W>(mirror, in.g[row]),
+                     maybe_reverse8<W>(mirror, in.b[row]), out);
+    }
+    for (int i = 0; i < bytes_per_pixel; ++i) store_groups<W, S>(at + 16 * i, step, out[i]);
+  }
+}
+
+}  // namespace pplcam

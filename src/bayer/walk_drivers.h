@@ -36,8 +36,15 @@ struct BayerKernel<Avx2Path> {
 };
 template <>
 struct BayerKernel<Avx512Path> {
+#if defined(__i386__)
+  // Eight vector registers: four groups per register spill past the 2 KB
+  // frame the core keeps to, so the 32-bit build walks one group at a time.
+  using W = Avx512Path::S;
+  using Conditioner = WordConditioner<W>;
+#else
   using W = Avx512;
   using Conditioner = VbmiConditioner<Avx512>;
+#endif
 };
 
 }  // namespace pplcam

@@ -343,28 +343,33 @@ PPL_VEC_INLINE void bgr0_pixels(typename S::V r, typename S::V g, typename S::V 
   px[3] = S::unpackhi16(bg_hi, r_hi);
 }
 
-// One row of kBytes RGB24 pixels, not mirrored, from the 16-bit values of
-// their even (re, ge, be) and odd (ro, go, bo) photosites, saturated to
-// bytes here: pixel pair p is photosites 2p (first) and 2p + 1 (second).
+// One row of kBytes RGB24 pixels as three registers (S::interleave3_32's
+// order), from the 16-bit values of their even (re, ge, be) and odd (ro,
+// go, bo) photosites, saturated to bytes here: pixel pair p is photosites
+// 2p (first) and 2p + 1 (second). Mirrored, pixel pair p is the odd
+// photosite kBytes - 1 - 2p (first) and the even one kBytes - 2 - 2p
+// (second), so the halves swap roles and their lanes are reversed.
 template <class S>
-PPL_VEC_INLINE void store_bgr24_sites(uint8_t* out, typename S::V re, typename S::V ro, typename S::V ge,
-                                      typename S::V go, typename S::V be, typename S::V bo) {
-  store_pair_bgr24<S, PairLanes::kInOrder>(out, pair_bgr_bytes<S>(be, ge, re, bo, go, ro));
+PPL_VEC_INLINE void bgr24_sites_registers(bool mirror, typename S::V re, typename S::V ro, typename S::V ge,
+                                          typename S::V go, typename S::V be, typename S::V bo,
+                                          typename S::V* row) {
+  if (mirror) {
+    pair_bgr24_registers<S, PairLanes::kInOrder>(
+        pair_bgr_bytes<S>(S::reverse16(bo), S::reverse16(go), S::reverse16(ro), S::reverse16(be),
+                          S::reverse16(ge), S::reverse16(re)),
+        row);
+  } else {
+    pair_bgr24_registers<S, PairLanes::kInOrder>(pair_bgr_bytes<S>(be, ge, re, bo, go, ro), row);
+  }
 }
 
-// The same for a row that may be mirrored: with the pixels reversed, pixel
-// pair p is the odd photosite kBytes - 1 - 2p (first) and the even one
-// kBytes - 2 - 2p (second), so the halves swap roles and their lanes are
-// reversed.
+// The same row written at out.
 template <class S>
 PPL_VEC_INLINE void store_bgr24_sites(uint8_t* out, bool mirror, typename S::V re, typename S::V ro,
                                       typename S::V ge, typename S::V go, typename S::V be, typename S::V bo) {
-  if (mirror) {
-    store_bgr24_sites<S>(out, S::reverse16(ro), S::reverse16(re), S::reverse16(go), S::reverse16(ge),
-                         S::reverse16(bo), S::reverse16(be));
-  } else {
-    store_bgr24_sites<S>(out, re, ro, ge, go, be, bo);
-  }
+  typename S::V row[3];
+  bgr24_sites_registers<S>(mirror, re, ro, ge, go, be, bo, row);
+  for (int i = 0; i < 3; ++i) S::store(out + i * S::kBytes, row[i]);
 }
 
 // RGB24 (`bytes_per_pixel` 3) or RGB32 (4), both rows.

@@ -92,27 +92,10 @@ PPL_VEC_INLINE void pack_rgb_groups(const RgbRows<W>& in, const Plane& plane, in
     uint8_t* at = block_at(plane, x0, 16, y + row);
     V out[4];
     if constexpr (bytes_per_pixel == 3) {
-      // store_bgr24_sites and store_pair_bgr24 (pairs in order) up to
-      // their stores.
       const V low = W::set1_16(0x00FF);
-      V e[3] = {W::and_(in.b[row], low), W::and_(in.g[row], low), W::and_(in.r[row], low)};
-      V o[3] = {W::template srl16<8>(in.b[row]), W::template srl16<8>(in.g[row]), W::template srl16<8>(in.r[row])};
-      if (mirror) {
-        for (int i = 0; i < 3; ++i) {
-          const V first = W::reverse16(o[i]);
-          o[i] = W::reverse16(e[i]);
-          e[i] = first;
-        }
-      }
-      const PairBgrBytes<W> p = pair_bgr_bytes<W>(e[0], e[1], e[2], o[0], o[1], o[2]);
-      const V bg = W::unpacklo8(p.x1, p.x2);
-      const V rb = W::unpackhi8(p.x1, p.x2);
-      const V gr = W::unpacklo8(p.x3, W::high_half(p.x3));
-      const V words = W::set1_32(0xFFFF);
-      const V d = W::or_(W::and_(bg, words), W::template sll32<16>(rb));
-      const V k = W::or_(W::and_(gr, words), W::andnot(words, bg));
-      const V h = W::or_(W::template srl32<16>(rb), W::andnot(words, gr));
-      W::interleave3_32(d, k, h, out);
+      const V r = in.r[row], g = in.g[row], b = in.b[row];
+      bgr24_sites_registers<W>(mirror, W::and_(r, low), W::template srl16<8>(r), W::and_(g, low),
+                               W::template srl16<8>(g), W::and_(b, low), W::template srl16<8>(b), out);
     } else {
       bgr0_pixels<W>(maybe_reverse8<W>(mirror, in.r[row]), maybe_reverse8<W>(mirror, in.g[row]),
                      maybe_reverse8<W>(mirror, in.b[row]), out);

@@ -42,9 +42,10 @@ PPL_VEC_INLINE PairBgrBytes<S> pair_bgr_bytes(typename S::V b_first, typename S:
 // 5, ... in the high half, which turns the D K H words into unpacks.
 enum class PairLanes { kInOrder, kEvenThenOdd };
 
-// Writes the kBytes pixels of the pairs at out.
+// The kBytes pixels of the pairs as three registers of RGB24 bytes, in
+// the order S::interleave3_32 lays them out.
 template <class S, PairLanes L>
-PPL_VEC_INLINE void store_pair_bgr24(uint8_t* out, const PairBgrBytes<S>& p) {
+PPL_VEC_INLINE void pair_bgr24_registers(const PairBgrBytes<S>& p, typename S::V* row) {
   using V = typename S::V;
   const V bg = S::unpacklo8(p.x1, p.x2);
   const V rb = S::unpackhi8(p.x1, p.x2);
@@ -61,8 +62,14 @@ PPL_VEC_INLINE void store_pair_bgr24(uint8_t* out, const PairBgrBytes<S>& p) {
     k = S::or_(S::and_(gr, low), S::andnot(low, bg));
     h = S::or_(S::template srl32<16>(rb), S::andnot(low, gr));
   }
-  V row[3];
   S::interleave3_32(d, k, h, row);
+}
+
+// Writes the kBytes pixels of the pairs at out.
+template <class S, PairLanes L>
+PPL_VEC_INLINE void store_pair_bgr24(uint8_t* out, const PairBgrBytes<S>& p) {
+  typename S::V row[3];
+  pair_bgr24_registers<S, L>(p, row);
   S::store(out, row[0]);
   S::store(out + S::kBytes, row[1]);
   S::store(out + 2 * S::kBytes, row[2]);

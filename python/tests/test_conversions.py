@@ -44,7 +44,7 @@ def sync_frame_counters(ctx, c):
 @pytest.mark.parametrize("controls", CONTROL_SETS.values(), ids=CONTROL_SETS.keys())
 @pytest.mark.parametrize("size", ["same", "half", "double"])
 @pytest.mark.parametrize("fmt", ["rgb", "i420", "yuyv", "uyvy"])
-@pytest.mark.parametrize("quality", range(6))
+@pytest.mark.parametrize("quality", [0, 4, 5])  # 0 reads the edge controls; 4 and 5 are raw passthrough
 def test_bayer_matches_c_api(chart, quality, fmt, size, controls):
     raw = chart[120:360, 160:480]  # a strided view: the binding copies it row by row
     before = raw.copy()

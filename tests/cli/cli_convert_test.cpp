@@ -167,12 +167,12 @@ TEST(CliConvert, InterlacedFramesTakeThePreviousSecondFieldAsReference) {
   constexpr size_t kField = size_t(kW) * kH;  // bytes of a 640 x 240 YUYV field
   TempDir dir;
   std::mt19937 rng(11);
-  Bytes in(4 * kField);
+  Bytes in(6 * kField);  // three frames
   for (uint8_t& b : in) b = uint8_t(rng());
   write_bytes(dir.file("in.yuyv"), in);
   auto field = [&](size_t i) { return Bytes(in.begin() + i * kField, in.begin() + (i + 1) * kField); };
   Bytes expected;
-  for (const auto& [reference, first] : {std::pair{1, 0}, {1, 2}}) {
+  for (const auto& [reference, first] : {std::pair{1, 0}, {1, 2}, {3, 4}}) {
     const Bytes i420 = library_output(
         [](ppl_context* c, uint8_t* const* f, uint8_t* out) {
           IntlYUYVToI420MMX(c, f[0], f[1], f[2], out, kW, kH, kW, kH);

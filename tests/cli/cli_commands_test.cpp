@@ -73,8 +73,6 @@ const CommandCase kCases[] = {
     {"help", "", "--help", 0, "Usage", ""},
     {"convert help", "", "convert --help", 0, "{n}", ""},
     {"stats help", "", "stats --help", 0, "--library-means", ""},
-    {"bench help", "", "bench --help", 0, "Usage", ""},
-    {"demo help", "", "demo --help", 0, "JSON", ""},
     // Output names: only {n} is special.
     {"%s, %n, %d in a name", "", "convert IN -s 640x480 -o DIR/x%s%n-%d%d.png", 0, "x%s%n-%d%d.png", "x%s%n-%d%d.png"},
     {"% at the end of a name", "", "convert IN -s 640x480 -o DIR/pct%.png", 0, "pct%.png", "pct%.png"},

@@ -22,6 +22,10 @@ SETTERS = {
 }
 
 
+# Binding output format -> its name in the C converters' names.
+C_NAMES = {"rgb": "RGB24", "i420": "I420", "yuyv": "YUYV", "uyvy": "UYVY"}
+
+
 def aligned(size):
     """A zeroed uint8 buffer on a 64-byte boundary."""
     block = np.zeros(size + 64, np.uint8)
@@ -51,40 +55,37 @@ class CContext:
     def close(self):
         lib.ppl_free(self.ptr)
 
+    def call(self, name, inputs, fmt, out_w, out_h, *sizes):
+        """Runs converter `name` on aligned copies of `inputs`: (its answer,
+        picture as the binding returns it, the copies after the call)."""
+        copies = [aligned(a.size) for a in inputs]
+        for copy, a in zip(copies, inputs):
+            copy[:] = a.ravel()
+        dst = aligned(out_bytes(fmt, out_w, out_h))
+        answer = getattr(lib, name)(self.ptr, *map(ptr, copies), ptr(dst), *sizes)
+        return answer, picture(fmt, dst, out_w, out_h), copies
+
     def bayer(self, fmt, raw, size="same"):
         """(picture as the binding returns it, conditioned source)."""
         h, w = raw.shape
         oh, ow = {"same": (h, w), "half": (h // 2, w // 2), "double": (2 * h, 2 * w)}[size]
-        src = aligned(raw.size)
-        src[:] = raw.ravel()
-        name = {"rgb": "BaylorToRGB24MMX", "i420": "BaylorToI420MMX", "yuyv": "BaylorToYUYVMMX",
-                "uyvy": "BaylorToUYVYMMX"}[fmt] + {"same": "", "half": "_deci_2_1", "double": "_intp_1_2"}[size]
-        dst = aligned(out_bytes(fmt, ow, oh))
-        getattr(lib, name)(self.ptr, ptr(src), ptr(dst), w, h)
-        return picture(fmt, dst, ow, oh), src.reshape(h, w)
+        name = f"BaylorTo{C_NAMES[fmt]}MMX" + {"same": "", "half": "_deci_2_1", "double": "_intp_1_2"}[size]
+        _, got, (src,) = self.call(name, [raw], fmt, ow, oh, w, h)
+        return got, src.reshape(h, w)
 
     def progressive(self, source, fmt, frame):
         h, w = frame.shape[:2]
-        src = aligned(frame.size)
-        src[:] = frame.ravel()
-        dst = aligned(out_bytes(fmt, w, h))
-        fn = getattr(lib, f"{source.upper()}To{'RGB24' if fmt == 'rgb' else 'I420'}MMX")
-        assert fn(self.ptr, ptr(src), ptr(dst), w, h, w, h) == 1
-        return picture(fmt, dst, w, h)
+        answer, got, _ = self.call(f"{source.upper()}To{C_NAMES[fmt]}MMX", [frame], fmt, w, h, w, h, w, h)
+        assert answer == 1
+        return got
 
     def interlaced(self, source, fmt, motion, ref, first, second, out_size):
         h, w = first.shape[0] * 2, first.shape[1]
         ow, oh = out_size or (w, h)
-        fields = []
-        for f in (ref, first, second):
-            a = aligned(f.size)
-            a[:] = f.ravel()
-            fields.append(a)
-        dst = aligned(out_bytes(fmt, ow, oh))
-        name = f"Intl{source.upper()}To{ {'rgb': 'RGB24', 'i420': 'I420'}.get(fmt, fmt.upper()) }MMX"
-        fn = getattr(lib, name + ("" if motion else "_no_motion"))
-        assert fn(self.ptr, *map(ptr, fields), ptr(dst), w, h, ow, oh) == 1
-        return picture(fmt, dst, ow, oh)
+        name = f"Intl{source.upper()}To{C_NAMES[fmt]}MMX" + ("" if motion else "_no_motion")
+        answer, got, _ = self.call(name, [ref, first, second], fmt, ow, oh, w, h, ow, oh)
+        assert answer == 1
+        return got
 
     def statistics(self):
         """The binding's Statistics fields, read through the C getters."""

@@ -1,15 +1,14 @@
 #include "cli_support.h"
 
-#include <dirent.h>
 #include <png.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -84,39 +83,47 @@ RunResult run_tool(const std::string& args, bool as_nobody) {
 
 TempDir::TempDir() {
   char dir[] = "/tmp/pplcam-cli-test-XXXXXX";
-  path_ = mkdtemp(dir) ? dir : "/tmp";
+  if (mkdtemp(dir)) path_ = dir;
 }
 
 TempDir::~TempDir() {
-  for (const std::string& name : entries()) std::remove(file(name).c_str());
-  rmdir(path_.c_str());
+  if (!path_.empty()) std::filesystem::remove_all(path_);
 }
 
 std::vector<std::string> TempDir::entries() const {
   std::vector<std::string> names;
-  if (DIR* d = opendir(path_.c_str())) {
-    while (dirent* e = readdir(d))
-      if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) names.push_back(e->d_name);
-    closedir(d);
-  }
+  for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename());
   return names;
 }
 
+std::string expand(const std::string& text, const TempDir& dir) {
+  const std::pair<std::string, std::string> words[] = {
+      {"IN", dir.file("in.raw")}, {"DIR", dir.path()}, {"TOOL", PPLCAM_TOOL}};
+  std::string out;
+  for (size_t i = 0; i < text.size();) {
+    bool replaced = false;
+    for (const auto& [word, value] : words) {
+      if (text.compare(i, word.size(), word) != 0) continue;
+      out += value;
+      i += word.size();
+      replaced = true;
+      break;
+    }
+    if (!replaced) out += text[i++];
+  }
+  return out;
+}
+
 std::string sample_path() { return std::string(PPLCAM_DATA_DIR) + "/coffee_640x480.bggr"; }
-std::vector<uint8_t> sample() { return read_bytes(sample_path()); }
+Bytes sample() { return read_bytes(sample_path()); }
 
-std::vector<uint8_t> read_bytes(const std::string& path) {
+Bytes read_bytes(const std::string& path) {
   const std::string s = slurp(path);
-  return std::vector<uint8_t>(s.begin(), s.end());
+  return Bytes(s.begin(), s.end());
 }
 
-void write_bytes(const std::string& path, const std::vector<uint8_t>& data) {
+void write_bytes(const std::string& path, const Bytes& data) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
-}
-
-bool exists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
 }
 
 bool decode_png(const std::string& path, Picture* out) {
@@ -131,46 +138,36 @@ bool decode_png(const std::string& path, Picture* out) {
   return png_image_finish_read(&image, nullptr, out->rgb.data(), 0, nullptr) != 0;
 }
 
-bool write_grey_png(const std::string& path, const std::vector<uint8_t>& grey, int width, int height) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  image.width = width;
-  image.height = height;
-  image.format = PNG_FORMAT_GRAY;
-  return png_image_write_to_file(&image, path.c_str(), 0, grey.data(), width, nullptr) != 0;
-}
-
-LibraryOutput library_bayer(BayerConverter fn, size_t out_bytes, int out_w, int out_h, int quality, bool h_mirror,
-                            bool v_mirror, const std::vector<uint8_t>* frame, int in_w, int in_h) {
-  const std::vector<uint8_t> raw = frame ? *frame : sample();
-  // 16-byte aligned copies: the same kernel path the tool takes.
-  uint8_t* src = static_cast<uint8_t*>(std::aligned_alloc(64, (raw.size() + 63) / 64 * 64));
-  uint8_t* dst = static_cast<uint8_t*>(std::aligned_alloc(64, (out_bytes + 63) / 64 * 64));
-  std::memcpy(src, raw.data(), raw.size());
+Bytes library_output(const LibraryCall& call, const std::vector<Bytes>& inputs, size_t out_bytes) {
+  auto aligned = [](size_t n) { return static_cast<uint8_t*>(std::aligned_alloc(64, (n + 63) / 64 * 64)); };
+  std::vector<uint8_t*> in;
+  for (const Bytes& b : inputs)
+    in.push_back(static_cast<uint8_t*>(std::memcpy(aligned(b.size()), b.data(), b.size())));
+  uint8_t* dst = aligned(out_bytes);
   std::memset(dst, 0xA5, out_bytes);
+  const uint32_t work_bytes = ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH);
+  uint8_t* work = aligned(work_bytes);
   ppl_context* ctx = ppl_init();
-  std::vector<uint8_t> work(ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH) + 64);
-  uint8_t* area = work.data() + (64 - reinterpret_cast<uintptr_t>(work.data()) % 64) % 64;
-  if (in_w > 1280 || in_h > 1024) ppl_ext_enable_large_frames(ctx, area, static_cast<uint32_t>(work.size() - 64));
-  ppl_set_quality(ctx, quality);
-  ppl_set_h_mirror(ctx, h_mirror);
-  ppl_set_v_mirror(ctx, v_mirror);
-  fn(ctx, src, dst, in_w, in_h);
+  ppl_ext_enable_large_frames(ctx, work, work_bytes);
+  call(ctx, in.data(), dst);
   ppl_free(ctx);
-  LibraryOutput r;
-  r.width = out_w;
-  r.height = out_h;
-  r.bytes.assign(dst, dst + out_bytes);
-  for (uint8_t b : r.bytes)
-    if (b != 0xA5) r.available = true;
-  std::free(src);
-  std::free(dst);
-  return r;
+  Bytes out(dst, dst + out_bytes);
+  in.push_back(dst);
+  in.push_back(work);
+  for (uint8_t* p : in) std::free(p);
+  return out;
 }
 
-bool is_one_line(const std::string& text) {
-  return !text.empty() && text.back() == '\n' && text.find('\n') == text.size() - 1;
+Bytes library_bayer(BayerConverter fn, size_t out_bytes, int quality, bool h_mirror, bool v_mirror, const Bytes& raw,
+                    int in_w, int in_h) {
+  return library_output(
+      [&](ppl_context* ctx, uint8_t* const* in, uint8_t* out) {
+        ppl_set_quality(ctx, quality);
+        ppl_set_h_mirror(ctx, h_mirror);
+        ppl_set_v_mirror(ctx, v_mirror);
+        fn(ctx, in[0], out, in_w, in_h);
+      },
+      {raw}, out_bytes);
 }
 
 }  // namespace cli_test

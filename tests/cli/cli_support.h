@@ -2,12 +2,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "pplcam/pplcam.h"
 
 namespace cli_test {
+
+using Bytes = std::vector<uint8_t>;
 
 struct RunResult {
   int exit_code = -1;
@@ -36,36 +39,31 @@ class TempDir {
   std::string path_;
 };
 
+// `text` with the words IN (DIR/in.raw), DIR (the folder) and TOOL (the
+// tool) replaced in one pass, so that a replacement is never read again.
+std::string expand(const std::string& text, const TempDir& dir);
+
 std::string sample_path();  // the bundled 640x480 photograph
-std::vector<uint8_t> sample();
-std::vector<uint8_t> read_bytes(const std::string& path);
-void write_bytes(const std::string& path, const std::vector<uint8_t>& data);
-bool exists(const std::string& path);
+Bytes sample();
+Bytes read_bytes(const std::string& path);
+void write_bytes(const std::string& path, const Bytes& data);
 
 // Decodes a PNG with libpng's own reader into top-down R, G, B rows.
 struct Picture {
   int width = 0, height = 0;
-  std::vector<uint8_t> rgb;
+  Bytes rgb;
 };
 bool decode_png(const std::string& path, Picture* out);
-// Writes width x height bytes as an 8-bit grey PNG.
-bool write_grey_png(const std::string& path, const std::vector<uint8_t>& grey, int width, int height);
 
-// The library's output for one frame, computed in the test itself with a
-// context of its own. `available` is false when the library wrote nothing.
-struct LibraryOutput {
-  bool available = false;
-  int width = 0, height = 0;
-  std::vector<uint8_t> bytes;
-};
+// The library's output of one call, computed in the test with a context of
+// its own set up as the tool's (large frames on), on 64-byte aligned
+// copies of `inputs`.
+using LibraryCall = std::function<void(ppl_context*, uint8_t* const* inputs, uint8_t* out)>;
+Bytes library_output(const LibraryCall& call, const std::vector<Bytes>& inputs, size_t out_bytes);
+
 typedef uint8_t(PPLCALL* BayerConverter)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);
-// The frame is the sample, or `raw` of in_w x in_h (large frames on beyond
-// 1280 x 1024, as the tool has them).
-LibraryOutput library_bayer(BayerConverter fn, size_t out_bytes, int out_w, int out_h, int quality, bool h_mirror,
-                            bool v_mirror, const std::vector<uint8_t>* raw = nullptr, int in_w = 640,
-                            int in_h = 480);
-
-// One line of text, ending in a newline, with no other newline.
-bool is_one_line(const std::string& text);
+// The library's conversion of `raw` (in_w x in_h; the sample by default).
+Bytes library_bayer(BayerConverter fn, size_t out_bytes, int quality, bool h_mirror, bool v_mirror,
+                    const Bytes& raw = sample(), int in_w = 640, int in_h = 480);
 
 }  // namespace cli_test

@@ -25,19 +25,14 @@ std::string out_caps(const char* format, int width, int height) {
          ",height=" + std::to_string(height) + ",framerate=30/1";
 }
 
-// The library's picture of src; beyond 1280 x 1024 with large frames on,
-// as the element has them.
+// The library's picture of src.
 Bytes library_output(BayerFn convert, Controls controls, Bytes src, size_t out_bytes, bool v_mirror = false,
                      int width = kWidth, int height = kHeight) {
-  ppl_context* ctx = ppl_init();
-  Bytes work(ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH) + 64);
-  uint8_t* area = work.data() + (64 - reinterpret_cast<uintptr_t>(work.data()) % 64) % 64;
-  if (width > 1280 || height > 1024) ppl_ext_enable_large_frames(ctx, area, uint32_t(work.size() - 64));
+  LibraryContext ctx;
   controls(ctx);
   if (v_mirror) ppl_set_v_mirror(ctx, 1);
   Bytes dst(out_bytes);
   EXPECT_EQ(convert(ctx, src.data(), dst.data(), width, height), 1);
-  ppl_free(ctx);
   return dst;
 }
 
@@ -54,6 +49,19 @@ const char* const kRealistic =
     "quality=2 r-gain=333 b-gain=410 colour-matrix=<400,-100,-44,-60,380,-64,-20,-120,396> gamma=4 contrast=10 "
     "saturation=300";
 
+void sharp(ppl_context* c) {
+  ppl_set_quality(c, 0);
+  ppl_set_h_mirror(c, 1);
+  ppl_set_edge_threshold(c, 50);
+  ppl_set_nf88_edge_enhance_factor(c, 64);
+  ppl_set_rgb_delta(c, -8, 0, 0);
+  ppl_set_sat_hue(c, 400, 30);
+  ppl_set_gamma(c, -8);
+  ppl_set_contrast_c(c, -20, nullptr, nullptr);
+}
+const char* const kSharp = "quality=0 h-mirror=true edge-threshold=50 edge-enhance=64 r-offset=-8 hue=30 "
+                           "saturation=400 gamma=-8 contrast=-20";
+
 struct Row {
   const char* properties;
   const char* format;
@@ -61,67 +69,47 @@ struct Row {
   BayerFn convert;
   bool v_mirror;  // the library's: RGB rows want it on for GStreamer's top row first, unless mirrored
   Controls controls;
+  int width = kWidth, height = kHeight;
 };
 
 const Row kRows[] = {
     {"", "I420", 1, 1, BaylorToI420MMX, false, [](ppl_context*) {}},
     {kRealistic, "I420", 1, 2, BaylorToI420MMX_deci_2_1, false, realistic},
-    {"quality=0 h-mirror=true edge-threshold=50 edge-enhance=64", "YUY2", 1, 1, BaylorToYUYVMMX, false,
-     [](ppl_context* c) {
-       ppl_set_quality(c, 0);
-       ppl_set_h_mirror(c, 1);
-       ppl_set_edge_threshold(c, 50);
-       ppl_set_nf88_edge_enhance_factor(c, 64);
-     }},
-    {"quality=1 v-mirror=true r-offset=-8", "UYVY", 2, 1, BaylorToUYVYMMX_intp_1_2, false,
+    {kSharp, "YUY2", 1, 1, BaylorToYUYVMMX, false, sharp},
+    {"quality=1 v-mirror=true", "UYVY", 2, 1, BaylorToUYVYMMX_intp_1_2, false,
      [](ppl_context* c) {
        ppl_set_quality(c, 1);
        ppl_set_v_mirror(c, 1);
-       ppl_set_rgb_delta(c, -8, 0, 0);
      }},
-    {kRealistic, "BGR", 1, 1, BaylorToRGB24MMX, true, realistic},
     {"quality=2 v-mirror=true", "BGR", 1, 1, BaylorToRGB24MMX, false, [](ppl_context* c) { ppl_set_quality(c, 2); }},
     {"quality=3 output-size=double", "BGR", 2, 1, BaylorToRGB24MMX_intp_1_2, true, [](ppl_context*) {}},
-    {"quality=3 h-mirror=true hue=30 saturation=400 gamma=-8", "BGRx", 1, 2, BaylorToRGB32MMX_deci_2_1, true,
-     [](ppl_context* c) {
-       ppl_set_h_mirror(c, 1);
-       ppl_set_sat_hue(c, 400, 30);
-       ppl_set_gamma(c, -8);
-     }},
-    {"quality=0 contrast=-20", "BGRx", 2, 1, BaylorToRGB32MMX_intp_1_2, true,
-     [](ppl_context* c) {
-       ppl_set_quality(c, 0);
-       ppl_set_contrast_c(c, -20, nullptr, nullptr);
-     }},
+    {kSharp, "BGRx", 1, 2, BaylorToRGB32MMX_deci_2_1, true, sharp},
+    // A 1920 x 1080 camera, beyond the original limits.
+    {kRealistic, "I420", 1, 2, BaylorToI420MMX_deci_2_1, false, realistic, 1920, 1080},
+    {"quality=3 output-size=double", "BGRx", 2, 1, BaylorToRGB32MMX_intp_1_2, true, [](ppl_context*) {}, 1920, 1080},
 };
+
+// The coffee frame, tiled to width x height.
+Bytes tiled(int width, int height) {
+  Bytes frame(size_t(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) frame[size_t(y) * width + x] = coffee()[size_t(y % kHeight) * kWidth + x % kWidth];
+  return frame;
+}
 
 TEST(PplcamBayer, OutputIsTheLibrarysPicture) {
   for (const Row& row : kRows) {
     SCOPED_TRACE(std::string(row.format) + " " + std::to_string(row.num) + "/" + std::to_string(row.den) + " " +
-                 row.properties);
-    const int w = kWidth * row.num / row.den, h = kHeight * row.num / row.den;
-    ElementHarness e("pplcambayer", row.properties, kInCaps, out_caps(row.format, w, h).c_str());
-    ASSERT_EQ(e.push(coffee()), GST_FLOW_OK);
-    EXPECT_EQ(first_difference(e.pull(), library_output(row.convert, row.controls, coffee(),
-                                                        raw_frame_bytes(row.format, w, h), row.v_mirror)),
-              -1);
-  }
-}
-
-// A 1920 x 1080 camera, beyond the original limits: the coffee frame tiled.
-TEST(PplcamBayer, CameraSizesGiveTheLibrarysPicture) {
-  const int w = 1920, h = 1080;
-  Bytes big(size_t(w) * h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) big[size_t(y) * w + x] = coffee()[size_t(y % kHeight) * kWidth + x % kWidth];
-  const std::string caps = "video/x-bayer,format=bggr,width=1920,height=1080,framerate=30/1";
-  for (const Row& row : {kRows[1], kRows[6]}) {
-    SCOPED_TRACE(row.properties);
-    const int ow = w * row.num / row.den, oh = h * row.num / row.den;
-    ElementHarness e("pplcambayer", row.properties, caps.c_str(), out_caps(row.format, ow, oh).c_str());
-    ASSERT_EQ(e.push(big), GST_FLOW_OK);
-    EXPECT_EQ(first_difference(e.pull(), library_output(row.convert, row.controls, big,
-                                                        raw_frame_bytes(row.format, ow, oh), row.v_mirror, w, h)),
+                 row.properties + " " + std::to_string(row.width));
+    const int w = row.width * row.num / row.den, h = row.height * row.num / row.den;
+    const std::string in_caps = "video/x-bayer,format=bggr,width=" + std::to_string(row.width) +
+                                ",height=" + std::to_string(row.height) + ",framerate=30/1";
+    const Bytes frame = tiled(row.width, row.height);
+    ElementHarness e("pplcambayer", row.properties, in_caps.c_str(), out_caps(row.format, w, h).c_str());
+    ASSERT_EQ(e.push(frame), GST_FLOW_OK);
+    EXPECT_EQ(first_difference(e.pull(), library_output(row.convert, row.controls, frame,
+                                                        raw_frame_bytes(row.format, w, h), row.v_mirror, row.width,
+                                                        row.height)),
               -1);
   }
 }
@@ -154,63 +142,57 @@ std::vector<double> figures_of(const uint32_t* values, size_t n, double unit = 1
   return v;
 }
 
-// Quality 3 fills no window: its level means are the whole frame's only.
 TEST(PplcamBayer, PostsTheLibrarysStatisticsEveryNthFrame) {
-  for (const int quality : {2, 3}) {
-    SCOPED_TRACE(quality);
-    const std::string properties = "stats-interval=2 quality=" + std::to_string(quality);
-    ElementHarness e("pplcambayer", properties.c_str(), kInCaps, out_caps("I420", 640, 480).c_str());
-    for (int i = 0; i < 3; ++i) {
-      ASSERT_EQ(e.push(coffee()), GST_FLOW_OK);
-      e.pull();
-    }
-    ppl_context* ctx = ppl_init();
-    ppl_set_quality(ctx, quality);
-    Bytes src = coffee(), dst(raw_frame_bytes("I420", 640, 480));
-    ASSERT_EQ(BaylorToI420MMX(ctx, src.data(), dst.data(), kWidth, kHeight), 1);
-    uint32_t levels[49 * 3], cells[49], whole_levels[3];
-    ppl_ext_level_means_sub_windows(ctx, levels, cells);
-    const uint32_t whole_cells = ppl_ext_level_means_whole_frame(ctx, whole_levels);
-    const Figure figures[] = {
-        {"whole-frame", figures_of(ppl_rgb_means_whole_frame(ctx), 3)},
-        {"sub-windows", figures_of(ppl_rgb_means_sub_windows(ctx), 144)},
-        {"outside-sub-windows", figures_of(ppl_rgb_means_outside_all_sub_windows(ctx), 3)},
-        {"qual-means", figures_of(ppl_qual_rgb_means_whole_frame(ctx), 3)},
-        {"qae-means", figures_of(ppl_qAE_rgb_means_whole_frame(ctx), 3)},
-        {"whole-frame-central16", figures_of(ppl_rgb_means_whole_frame_central16(ctx), 3)},
-        {"r-histogram", figures_of(ppl_r_histogram(ctx), 256)},
-        {"b-histogram", figures_of(ppl_b_histogram(ctx), 256)},
-        {"level-whole-frame", figures_of(whole_levels, 3, 256)},
-        {"level-sub-windows", figures_of(levels, 144, 256)},
-        {"level-outside-sub-windows", figures_of(levels + 144, 3, 256)},
-        {"level-sub-window-cells", figures_of(cells, 48)},
-    };
-    const std::pair<const char*, uint32_t> counts[] = {{"qual-cells", ppl_n_qual_2x2_whole_frame(ctx)},
-                                                       {"level-outside-cells", cells[48]},
-                                                       {"level-whole-frame-cells", whole_cells}};
-    ppl_free(ctx);
-    int messages = 0;
-    while (GstMessage* m = e.pop(GST_MESSAGE_ELEMENT)) {
-      const GstStructure* s = gst_message_get_structure(m);
-      ASSERT_TRUE(gst_structure_has_name(s, "pplcam-statistics"));
-      ++messages;
-      for (const Figure& f : figures) {
-        SCOPED_TRACE(f.field);
-        const GValue* array = gst_structure_get_value(s, f.field);
-        ASSERT_TRUE(array && gst_value_array_get_size(array) == f.want.size());
-        for (guint i = 0; i < f.want.size(); ++i) {
-          const GValue* v = gst_value_array_get_value(array, i);
-          ASSERT_EQ(G_VALUE_HOLDS_DOUBLE(v) ? g_value_get_double(v) : g_value_get_uint(v), f.want[i]) << i;
-        }
-      }
-      for (const auto& [field, want] : counts) {
-        guint got = 0;
-        EXPECT_TRUE(gst_structure_get_uint(s, field, &got) && got == want) << field;
-      }
-      gst_message_unref(m);
-    }
-    EXPECT_EQ(messages, 2);
+  ElementHarness e("pplcambayer", "stats-interval=2 quality=2", kInCaps, out_caps("I420", 640, 480).c_str());
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(e.push(coffee()), GST_FLOW_OK);
+    e.pull();
   }
+  LibraryContext ctx;
+  ppl_set_quality(ctx, 2);
+  Bytes src = coffee(), dst(raw_frame_bytes("I420", 640, 480));
+  ASSERT_EQ(BaylorToI420MMX(ctx, src.data(), dst.data(), kWidth, kHeight), 1);
+  uint32_t levels[49 * 3], cells[49], whole_levels[3];
+  ppl_ext_level_means_sub_windows(ctx, levels, cells);
+  const uint32_t whole_cells = ppl_ext_level_means_whole_frame(ctx, whole_levels);
+  const Figure figures[] = {
+      {"whole-frame", figures_of(ppl_rgb_means_whole_frame(ctx), 3)},
+      {"sub-windows", figures_of(ppl_rgb_means_sub_windows(ctx), 144)},
+      {"outside-sub-windows", figures_of(ppl_rgb_means_outside_all_sub_windows(ctx), 3)},
+      {"qual-means", figures_of(ppl_qual_rgb_means_whole_frame(ctx), 3)},
+      {"qae-means", figures_of(ppl_qAE_rgb_means_whole_frame(ctx), 3)},
+      {"whole-frame-central16", figures_of(ppl_rgb_means_whole_frame_central16(ctx), 3)},
+      {"r-histogram", figures_of(ppl_r_histogram(ctx), 256)},
+      {"b-histogram", figures_of(ppl_b_histogram(ctx), 256)},
+      {"level-whole-frame", figures_of(whole_levels, 3, 256)},
+      {"level-sub-windows", figures_of(levels, 144, 256)},
+      {"level-outside-sub-windows", figures_of(levels + 144, 3, 256)},
+      {"level-sub-window-cells", figures_of(cells, 48)},
+  };
+  const std::pair<const char*, uint32_t> counts[] = {{"qual-cells", ppl_n_qual_2x2_whole_frame(ctx)},
+                                                     {"level-outside-cells", cells[48]},
+                                                     {"level-whole-frame-cells", whole_cells}};
+  int messages = 0;
+  while (GstMessage* m = e.pop(GST_MESSAGE_ELEMENT)) {
+    const GstStructure* s = gst_message_get_structure(m);
+    ASSERT_TRUE(gst_structure_has_name(s, "pplcam-statistics"));
+    ++messages;
+    for (const Figure& f : figures) {
+      SCOPED_TRACE(f.field);
+      const GValue* array = gst_structure_get_value(s, f.field);
+      ASSERT_TRUE(array && gst_value_array_get_size(array) == f.want.size());
+      for (guint i = 0; i < f.want.size(); ++i) {
+        const GValue* v = gst_value_array_get_value(array, i);
+        ASSERT_EQ(G_VALUE_HOLDS_DOUBLE(v) ? g_value_get_double(v) : g_value_get_uint(v), f.want[i]) << i;
+      }
+    }
+    for (const auto& [field, want] : counts) {
+      guint got = 0;
+      EXPECT_TRUE(gst_structure_get_uint(s, field, &got) && got == want) << field;
+    }
+    gst_message_unref(m);
+  }
+  EXPECT_EQ(messages, 2);
 }
 
 // Every value a property's range allows is one the library takes; a pair

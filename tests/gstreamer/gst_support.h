@@ -33,6 +33,19 @@ class ElementHarness {
   GstBus* bus_;
 };
 
+// A context of the test's own, set up as the elements set theirs up (large
+// frames on), for the library's answer to compare with.
+class LibraryContext {
+ public:
+  LibraryContext();
+  ~LibraryContext() { ppl_free(ctx_); }
+  operator ppl_context*() const { return ctx_; }
+
+ private:
+  Bytes work_;
+  ppl_context* ctx_;
+};
+
 Bytes buffer_bytes(GstBuffer* buffer);
 Bytes read_file(const std::string& path);
 Bytes random_bytes(size_t n, uint32_t seed);

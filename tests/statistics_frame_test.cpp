@@ -207,42 +207,50 @@ TEST(StatisticsFrame, TwoColourFrameGivesTheMeansCountsAndBinsComputedByHand) {
   }
 }
 
-// A flat frame at quality 2: every window with the full number of samples
-// reports the same mean, computed from its sample count, the coverage scale
-// and the window normaliser.
-TEST(StatisticsFrame, FlatFrameGivesEqualWindowMeansComputedByHand) {
+// A flat 640 x 480 frame: the count of qualifying cells is the sampled
+// cells scaled by the coverage, 1024 x (all cells) / (cells of the sampled
+// region), which leaves out 2 rows at top and bottom and, at qualities 0
+// and 1, 32 and 16 columns per side with 8-byte groups (64 and 32 with 16).
+// At quality 2 every window with the full number of samples reports the
+// same mean: its samples scaled, times 2^20 / (the window's 40 x 40 cells;
+// G has two samples a cell), >> 12.
+TEST(StatisticsFrame, FlatFrameGivesCountsAndWindowMeansComputedByHand) {
   const int w = 640, h = 480, v = 90;
+  const uint32_t scales[2][3] = {{1086, 1059, 1032}, {1147, 1086, 1032}};   // 8- and 16-byte groups
+  const uint32_t norm_rb = (1 << 20) / 1600, norm_g = (1 << 20) / 3200;
   const std::vector<uint8_t> raw(static_cast<size_t>(w) * h, v);
-  for (PathId path : machine_paths()) {
-    SCOPED_TRACE(path_name(path));
-    ScopedContext c;
-    ASSERT_EQ(ppl_set_quality(c, 2), 1);
-    load_bayer_controls(c, neutral_bayer_controls());
-    const PublicResults r = convert(c, raw, w, h, path);
-    // Windows of 10 8-byte groups and 40 row pairs: 20 odd row pairs and 5
-    // odd groups, 100 samples of 4 cells. Windows of 5 16-byte groups hold
-    // 2 or 3 odd groups in turn: windows 0, 2, 4, 6 of a row have 2 (40
-    // samples of 8 cells), windows 1, 3, 5 have 3 (60 samples).
-    const uint32_t scale = geometry_of(c, path).stats_scale[2];
-    for (int row = 0; row < 5; ++row) {
-      for (int col = 0; col < 7; ++col) {
-        const uint32_t cells = group_bytes(path) == 8 ? 400 : col % 2 ? 480 : 320;
-        const uint32_t t = (cells * v * scale) >> 8;
-        const uint32_t mean_rb = (c->window_norm[0] * t) >> 12, mean_g = (c->window_norm[1] * 2 * t) >> 12;
-        EXPECT_EQ(r.windows[8 * row + col][0], mean_rb) << row << "," << col;
-        EXPECT_EQ(r.windows[8 * row + col][1], mean_g) << row << "," << col;
-        EXPECT_EQ(r.windows[8 * row + col][2], mean_rb) << row << "," << col;
+  for (int quality = 0; quality <= 2; ++quality)
+    for (PathId path : machine_paths()) {
+      SCOPED_TRACE(testing::Message() << path_name(path) << " quality " << quality);
+      ScopedContext c;
+      ASSERT_EQ(ppl_set_quality(c, quality), 1);
+      load_bayer_controls(c, neutral_bayer_controls());
+      const PublicResults r = convert(c, raw, w, h, path);
+      const uint32_t scale = scales[group_bytes(path) == 16][quality];
+      // Every sampled cell is grey and qualifies: one mean and one bin, whose
+      // weight is the number of sampled cells.
+      EXPECT_EQ(r.n_qual, (scale * r.histogram[0][v]) >> 8);
+      EXPECT_EQ(r.n_qae, r.n_qual);
+      EXPECT_EQ(r.qual[0], v * 256u);
+      EXPECT_EQ(r.qae[1], v * 256u);
+      EXPECT_EQ(r.histogram[1][v], 2 * r.histogram[0][v]);
+      EXPECT_EQ(r.histogram[0][0], 0u);
+      if (quality < 2) continue;
+      // Windows of 10 8-byte groups and 40 row pairs: 20 odd row pairs and 5
+      // odd groups, 100 samples of 4 cells. Windows of 5 16-byte groups hold
+      // 2 or 3 odd groups in turn: windows 0, 2, 4, 6 of a row have 2 (40
+      // samples of 8 cells), windows 1, 3, 5 have 3 (60 samples).
+      for (int row = 0; row < 5; ++row) {
+        for (int col = 0; col < 7; ++col) {
+          const uint32_t cells = group_bytes(path) == 8 ? 400 : col % 2 ? 480 : 320;
+          const uint32_t t = (cells * v * scale) >> 8;
+          const uint32_t mean_rb = (norm_rb * t) >> 12, mean_g = (norm_g * 2 * t) >> 12;
+          EXPECT_EQ(r.windows[8 * row + col][0], mean_rb) << row << "," << col;
+          EXPECT_EQ(r.windows[8 * row + col][1], mean_g) << row << "," << col;
+          EXPECT_EQ(r.windows[8 * row + col][2], mean_rb) << row << "," << col;
+        }
       }
     }
-    // Every sampled cell is grey and qualifies: one mean and one bin, whose
-    // weight is the number of sampled cells.
-    EXPECT_EQ(r.n_qual, (scale * r.histogram[0][v]) >> 8);
-    EXPECT_EQ(r.n_qae, r.n_qual);
-    EXPECT_EQ(r.qual[0], v * 256u);
-    EXPECT_EQ(r.qae[1], v * 256u);
-    EXPECT_EQ(r.histogram[1][v], 2 * r.histogram[0][v]);
-    EXPECT_EQ(r.histogram[0][0], 0u);
-  }
 }
 
 // Level means (pplcam_ext.h): a flat frame reads its level in every region

@@ -58,15 +58,17 @@ TEST(ControlsFlags, QualityAndSensorType) {
 
 // The mirror setters move the picture at once (any non-zero byte is on, and
 // stored as given): the first luma sample of a YUYV frame lands in the
-// corner of the I420 picture they select.
+// corner of the I420 picture they select, also for a processing operation,
+// which converts with the stored geometry.
 TEST(ControlsFlags, MirrorSettersMoveThePicture) {
   ScopedContext c;
   const int w = 320, h = 240;
+  ASSERT_EQ(ppl_new_frame_sizes(c, w, h, w, h), 1);
   AlignedBuffer src(w * h * 2, Align::k16), dst(w * h * 3 / 2, Align::k16);
   std::fill(src.data(), src.data() + w * h * 2, 0);
   src[0] = 200;
   auto corner = [&](int index) {
-    EXPECT_EQ(YUYVToI420MMX(c, src.data(), dst.data(), w, h, w, h), 1);
+    EXPECT_EQ(ppl_process_yuyvtoi420(c, src.data(), dst.data(), w, h, w, h), 1);
     return dst[index];
   };
   ASSERT_EQ(ppl_set_h_mirror(c, 1), 1);

@@ -62,44 +62,31 @@ constexpr size_t kField = IW * IH;
          return fn(c, s[0], s[1], s[2], d, IW, IH, OW, OH); },                             \
        [](const std::vector<Bytes>& src) { (void)src; return Fill() fill_expr; }}
 
+// The fills of P output pixels: luma copied with neutral chroma, or white.
+#define YUV_FILL(src, P) .copy(src, P).value(128, (P) / 2)
+#define RGB_FILL(bytes, P) .value(255, (bytes) * (P))
+// A Bayer converter in its three modes, an interlaced one with and without
+// the motion test.
+#define BAYER3(fn, fill) BAYER(fn, fill(N)), BAYER(fn##_deci_2_1, fill(N / 4)), BAYER(fn##_intp_1_2, fill(4 * N))
+#define BAYER_YUV(P) YUV_FILL(src[0], P)
+#define BAYER_RGB24(P) RGB_FILL(3, P)
+#define BAYER_RGB32(P) RGB_FILL(4, P)
+#define INTL2(fn, fill_expr) INTL(fn, fill_expr), INTL(fn##_no_motion, fill_expr)
+
 std::vector<Case> all_converters() {
   return {
-      BAYER(BaylorToI420MMX, .copy(src[0], N).value(128, N / 2)),
-      BAYER(BaylorToI420MMX_deci_2_1, .copy(src[0], N / 4).value(128, N / 8)),
-      BAYER(BaylorToI420MMX_intp_1_2, .copy(src[0], N).value(128, 5 * N)),
-      BAYER(BaylorToYUYVMMX, .copy(src[0], N).value(128, N / 2)),
-      BAYER(BaylorToYUYVMMX_deci_2_1, .copy(src[0], N / 4).value(128, N / 8)),
-      BAYER(BaylorToYUYVMMX_intp_1_2, .copy(src[0], N).value(128, 5 * N)),
-      BAYER(BaylorToUYVYMMX, .copy(src[0], N).value(128, N / 2)),
-      BAYER(BaylorToUYVYMMX_deci_2_1, .copy(src[0], N / 4).value(128, N / 8)),
-      BAYER(BaylorToUYVYMMX_intp_1_2, .copy(src[0], N).value(128, 5 * N)),
-      BAYER(BaylorToRGB24MMX, .value(255, 3 * N)),
-      BAYER(BaylorToRGB24MMX_deci_2_1, .value(255, 3 * (N / 4))),
-      BAYER(BaylorToRGB24MMX_intp_1_2, .value(255, 12 * N)),
-      BAYER(BaylorToRGB32MMX, .value(255, 4 * N)),
-      BAYER(BaylorToRGB32MMX_deci_2_1, .value(255, 4 * (N / 4))),
-      BAYER(BaylorToRGB32MMX_intp_1_2, .value(255, 16 * N)),
-      YUV(YUYVToI420MMX, 2 * IW * IH, .copy(src[0], ON).value(128, ON / 2)),
-      YUV(UYVYToI420MMX, 2 * IW * IH, .copy(src[0], ON).value(128, ON / 2)),
-      YUV(YUYVToRGB24MMX, 2 * IW * IH, .value(255, 3 * ON)),
-      YUV(UYVYToRGB24MMX, 2 * IW * IH, .value(255, 3 * ON)),
-      YUV(YUYVYYYYToI420MMX, 3 * IW * IH / 2, .copy(src[0], ON).value(128, ON / 2)),
-      YUV(UYVYYYYYToI420MMX, 3 * IW * IH / 2, .copy(src[0], ON).value(128, ON / 2)),
-      YUV(RGB24ToRGB32MMX, 3 * IW * IH, .value(255, 4 * ON)),
-      INTL(IntlYUYVToYUYVMMX, .copy(src[1], ON).copy(src[2], ON)),
-      INTL(IntlYUYVToYUYVMMX_no_motion, .copy(src[1], ON).copy(src[2], ON)),
-      INTL(IntlUYVYToUYVYMMX, .copy(src[1], ON).copy(src[2], ON)),
-      INTL(IntlUYVYToUYVYMMX_no_motion, .copy(src[1], ON).copy(src[2], ON)),
-      INTL(IntlUYVYToYUYVMMX, .copy(src[1], ON).copy(src[2], ON)),
-      INTL(IntlUYVYToYUYVMMX_no_motion, .copy(src[1], ON).copy(src[2], ON)),
-      INTL(IntlYUYVToI420MMX, .copy(src[1], ON).value(128, ON / 2)),
-      INTL(IntlYUYVToI420MMX_no_motion, .copy(src[1], ON).value(128, ON / 2)),
-      INTL(IntlUYVYToI420MMX, .copy(src[1], ON).value(128, ON / 2)),
-      INTL(IntlUYVYToI420MMX_no_motion, .copy(src[1], ON).value(128, ON / 2)),
-      INTL(IntlYUYVToRGB24MMX, .value(255, 3 * ON)),
-      INTL(IntlYUYVToRGB24MMX_no_motion, .value(255, 3 * ON)),
-      INTL(IntlUYVYToRGB24MMX, .value(255, 3 * ON)),
-      INTL(IntlUYVYToRGB24MMX_no_motion, .value(255, 3 * ON)),
+      BAYER3(BaylorToI420MMX, BAYER_YUV), BAYER3(BaylorToYUYVMMX, BAYER_YUV), BAYER3(BaylorToUYVYMMX, BAYER_YUV),
+      BAYER3(BaylorToRGB24MMX, BAYER_RGB24), BAYER3(BaylorToRGB32MMX, BAYER_RGB32),
+      YUV(YUYVToI420MMX, 2 * IW * IH, YUV_FILL(src[0], ON)), YUV(UYVYToI420MMX, 2 * IW * IH, YUV_FILL(src[0], ON)),
+      YUV(YUYVToRGB24MMX, 2 * IW * IH, RGB_FILL(3, ON)), YUV(UYVYToRGB24MMX, 2 * IW * IH, RGB_FILL(3, ON)),
+      YUV(YUYVYYYYToI420MMX, 3 * IW * IH / 2, YUV_FILL(src[0], ON)),
+      YUV(UYVYYYYYToI420MMX, 3 * IW * IH / 2, YUV_FILL(src[0], ON)),
+      YUV(RGB24ToRGB32MMX, 3 * IW * IH, RGB_FILL(4, ON)),
+      INTL2(IntlYUYVToYUYVMMX, .copy(src[1], ON).copy(src[2], ON)),
+      INTL2(IntlUYVYToUYVYMMX, .copy(src[1], ON).copy(src[2], ON)),
+      INTL2(IntlUYVYToYUYVMMX, .copy(src[1], ON).copy(src[2], ON)),
+      INTL2(IntlYUYVToI420MMX, YUV_FILL(src[1], ON)), INTL2(IntlUYVYToI420MMX, YUV_FILL(src[1], ON)),
+      INTL2(IntlYUYVToRGB24MMX, RGB_FILL(3, ON)), INTL2(IntlUYVYToRGB24MMX, RGB_FILL(3, ON)),
       // Odd sizes: a field of odd in_height holds in_height/2 lines; a
       // 12-bit line of odd width 3 x width / 2 bytes rounded down; half
       // size of an odd height fills n/4 pixels, a line more than the picture.

@@ -13,46 +13,18 @@
 #include "support/buffers.h"
 #include "support/environment.h"
 #include "support/kernel_path.h"
+#include "target_calls.h"
 
 namespace pplcam::test {
 namespace {
 
-enum class Family { kBayer, kProgressive, kInterlaced };
-
-// One processing operation in a common shape: sources (one, or reference,
-// first and second field), destination, input and output size.
-struct Op {
-  const char* name;
-  Family family;
-  uint8_t (*call)(ppl_context*, uint8_t* const*, uint8_t*, int32_t, int32_t, int32_t, int32_t);
-  int64_t (*dst_bytes)(int64_t p);   // the header's count for P output pixels
-  int src_bytes_per_2px;             // of each source (interlaced: of a field)
-};
-
-int64_t i420(int64_t p) { return p + p / 2; }
-int64_t x2(int64_t p) { return 2 * p; }
-int64_t x3(int64_t p) { return 3 * p; }
-int64_t x4(int64_t p) { return 4 * p; }
-
-#define BAYER_OP(fn, bytes) \
-  Op{#fn, Family::kBayer, [](ppl_context* c, uint8_t* const* s, uint8_t* d, int32_t w, int32_t h, int32_t, int32_t) { return fn(c, s[0], d, w, h); }, bytes, 2}
-#define YUV_OP(fn, bytes, src) \
-  Op{#fn, Family::kProgressive, [](ppl_context* c, uint8_t* const* s, uint8_t* d, int32_t iw, int32_t ih, int32_t ow, int32_t oh) { return fn(c, s[0], d, iw, ih, ow, oh); }, bytes, src}
-#define INTL_OP(fn, bytes) \
-  Op{#fn, Family::kInterlaced, [](ppl_context* c, uint8_t* const* s, uint8_t* d, int32_t iw, int32_t ih, int32_t ow, int32_t oh) { return fn(c, s[0], s[1], s[2], d, iw, ih, ow, oh); }, bytes, 2}
-
-const Op kOps[] = {
-    BAYER_OP(ppl_process_blrtoi420, i420), BAYER_OP(ppl_process_blrtoyuyv, x2),
-    BAYER_OP(ppl_process_blrtouyvy, x2),          BAYER_OP(ppl_process_blrtorgb24, x3),
-    BAYER_OP(ppl_process_blrtorgb32, x4),
-    YUV_OP(ppl_process_yuyvtoi420, i420, 4),         YUV_OP(ppl_process_uyvytoi420, i420, 4),
-    YUV_OP(ppl_process_yuyvtorgb24, x3, 4),          YUV_OP(ppl_process_uyvytorgb24, x3, 4),
-    YUV_OP(ppl_process_yuyvyyyytoi420, i420, 3),     YUV_OP(ppl_process_uyvyyyyytoi420, i420, 3),
-    YUV_OP(ppl_process_rgb24torgb32, x4, 6),
-    INTL_OP(ppl_process_intlyuyvtoyuyv, x2),      INTL_OP(ppl_process_intluyvytouyvy, x2),
-    INTL_OP(ppl_process_intlyuyvtoi420, i420),    INTL_OP(ppl_process_intluyvytoi420, i420),
-    INTL_OP(ppl_process_intlyuyvtorgb24, x3),     INTL_OP(ppl_process_intluyvytorgb24, x3),
-};
+// The processing operations among the exported frame functions.
+std::vector<FrameFunction> processing_operations() {
+  std::vector<FrameFunction> ops;
+  for (const FrameFunction& f : exported_frame_functions())
+    if (std::string(f.name).rfind("ppl_process_", 0) == 0) ops.push_back(f);
+  return ops;
+}
 
 // How a call goes wrong, starting from a 704 x 480 geometry of the family
 // (the Bayer operations: that input size), large frames on.
@@ -83,14 +55,14 @@ TEST(ProcessingBounds, RefusalsWriteNothing) {
   for (int i = 0; i < 3; ++i) sources.emplace_back(kBytes, Align::k16);
   AlignedBuffer dst(kBytes, Align::k16);
   for (const Refusal& r : kRefusals) {
-    for (const Op& op : kOps) {
-      if (r.null_buffer == 2 && op.family != Family::kInterlaced) continue;
+    for (const FrameFunction& op : processing_operations()) {
+      if (r.null_buffer == 2 && op.shape != Shape::kInterlaced) continue;
       for (PathId p : machine_paths()) {
         SCOPED_TRACE(std::string(op.name) + ", " + r.name + ", " + path_name(p));
         ScopedPathLimit limit(ctx, p);
         // A geometry of the family first, then the black lines; the
         // caller passes the stored sizes so that nothing is re-sized.
-        if (op.family == Family::kBayer)
+        if (op.shape == Shape::kBayer)
           ASSERT_EQ(ppl_new_frame_size(ctx, r.width, r.height), 1);
         else
           ASSERT_EQ(ppl_new_frame_sizes(ctx, r.width, r.height, r.width, r.height), 1);
@@ -101,7 +73,7 @@ TEST(ProcessingBounds, RefusalsWriteNothing) {
         else if (r.null_buffer >= 0) srcs[r.null_buffer] = nullptr;
         std::fill(dst.data(), dst.data() + kBytes, 0x5A);
         const uint32_t frames = ppl_n_frame(ctx);
-        EXPECT_EQ(op.call(ctx, srcs, out, r.width, r.height, ctx->out_width, ctx->out_height), 0);
+        EXPECT_EQ(call_frame_function(op, ctx, srcs, out, {r.width, r.height, ctx->out_width, ctx->out_height}), 0);
         EXPECT_EQ(ppl_n_frame(ctx), frames);
         EXPECT_EQ(std::count(dst.data(), dst.data() + kBytes, 0x5A), static_cast<ptrdiff_t>(kBytes));
         if (HasFailure()) return;
@@ -119,19 +91,18 @@ TEST(ProcessingBounds, RefusalsWriteNothing) {
 // table's sizes keep their bounds, and camera sizes beyond it are walked
 // through the work area too.
 TEST(ProcessingBounds, EveryOperationWritesWithinTheHeaderCount) {
-  struct Sizes {
-    int32_t in_w, in_h, out_w, out_h;
-  };
-  const Sizes kSizes[] = {{720, 576, 720, 576}, {720, 480, 720, 487}, {704, 480, 704, 576},
+  const FrameSize kSizes[] = {{720, 576, 720, 576}, {720, 480, 720, 487}, {704, 480, 704, 576},
                           {704, 576, 352, 300}, {704, 576, 176, 150}, {640, 480, 1280, 960},
                           {1280, 1024, 1280, 1024}, {1920, 1080, 1920, 1080}};
   ScopedContext ctx;
   ASSERT_EQ(ctx.allow_large_frames(), 1);
   ppl_set_intl_3T_threshold(ctx, 0);   // every word moves: the most reads
-  for (const Sizes& k : kSizes)
-    for (const Op& op : kOps) {
-      const size_t src_bytes = static_cast<size_t>(k.in_w) * k.in_h * op.src_bytes_per_2px / 2;
-      const size_t dst_bytes = static_cast<size_t>(op.dst_bytes(static_cast<int64_t>(k.out_w) * k.out_h));
+  for (const FrameSize& k : kSizes)
+    for (const FrameFunction& op : processing_operations()) {
+      // Each interlaced source is a field: half the lines of 4:2:2.
+      const int src_x2 = op.shape == Shape::kInterlaced ? 2 : op.input_bytes_per_pixel_x2;
+      const size_t src_bytes = static_cast<size_t>(k.in_w) * k.in_h * src_x2 / 2;
+      const size_t dst_bytes = static_cast<size_t>(k.out_w) * k.out_h * op.output_bytes_per_pixel_x2 / 2;
       for (Guard g : {Guard::kAfter, Guard::kBefore}) {
         GuardedBuffer s0(src_bytes, g), s1(src_bytes, g), s2(src_bytes, g);
         fill_random(s0.data(), src_bytes, 1);
@@ -151,7 +122,7 @@ TEST(ProcessingBounds, EveryOperationWritesWithinTheHeaderCount) {
               ppl_set_h_mirror(ctx, mirrors & 1);
               ppl_set_v_mirror(ctx, mirrors & 2);
               ASSERT_EQ(ppl_new_frame_sizes(ctx, k.in_w, k.in_h, k.out_w, k.out_h), 1);
-              op.call(ctx, srcs, dst.data() + offset, k.in_w, k.in_h, k.out_w, k.out_h);
+              call_frame_function(op, ctx, srcs, dst.data() + offset, k);
             }
         }
       }

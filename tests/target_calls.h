@@ -1,7 +1,7 @@
 // Every exported frame function (the 36 converters and the 18 processing
 // operations) by argument shape, with frames they accept, for the tests that
-// check how calls leave the machine: x87/MMX state and stdcall stack
-// discipline.
+// check how calls leave the machine (x87/MMX state, stdcall stack
+// discipline) and the processing operations' bounds.
 #pragma once
 
 #include <cstdint>
@@ -28,45 +28,44 @@ struct FrameFunction {
   BayerFn bayer;
   ProgressiveFn progressive;
   InterlacedFn interlaced;
-  int input_bytes_per_pixel_x2;   // progressive: 4 (YUYV), 3 (YUYVYYYY), 6 (RGB24)
+  int input_bytes_per_pixel_x2;    // progressive: 4 (YUYV), 3 (YUYVYYYY), 6 (RGB24)
+  int output_bytes_per_pixel_x2;   // 3 (I420), 4 (YUYV, UYVY), 6 (RGB24), 8 (RGB32)
 };
 
-#define PPL_BAYER(f) FrameFunction{#f, Shape::kBayer, f, nullptr, nullptr, 2}
-#define PPL_PROG(f, bpp2) FrameFunction{#f, Shape::kProgressive, nullptr, f, nullptr, bpp2}
-#define PPL_INTL(f) FrameFunction{#f, Shape::kInterlaced, nullptr, nullptr, f, 4}
+#define PPL_BAYER(f, out2) FrameFunction{#f, Shape::kBayer, f, nullptr, nullptr, 2, out2}
+#define PPL_PROG(f, in2, out2) FrameFunction{#f, Shape::kProgressive, nullptr, f, nullptr, in2, out2}
+#define PPL_INTL(f, out2) FrameFunction{#f, Shape::kInterlaced, nullptr, nullptr, f, 4, out2}
 
 inline const std::vector<FrameFunction>& exported_frame_functions() {
   static const std::vector<FrameFunction> all = {
-      PPL_BAYER(BaylorToI420MMX), PPL_BAYER(BaylorToI420MMX_deci_2_1),
-      PPL_BAYER(BaylorToI420MMX_intp_1_2), PPL_BAYER(BaylorToYUYVMMX),
-      PPL_BAYER(BaylorToYUYVMMX_deci_2_1), PPL_BAYER(BaylorToYUYVMMX_intp_1_2),
-      PPL_BAYER(BaylorToUYVYMMX), PPL_BAYER(BaylorToUYVYMMX_deci_2_1),
-      PPL_BAYER(BaylorToUYVYMMX_intp_1_2), PPL_BAYER(BaylorToRGB24MMX),
-      PPL_BAYER(BaylorToRGB24MMX_deci_2_1), PPL_BAYER(BaylorToRGB24MMX_intp_1_2),
-      PPL_BAYER(BaylorToRGB32MMX), PPL_BAYER(BaylorToRGB32MMX_deci_2_1),
-      PPL_BAYER(BaylorToRGB32MMX_intp_1_2),
-      PPL_BAYER(ppl_process_blrtoi420), PPL_BAYER(ppl_process_blrtoyuyv),
-      PPL_BAYER(ppl_process_blrtouyvy), PPL_BAYER(ppl_process_blrtorgb24),
-      PPL_BAYER(ppl_process_blrtorgb32),
+      PPL_BAYER(BaylorToI420MMX, 3), PPL_BAYER(BaylorToI420MMX_deci_2_1, 3), PPL_BAYER(BaylorToI420MMX_intp_1_2, 3),
+      PPL_BAYER(BaylorToYUYVMMX, 4), PPL_BAYER(BaylorToYUYVMMX_deci_2_1, 4), PPL_BAYER(BaylorToYUYVMMX_intp_1_2, 4),
+      PPL_BAYER(BaylorToUYVYMMX, 4), PPL_BAYER(BaylorToUYVYMMX_deci_2_1, 4), PPL_BAYER(BaylorToUYVYMMX_intp_1_2, 4),
+      PPL_BAYER(BaylorToRGB24MMX, 6), PPL_BAYER(BaylorToRGB24MMX_deci_2_1, 6),
+      PPL_BAYER(BaylorToRGB24MMX_intp_1_2, 6), PPL_BAYER(BaylorToRGB32MMX, 8),
+      PPL_BAYER(BaylorToRGB32MMX_deci_2_1, 8), PPL_BAYER(BaylorToRGB32MMX_intp_1_2, 8),
+      PPL_BAYER(ppl_process_blrtoi420, 3), PPL_BAYER(ppl_process_blrtoyuyv, 4),
+      PPL_BAYER(ppl_process_blrtouyvy, 4), PPL_BAYER(ppl_process_blrtorgb24, 6),
+      PPL_BAYER(ppl_process_blrtorgb32, 8),
 
-      PPL_PROG(YUYVToI420MMX, 4), PPL_PROG(UYVYToI420MMX, 4), PPL_PROG(YUYVToRGB24MMX, 4),
-      PPL_PROG(UYVYToRGB24MMX, 4), PPL_PROG(YUYVYYYYToI420MMX, 3),
-      PPL_PROG(UYVYYYYYToI420MMX, 3), PPL_PROG(RGB24ToRGB32MMX, 6),
-      PPL_PROG(ppl_process_yuyvtoi420, 4), PPL_PROG(ppl_process_uyvytoi420, 4),
-      PPL_PROG(ppl_process_yuyvtorgb24, 4), PPL_PROG(ppl_process_uyvytorgb24, 4),
-      PPL_PROG(ppl_process_yuyvyyyytoi420, 3), PPL_PROG(ppl_process_uyvyyyyytoi420, 3),
-      PPL_PROG(ppl_process_rgb24torgb32, 6),
+      PPL_PROG(YUYVToI420MMX, 4, 3), PPL_PROG(UYVYToI420MMX, 4, 3), PPL_PROG(YUYVToRGB24MMX, 4, 6),
+      PPL_PROG(UYVYToRGB24MMX, 4, 6), PPL_PROG(YUYVYYYYToI420MMX, 3, 3),
+      PPL_PROG(UYVYYYYYToI420MMX, 3, 3), PPL_PROG(RGB24ToRGB32MMX, 6, 8),
+      PPL_PROG(ppl_process_yuyvtoi420, 4, 3), PPL_PROG(ppl_process_uyvytoi420, 4, 3),
+      PPL_PROG(ppl_process_yuyvtorgb24, 4, 6), PPL_PROG(ppl_process_uyvytorgb24, 4, 6),
+      PPL_PROG(ppl_process_yuyvyyyytoi420, 3, 3), PPL_PROG(ppl_process_uyvyyyyytoi420, 3, 3),
+      PPL_PROG(ppl_process_rgb24torgb32, 6, 8),
 
-      PPL_INTL(IntlYUYVToYUYVMMX), PPL_INTL(IntlYUYVToYUYVMMX_no_motion),
-      PPL_INTL(IntlUYVYToUYVYMMX), PPL_INTL(IntlUYVYToUYVYMMX_no_motion),
-      PPL_INTL(IntlUYVYToYUYVMMX), PPL_INTL(IntlUYVYToYUYVMMX_no_motion),
-      PPL_INTL(IntlYUYVToI420MMX), PPL_INTL(IntlYUYVToI420MMX_no_motion),
-      PPL_INTL(IntlUYVYToI420MMX), PPL_INTL(IntlUYVYToI420MMX_no_motion),
-      PPL_INTL(IntlYUYVToRGB24MMX), PPL_INTL(IntlYUYVToRGB24MMX_no_motion),
-      PPL_INTL(IntlUYVYToRGB24MMX), PPL_INTL(IntlUYVYToRGB24MMX_no_motion),
-      PPL_INTL(ppl_process_intlyuyvtoyuyv), PPL_INTL(ppl_process_intluyvytouyvy),
-      PPL_INTL(ppl_process_intlyuyvtoi420), PPL_INTL(ppl_process_intluyvytoi420),
-      PPL_INTL(ppl_process_intlyuyvtorgb24), PPL_INTL(ppl_process_intluyvytorgb24),
+      PPL_INTL(IntlYUYVToYUYVMMX, 4), PPL_INTL(IntlYUYVToYUYVMMX_no_motion, 4),
+      PPL_INTL(IntlUYVYToUYVYMMX, 4), PPL_INTL(IntlUYVYToUYVYMMX_no_motion, 4),
+      PPL_INTL(IntlUYVYToYUYVMMX, 4), PPL_INTL(IntlUYVYToYUYVMMX_no_motion, 4),
+      PPL_INTL(IntlYUYVToI420MMX, 3), PPL_INTL(IntlYUYVToI420MMX_no_motion, 3),
+      PPL_INTL(IntlUYVYToI420MMX, 3), PPL_INTL(IntlUYVYToI420MMX_no_motion, 3),
+      PPL_INTL(IntlYUYVToRGB24MMX, 6), PPL_INTL(IntlYUYVToRGB24MMX_no_motion, 6),
+      PPL_INTL(IntlUYVYToRGB24MMX, 6), PPL_INTL(IntlUYVYToRGB24MMX_no_motion, 6),
+      PPL_INTL(ppl_process_intlyuyvtoyuyv, 4), PPL_INTL(ppl_process_intluyvytouyvy, 4),
+      PPL_INTL(ppl_process_intlyuyvtoi420, 3), PPL_INTL(ppl_process_intluyvytoi420, 3),
+      PPL_INTL(ppl_process_intlyuyvtorgb24, 6), PPL_INTL(ppl_process_intluyvytorgb24, 6),
   };
   return all;
 }
@@ -90,6 +89,20 @@ inline std::vector<FrameSize> frame_sizes(Shape shape) {
           {704, 480, 176, 120}, {720, 480, 720, 486}};
 }
 
+// Calls f on `src` (interlaced: reference, first and second field) and dst.
+inline uint8_t call_frame_function(const FrameFunction& f, ppl_context* c, uint8_t* const* src, uint8_t* dst,
+                                   const FrameSize& s) {
+  switch (f.shape) {
+    case Shape::kBayer:
+      return f.bayer(c, src[0], dst, s.in_w, s.in_h);
+    case Shape::kProgressive:
+      return f.progressive(c, src[0], dst, s.in_w, s.in_h, s.out_w, s.out_h);
+    case Shape::kInterlaced:
+      return f.interlaced(c, src[0], src[1], src[2], dst, s.in_w, s.in_h, s.out_w, s.out_h);
+  }
+  return 0;
+}
+
 // Buffers for one call: inputs of random bytes and a destination large
 // enough for any output of the size, all at `align`.
 class FrameBuffers {
@@ -106,16 +119,8 @@ class FrameBuffers {
 
   // Calls f on these buffers.
   uint8_t call(const FrameFunction& f, ppl_context* c, const FrameSize& s) {
-    switch (f.shape) {
-      case Shape::kBayer:
-        return f.bayer(c, src_.data(), dst_.data(), s.in_w, s.in_h);
-      case Shape::kProgressive:
-        return f.progressive(c, src_.data(), dst_.data(), s.in_w, s.in_h, s.out_w, s.out_h);
-      case Shape::kInterlaced:
-        return f.interlaced(c, src_.data(), first_.data(), second_.data(), dst_.data(), s.in_w,
-                            s.in_h, s.out_w, s.out_h);
-    }
-    return 0;
+    uint8_t* const src[3] = {src_.data(), first_.data(), second_.data()};
+    return call_frame_function(f, c, src, dst_.data(), s);
   }
 
   // The arguments of f as the 32-bit words a stdcall caller pushes.

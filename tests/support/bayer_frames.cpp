@@ -92,12 +92,12 @@ void check_against_model(const BayerCase& c) {
   fill_random(prefill.data(), prefill.size(), c.seed ^ 0x5A5A);
 
   std::vector<uint8_t> want_src, want_dst;
+  GuardedBuffer guarded_src(in_bytes, c.guard), guarded_dst(out_bytes, c.guard);   // refilled for each path
+  uint8_t* src = guarded_src.data();
+  uint8_t* dst = guarded_dst.data();
   for (PathId path : machine_paths()) {
     SCOPED_TRACE(path_name(path));
     ScopedPathLimit limit(ctx, path);
-    GuardedBuffer guarded_src(in_bytes, c.guard), guarded_dst(out_bytes, c.guard);
-    uint8_t* src = guarded_src.data();
-    uint8_t* dst = guarded_dst.data();
     std::memcpy(src, raw.data(), in_bytes);
     if (out_bytes > 0) std::memcpy(dst, prefill.data(), out_bytes);   // 4:1 of 2 rows has none
     const auto before = std::make_unique<ppl_context>(*ctx);

@@ -80,8 +80,8 @@ TEST(BayerPipeline, CommonFrameSizesMatchTheModel) {
 
 // The largest frame of the original limits, then, with large frames on,
 // camera sizes beyond them and odd-but-legal ones (a width only 8-byte
-// groups divide, a decimated height that is odd, the tallest frame), each
-// a few rows per size, since the model is slow there.
+// groups divide, a decimated height that is odd, the tallest frame): a
+// few rows per size, since the model is slow there.
 TEST(BayerPipeline, LargeFramesMatchTheModel) {
   const struct {
     int w, h;

@@ -1,6 +1,5 @@
-// Scalar definitions of the pixel arithmetic every kernel is built from.
-// The scalar models of the tests use these, and simd_ops_test checks that
-// both register widths compute exactly the same thing lane by lane.
+// Scalar definitions of the pixel arithmetic every kernel is built from,
+// for the scalar models of the tests.
 #pragma once
 
 #include <algorithm>

@@ -36,16 +36,6 @@ const char* format_name(BayerOutput f) {
   return ::testing::AssertionSuccess();
 }
 
-}  // namespace
-
-std::string describe(const BayerCase& c) {
-  return std::string(format_name(c.format)) + " " + std::to_string(c.width) + "x" +
-         std::to_string(c.height) + " q" + std::to_string(c.quality) + " d" +
-         std::to_string(c.decimation) + (c.h_mirror ? " h-mirror" : "") +
-         (c.v_mirror ? " v-mirror" : "") + (c.random_controls ? " random controls" : "") +
-         " pattern " + std::to_string(static_cast<int>(c.pattern)) + " seed " + std::to_string(c.seed);
-}
-
 void fill_pattern(uint8_t* p, int width, int height, Pattern pattern, uint32_t seed) {
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
@@ -60,6 +50,16 @@ void fill_pattern(uint8_t* p, int width, int height, Pattern pattern, uint32_t s
       }
     }
   if (pattern == Pattern::kRandom) fill_random(p, static_cast<size_t>(width) * height, seed);
+}
+
+}  // namespace
+
+std::string describe(const BayerCase& c) {
+  return std::string(format_name(c.format)) + " " + std::to_string(c.width) + "x" +
+         std::to_string(c.height) + " q" + std::to_string(c.quality) + " d" +
+         std::to_string(c.decimation) + (c.h_mirror ? " h-mirror" : "") +
+         (c.v_mirror ? " v-mirror" : "") + (c.random_controls ? " random controls" : "") +
+         " pattern " + std::to_string(static_cast<int>(c.pattern)) + " seed " + std::to_string(c.seed);
 }
 
 BayerProcess process_of(BayerOutput format) {
@@ -92,24 +92,17 @@ void check_against_model(const BayerCase& c) {
   fill_random(prefill.data(), prefill.size(), c.seed ^ 0x5A5A);
 
   std::vector<uint8_t> want_src, want_dst;
+  GuardedBuffer guarded_src(in_bytes, c.guard), guarded_dst(out_bytes, c.guard);   // refilled for each path
+  uint8_t* src = guarded_src.data();
+  uint8_t* dst = guarded_dst.data();
   for (PathId path : machine_paths()) {
     SCOPED_TRACE(path_name(path));
     ScopedPathLimit limit(ctx, path);
-    AlignedBuffer plain_src(in_bytes, Align::k16), plain_dst(out_bytes, Align::k16);
-    uint8_t* src = plain_src.data();
-    uint8_t* dst = plain_dst.data();
-    std::unique_ptr<GuardedBuffer> guarded_src, guarded_dst;
-    if (c.guards != BayerCase::Guards::kNone) {
-      const Guard side = c.guards == BayerCase::Guards::kAfter ? Guard::kAfter : Guard::kBefore;
-      guarded_src = std::make_unique<GuardedBuffer>(in_bytes, side);
-      guarded_dst = std::make_unique<GuardedBuffer>(out_bytes, side);
-      src = guarded_src->data();
-      dst = guarded_dst->data();
-    }
     std::memcpy(src, raw.data(), in_bytes);
     if (out_bytes > 0) std::memcpy(dst, prefill.data(), out_bytes);   // 4:1 of 2 rows has none
     const auto before = std::make_unique<ppl_context>(*ctx);
     EXPECT_EQ(process_of(c.format)(ctx, src, dst, c.width, c.height), c.quality <= 3 ? 1 : 0);
+    EXPECT_EQ(ppl_n_frame(ctx), before->n_frame + 1);   // refused raw modes count too
     // A width the path's groups do not divide runs on a narrower path.
     const PathId ran = last_path(ctx);
     if (c.width % group_bytes(path) == 0) EXPECT_EQ(ran, path);

@@ -7,6 +7,7 @@
 
 #include "bayer/driver.h"
 #include "pplcam/pplcam.h"
+#include "support/buffers.h"
 
 namespace pplcam::test {
 
@@ -21,19 +22,17 @@ struct BayerCase {
   uint32_t seed;
   bool random_controls;
   Pattern pattern = Pattern::kRandom;
-  // Source and destination against inaccessible pages: none, both after
-  // the buffers' ends, or both right before their starts.
-  enum class Guards { kNone, kAfter, kBefore } guards = Guards::kNone;
+  // The side of the source and the destination that touches an
+  // inaccessible page.
+  Guard guard = Guard::kAfter;
 };
 
 std::string describe(const BayerCase& c);
 
-// Fills a width x height raw frame.
-void fill_pattern(uint8_t* p, int width, int height, Pattern pattern, uint32_t seed);
-
-// Runs the case on every path of the machine with fresh copies of one
-// source frame and one pre-filled destination, and expects every
-// destination and source after the call to equal the model's.
+// Runs the case on every path of the machine with fresh guarded copies of
+// one source frame and one pre-filled destination, and expects every
+// destination and source after the call to equal the model's, the result
+// to be the quality's and the frame counter to count the call.
 void check_against_model(const BayerCase& c);
 
 using BayerProcess = uint8_t(PPLCALL*)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);

@@ -40,24 +40,6 @@ class ScopedPathLimit {
 
 inline const char* path_name(PathId p) { return ppl_ext_path_name(static_cast<int32_t>(p)); }
 
-// Every path type, for the typed tests of the register structs and
-// kernels; a fixture derived from PathFixture skips a path the machine
-// does not run.
-template <class L>
-struct TypesOf;
-template <class... P>
-struct TypesOf<PathList<P...>> {
-  using type = ::testing::Types<P...>;
-};
-using AllPathTypes = TypesOf<AllPaths>::type;
-
-template <class P>
-class PathFixture : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!path_runs_here(P::kId)) GTEST_SKIP() << path_name(P::kId) << " does not run here";
-  }
-};
 inline int group_bytes(PathId p) { return path_traits(p).group_bytes; }
 inline PathId last_path(ppl_context* c) { return static_cast<PathId>(ppl_ext_last_path(c)); }
 

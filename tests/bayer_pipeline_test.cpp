@@ -32,14 +32,15 @@ struct Size {
 // an odd number of 16-pixel groups (112: the wide rows end a row pair with
 // 16-byte groups). The
 // edge-directed walk (qualities 0 and 1) gets single-group rows too, where
-// the first group of a row is also its last.
+// the first group of a row is also its last, and rows of 9 and 17 groups,
+// where the wide rows' middle steps end before the last 16-byte ones.
 struct SmallRun {
   int first_quality, last_quality;
   std::vector<Size> sizes;
   uint32_t seed;
 };
 const SmallRun kSmallRuns[] = {
-    {0, 1, {{16, 2}, {16, 12}, {32, 6}, {48, 8}, {64, 12}, {96, 14}, {24, 10}, {104, 13}, {8, 6}, {12, 4}}, 500},
+    {0, 1, {{16, 2}, {16, 12}, {32, 6}, {48, 8}, {64, 12}, {96, 14}, {24, 10}, {104, 13}, {8, 6}, {12, 4}, {144, 6}, {272, 4}}, 500},
     {2, 5, {{16, 2}, {32, 6}, {48, 10}, {64, 8}, {24, 6}, {104, 13}, {100, 12}, {112, 6}}, 1},
 };
 

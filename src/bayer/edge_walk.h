@@ -26,13 +26,22 @@
 // reflected row pointers, and the groups in between run without any of
 // this.
 //
+// On the wide rows the groups whose every unit is an inner one are walked
+// kLanes at a time, one group per 16-byte lane of BayerKernel<P>::W: green
+// of groups j + 1 .. j + kLanes, colour of j .. j + kLanes - 1, sharpening
+// of j - 1 .. j + kLanes - 2, in that order, so every unit still finds what
+// it reads finished; the first two groups and the rest of the row take the
+// 16-byte steps. A wide step writes up to 16 (kLanes - 1) bytes further
+// ahead of the rows it reads, so it runs only when the rings have that
+// much room beyond the rows they must hold (large frames' rings may not).
+//
 // The rings hold rows `width` bytes apart (the walked width, whole groups):
 // the green ring the rows 2p - 1 .. 2p + 3, the luma ring rows 2p - 2 ..
 // 2p + 1, plane ring 1 the sharpened rows 2p - 2 .. 2p, plane rings 2 and 3
 // the chroma of rows 2p - 2 .. 2p + 1. With widths up to 1280 a row that
 // is written lands at least 256 bytes left of any byte of the row three
 // (4096-byte rings) or four (green ring) rows above that is still to be
-// read.
+// read (48 bytes less after a four-group step).
 #pragma once
 
 #include <cstddef>
@@ -47,7 +56,10 @@
 #include "bayer/row_taps.h"
 #include "bayer/scaled_pack.h"
 #include "bayer/stages.h"
+#include "bayer/walk_drivers.h"
 #include "bayer/walk_frame.h"
+#include "bayer/wide_packs.h"
+#include "bayer/wide_ring.h"
 #include "core/context.h"
 #include "core/path_types.h"
 #include "core/simd.h"
@@ -67,6 +79,34 @@ class EdgeWalk {
   const uint32_t kGreenMask;   // ring sizes less one, fixed for the frame
   const uint32_t kRingMask;
   using Converted = std::conditional_t<kRgb, RgbRows<S>, YuvRows<S>>;
+  template <class R>
+  using ConvertedIn = std::conditional_t<kRgb, RgbRows<R>, YuvRows<R>>;
+#if defined(__i386__)
+  // Eight vector registers: the wide steps' constants and spills pass the
+  // 2 KB frame the core keeps to, so the 32-bit build walks these
+  // qualities one group at a time on every row.
+  using W = S;
+#else
+  using W = typename BayerKernel<P>::W;
+#endif
+  static constexpr int kLanes = W::kBytes / kGroup;
+  static constexpr bool kWide = kLanes > 1;
+
+  // The constant registers of a step over R.
+  template <class R>
+  struct Registers {
+    Matrix3<R> full_range{};
+    edge::SharpenParams<R> sharpen{};
+    Lanes<R> lanes;
+    void load(const GroupConstants<kGroup>& k) {
+      full_range = load_matrix<R>(k.c_yuv, k.matrix_offset[1]);
+      sharpen = {load_const<R>(k.edge_threshold), load_const<R>(k.edge_factor)};
+    }
+  };
+  struct WideRegisters : Registers<W> {
+    Matrix3<W> matrix{};   // frame_.matrix in every lane
+  };
+  struct NoRegisters {};
 
  public:
   EdgeWalk(ppl_context* c, uint8_t* src, uint8_t* dst, Conditioner& conditioner)
@@ -81,8 +121,13 @@ class EdgeWalk {
         green_ring_(c->ring[kGreenRing]),
         luma_ring_(c->ring[kLumaRing]),
         plane_ring_{c->ring[kPlaneRing1], c->ring[kPlaneRing2], c->ring[kPlaneRing3]} {
-    full_range_ = load_matrix<S>(k_.c_yuv, k_.matrix_offset[1]);
-    sharpen_params_ = {load_const<S>(k_.edge_threshold), load_const<S>(k_.edge_factor)};
+    narrow_.load(k_);
+    if constexpr (kWide) {
+      wide_.load(k_);
+      wide_.matrix = kRgb ? load_matrix<W>(k_.c_rgb, k_.matrix_offset[2]) : load_matrix<W>(k_.c_ycc, k_.matrix_offset[0]);
+      const int64_t w = frame_.width, ahead = 16 * kLanes + 32;
+      wide_steps_ = 3 * w + ahead <= int64_t{kRingMask} + 1 && 4 * w + ahead <= int64_t{kGreenMask} + 1;
+    }
     // Sharpened luma takes the place of the luma ring in the scaled packs.
     scaled_ = frame_.scaled(c, false, sharpen_ && !kRgb ? c->ring[kPlaneRing1] : c->ring[kLumaRing]);
   }
@@ -134,56 +179,76 @@ class EdgeWalk {
     out_index_ = ring_row(2 * k);
   }
 
+  // Register constants and matrix of steps over R (S or W).
+  template <class R>
+  const auto& regs() const {
+    if constexpr (std::is_same_v<R, S>) return narrow_;
+    else return wide_;
+  }
+  template <class R>
+  const Matrix3<R>& matrix() const {
+    if constexpr (std::is_same_v<R, S>) return frame_.matrix;
+    else return wide_.matrix;
+  }
+  template <class R>
+  PPL_MEMBER_INLINE void ring_store(uint8_t* ring, uint32_t mask, uint32_t index, typename R::V v) {
+    edge::ring_store<R, S>(ring, mask, index, v);
+  }
+
   // ------------------------------------------------------------ green
-  template <bool kBorder>
-  void green(int32_t j) {
+  // Green of group j (R = S), or of the kLanes groups from j on (R = W).
+  template <class R, bool kBorder>
+  PPL_MEMBER_INLINE void green(int32_t j) {
     const int32_t x0 = j * kGroup;
-    V g[2];
+    typename R::V g[2];
     for (int parity = 0; parity < 2; ++parity) {
       const uint8_t* const* rows = green_src_[parity];
-      const edge::RowTaps<S> m = kBorder ? edge::edge_taps_from_memory<S>(rows[2] + x0, j == 0, j == frame_.groups - 1)
-                                         : edge::taps_from_memory<S>(rows[2] + x0);
-      const V nn = S::load(rows[0] + x0), n = S::load(rows[1] + x0);
-      const V s = S::load(rows[3] + x0), ss = S::load(rows[4] + x0);
-      g[parity] = parity == 0 ? edge::green_row<S, 0>(m, nn, n, s, ss) : edge::green_row<S, 1>(m, nn, n, s, ss);
+      edge::RowTaps<R> m;
+      if constexpr (kBorder) m = edge::edge_taps_from_memory<R>(rows[2] + x0, j == 0, j == frame_.groups - 1);
+      else m = edge::taps_from_memory<R>(rows[2] + x0);
+      const auto nn = R::load(rows[0] + x0), n = R::load(rows[1] + x0);
+      const auto s = R::load(rows[3] + x0), ss = R::load(rows[4] + x0);
+      g[parity] = parity == 0 ? edge::green_row<R, 0>(m, nn, n, s, ss) : edge::green_row<R, 1>(m, nn, n, s, ss);
     }
-    S::store(green_ring_ + ((green_dst_[0] + x0) & kGreenMask), g[0]);
-    S::store(green_ring_ + ((green_dst_[1] + x0) & kGreenMask), g[1]);
+    ring_store<R>(green_ring_, kGreenMask, green_dst_[0] + x0, g[0]);
+    ring_store<R>(green_ring_, kGreenMask, green_dst_[1] + x0, g[1]);
   }
   void green_any(int32_t j) {
-    if (j == 0 || j == frame_.groups - 1) green<true>(j);
-    else green<false>(j);
+    if (j == 0 || j == frame_.groups - 1) green<S, true>(j);
+    else green<S, false>(j);
   }
 
   // ------------------------------------------------------ red and blue
-  template <bool kBorder>
-  RgbSites<S> colour(int32_t j) {
+  template <class R, bool kBorder>
+  PPL_MEMBER_INLINE RgbSites<R> colour(int32_t j) {
     const int32_t x0 = j * kGroup;
-    edge::ColourTaps<S> rows[4];
+    edge::ColourTaps<R> rows[4];
     for (int i = 0; i < 4; ++i) {
       const int shift = (i & 1) ? 2 : -2;   // blue-green rows look right, green-red rows left
-      if (kBorder) {
+      if constexpr (kBorder) {
         const bool first = j == 0, last = j == frame_.groups - 1;
         const edge::RowTaps<S> m = edge::edge_taps_from_memory<S>(colour_src_[i] + x0, first, last);
         const edge::RowTaps<S> g =
             edge::edge_taps_from_ring<S>(green_ring_, kGreenMask, colour_green_[i] + x0, first, last);
         rows[i] = {m.at(0), m.at(shift), g.at(0), g.at(shift)};
       } else {
-        const edge::RowTaps<S> g = edge::taps_from_ring<S>(green_ring_, kGreenMask, colour_green_[i] + x0);
-        rows[i] = {S::load(colour_src_[i] + x0), S::load(colour_src_[i] + x0 + shift), g.at(0), g.at(shift)};
+        const edge::RowTaps<R> g = edge::ring_taps<R, kGroup>(green_ring_, kGreenMask, colour_green_[i] + x0);
+        rows[i] = {R::load(colour_src_[i] + x0), R::load(colour_src_[i] + x0 + shift), g.at(0), g.at(shift)};
       }
     }
-    return edge::colour_pair_sites<S>(rows);
+    return edge::colour_pair_sites<R>(rows);
   }
 
-  // Colour conversion of group j of the current row pair `k`.
-  template <bool kBorder>
-  void colour_and_convert(int32_t k, int32_t j) {
-    const RgbSites<S> rgb = colour<kBorder>(j);
-    const uint32_t i0 = (out_index_ + j * kGroup) & kRingMask;
-    const uint32_t i1 = (out_index_ + frame_.width + j * kGroup) & kRingMask;
+  // Colour conversion of group j (and, for R = W, the groups after it in
+  // its lanes) of the current row pair `k`.
+  template <class R, bool kBorder>
+  PPL_MEMBER_INLINE void colour_and_convert(int32_t k, int32_t j) {
+    using RV = typename R::V;
+    const RgbSites<R> rgb = colour<R, kBorder>(j);
+    const uint32_t i0 = out_index_ + j * kGroup;
+    const uint32_t i1 = i0 + frame_.width;
     if (!sharpen_) {
-      if constexpr (F == BayerOutput::kRgb24) {
+      if constexpr (F == BayerOutput::kRgb24 && std::is_same_v<R, S>) {
         if (frame_.decimation == 0) {
           RgbSites<S> c;
           rgb_to_rgb<S>(frame_.matrix, rgb, &c);
@@ -193,157 +258,179 @@ class EdgeWalk {
           return;
         }
       }
-      Converted out;
-      if constexpr (kRgb) rgb_to_rgb<S>(frame_.matrix, rgb, &out);
-      else rgb_to_yuv<S, F != BayerOutput::kI420>(frame_.matrix, rgb, lanes_, &out);
-      emit(out, k, j, i0, i1);
+      ConvertedIn<R> out;
+      if constexpr (kRgb) rgb_to_rgb<R>(matrix<R>(), rgb, &out);
+      else rgb_to_yuv<R, F != BayerOutput::kI420>(matrix<R>(), rgb, regs<R>().lanes, &out);
+      emit<R>(out, k, j, i0, i1);
       return;
     }
     // Quality 0: luma into the luma ring for the sharpening, chroma into
     // plane ring 2 (pairs) or plane rings 2 and 3 (u, v per pixel).
     if constexpr (kRgb) {
-      V y, u, v;
+      RV y, u, v;
       const uint32_t at[2] = {i0, i1};
       for (int r = 0; r < 2; ++r) {
-        edge::full_range_yuv<S>(full_range_, rgb.r[r][0], rgb.r[r][1], rgb.g[r][0], rgb.g[r][1], rgb.b[r][0],
-                                rgb.b[r][1], &y, &u, &v);
-        S::store(luma_ring_ + at[r], y);
-        S::store(plane_ring_[1] + at[r], u);
-        S::store(plane_ring_[2] + at[r], v);
+        edge::full_range_yuv<R>(regs<R>().full_range, rgb.r[r][0], rgb.r[r][1], rgb.g[r][0], rgb.g[r][1],
+                                rgb.b[r][0], rgb.b[r][1], &y, &u, &v);
+        ring_store<R>(luma_ring_, kRingMask, at[r], y);
+        ring_store<R>(plane_ring_[1], kRingMask, at[r], u);
+        ring_store<R>(plane_ring_[2], kRingMask, at[r], v);
       }
     } else {
-      YuvRows<S> out;
-      rgb_to_yuv<S, F != BayerOutput::kI420>(frame_.matrix, rgb, lanes_, &out);
-      S::store(luma_ring_ + i0, out.y[0]);
-      S::store(luma_ring_ + i1, out.y[1]);
-      S::store(plane_ring_[1] + i0, out.c[0]);
-      if (F != BayerOutput::kI420) S::store(plane_ring_[1] + i1, out.c[1]);
+      YuvRows<R> out;
+      rgb_to_yuv<R, F != BayerOutput::kI420>(matrix<R>(), rgb, regs<R>().lanes, &out);
+      ring_store<R>(luma_ring_, kRingMask, i0, out.y[0]);
+      ring_store<R>(luma_ring_, kRingMask, i1, out.y[1]);
+      ring_store<R>(plane_ring_[1], kRingMask, i0, out.c[0]);
+      if (F != BayerOutput::kI420) ring_store<R>(plane_ring_[1], kRingMask, i1, out.c[1]);
     }
   }
 
   // Quality 1: packed straight into the destination at full size, or left
   // in the rings for the per-row-pair packs of the scaled modes.
-  void emit(const Converted& out, int32_t k, int32_t j, uint32_t i0, uint32_t i1) {
+  template <class R>
+  PPL_MEMBER_INLINE void emit(const ConvertedIn<R>& out, int32_t k, int32_t j, uint32_t i0, uint32_t i1) {
     if (frame_.decimation == 0) {
-      pack(out, k, j);
+      pack<R>(out, k, j);
       return;
     }
     if constexpr (kRgb) {
       for (int i = 0; i < 3; ++i) {
-        const V* ch = i == 0 ? out.r : i == 1 ? out.g : out.b;
-        S::store(plane_ring_[i] + i0, ch[0]);
-        S::store(plane_ring_[i] + i1, ch[1]);
+        const typename R::V* ch = i == 0 ? out.r : i == 1 ? out.g : out.b;
+        ring_store<R>(plane_ring_[i], kRingMask, i0, ch[0]);
+        ring_store<R>(plane_ring_[i], kRingMask, i1, ch[1]);
       }
     } else {
-      S::store(luma_ring_ + i0, out.y[0]);
-      S::store(luma_ring_ + i1, out.y[1]);
-      S::store(plane_ring_[1] + i0, out.c[0]);
-      S::store(plane_ring_[1] + i1, out.c[1]);
+      ring_store<R>(luma_ring_, kRingMask, i0, out.y[0]);
+      ring_store<R>(luma_ring_, kRingMask, i1, out.y[1]);
+      ring_store<R>(plane_ring_[1], kRingMask, i0, out.c[0]);
+      ring_store<R>(plane_ring_[1], kRingMask, i1, out.c[1]);
     }
   }
 
-  void pack(const Converted& out, int32_t k, int32_t j) {
+  // Full-size output; over W each lane goes where its group's 16-byte pack
+  // would put it (wide_packs.h).
+  template <class R>
+  PPL_MEMBER_INLINE void pack(const ConvertedIn<R>& out, int32_t k, int32_t j) {
     const int32_t x0 = j * kGroup, y = 2 * k;
-    if constexpr (F == BayerOutput::kI420) pack_i420<S>(out, frame_.main, frame_.chroma, frame_.quarter, x0, y, lanes_);
-    else if constexpr (F == BayerOutput::kYuyv) pack_422<S, false>(out, frame_.main, x0, y);
-    else if constexpr (F == BayerOutput::kUyvy) pack_422<S, true>(out, frame_.main, x0, y);
-    else pack_rgb<S, F == BayerOutput::kRgb24 ? 3 : 4>(out, frame_.main, x0, y);
+    if constexpr (std::is_same_v<R, S>) {
+      if constexpr (F == BayerOutput::kI420) pack_i420<S>(out, frame_.main, frame_.chroma, frame_.quarter, x0, y, narrow_.lanes);
+      else if constexpr (F == BayerOutput::kYuyv) pack_422<S, false>(out, frame_.main, x0, y);
+      else if constexpr (F == BayerOutput::kUyvy) pack_422<S, true>(out, frame_.main, x0, y);
+      else pack_rgb<S, F == BayerOutput::kRgb24 ? 3 : 4>(out, frame_.main, x0, y);
+    } else {
+      if constexpr (F == BayerOutput::kI420)
+        pack_i420_groups<W, S>(out, frame_.main, frame_.chroma, frame_.quarter, x0, y, wide_.lanes);
+      else if constexpr (F == BayerOutput::kYuyv) pack_422_groups<W, S, false>(out, frame_.main, x0, y);
+      else if constexpr (F == BayerOutput::kUyvy) pack_422_groups<W, S, true>(out, frame_.main, x0, y);
+      else pack_rgb_groups<W, S, F == BayerOutput::kRgb24 ? 3 : 4>(out, frame_.main, x0, y);
+    }
   }
 
   // ------------------------------------------------------- sharpening
   // The sharpening terms of luma row y (already reflected) at group j.
-  template <bool kBorder>
-  edge::SharpenTerms<S> luma_terms(int32_t y, int32_t j) {
+  template <class R, bool kBorder>
+  PPL_MEMBER_INLINE edge::SharpenTerms<R> luma_terms(int32_t y, int32_t j) {
     const uint32_t index = ring_row(y) + j * kGroup;
-    return edge::sharpen_terms<S>(
-        kBorder ? edge::edge_taps_from_ring<S>(luma_ring_, kRingMask, index, j == 0, j == frame_.groups - 1)
-                : edge::taps_from_ring<S>(luma_ring_, kRingMask, index));
+    if constexpr (kBorder)
+      return edge::sharpen_terms<S>(
+          edge::edge_taps_from_ring<S>(luma_ring_, kRingMask, index, j == 0, j == frame_.groups - 1));
+    else return edge::sharpen_terms<R>(edge::ring_taps<R, kGroup>(luma_ring_, kRingMask, index));
   }
-  void store_sharpened(int32_t y, int32_t j, V v) {
-    S::store(plane_ring_[0] + ((ring_row(y) + j * kGroup) & kRingMask), v);
+  template <class R>
+  PPL_MEMBER_INLINE void store_sharpened(int32_t y, int32_t j, typename R::V v) {
+    ring_store<R>(plane_ring_[0], kRingMask, ring_row(y) + j * kGroup, v);
   }
 
   // Row y of group j from the luma ring into plane ring 1.
-  template <bool kBorder>
-  void sharpen_row(int32_t y, int32_t j) {
-    store_sharpened(y, j,
-                    edge::sharpen_row<S>(luma_terms<kBorder>(reflect_row(y - 1), j), luma_terms<kBorder>(y, j),
-                                         luma_terms<kBorder>(reflect_row(y + 1), j), sharpen_params_));
+  template <class R, bool kBorder>
+  PPL_MEMBER_INLINE void sharpen_row(int32_t y, int32_t j) {
+    store_sharpened<R>(y, j,
+                       edge::sharpen_row<R>(luma_terms<R, kBorder>(reflect_row(y - 1), j), luma_terms<R, kBorder>(y, j),
+                                            luma_terms<R, kBorder>(reflect_row(y + 1), j), regs<R>().sharpen));
   }
 
   // Rows 2p - 1 and 2p of group j (1 <= p < pairs), which share the terms
   // of both and need no reflected row.
-  template <bool kBorder>
-  void sharpen_row_pair(int32_t p, int32_t j) {
-    const edge::SharpenTerms<S> a = luma_terms<kBorder>(2 * p - 2, j), b = luma_terms<kBorder>(2 * p - 1, j);
-    const edge::SharpenTerms<S> c = luma_terms<kBorder>(2 * p, j), d = luma_terms<kBorder>(2 * p + 1, j);
-    V first, second;
-    edge::sharpen_two_rows<S>(a, b, c, d, sharpen_params_, &first, &second);
-    store_sharpened(2 * p - 1, j, first);
-    store_sharpened(2 * p, j, second);
+  template <class R, bool kBorder>
+  PPL_MEMBER_INLINE void sharpen_row_pair(int32_t p, int32_t j) {
+    const edge::SharpenTerms<R> a = luma_terms<R, kBorder>(2 * p - 2, j), b = luma_terms<R, kBorder>(2 * p - 1, j);
+    const edge::SharpenTerms<R> c = luma_terms<R, kBorder>(2 * p, j), d = luma_terms<R, kBorder>(2 * p + 1, j);
+    typename R::V first, second;
+    edge::sharpen_two_rows<R>(a, b, c, d, regs<R>().sharpen, &first, &second);
+    store_sharpened<R>(2 * p - 1, j, first);
+    store_sharpened<R>(2 * p, j, second);
   }
 
   // The RGB outputs of quality 0 in the scaled modes: row y of group j of
   // the rings turned from (sharpened y, u, v) into R, G, B in place.
-  void rgb_in_place(int32_t y, int32_t j) {
-    const uint32_t i = (ring_row(y) + j * kGroup) & kRingMask;
-    V r, g, b;
-    edge::fixed_yuv_to_rgb<S>(S::load(plane_ring_[0] + i), S::load(plane_ring_[1] + i),
-                              S::load(plane_ring_[2] + i), &r, &g, &b);
-    S::store(plane_ring_[0] + i, r);
-    S::store(plane_ring_[1] + i, g);
-    S::store(plane_ring_[2] + i, b);
+  template <class R>
+  PPL_MEMBER_INLINE void rgb_in_place(int32_t y, int32_t j) {
+    const uint32_t i = ring_row(y) + j * kGroup;
+    typename R::V r, g, b;
+    edge::fixed_yuv_to_rgb<R>(edge::ring_load<R>(plane_ring_[0], kRingMask, i),
+                              edge::ring_load<R>(plane_ring_[1], kRingMask, i),
+                              edge::ring_load<R>(plane_ring_[2], kRingMask, i), &r, &g, &b);
+    ring_store<R>(plane_ring_[0], kRingMask, i, r);
+    ring_store<R>(plane_ring_[1], kRingMask, i, g);
+    ring_store<R>(plane_ring_[2], kRingMask, i, b);
   }
 
   // Output of group j of row pair k at quality 0 and full size, from the
   // sharpened luma and the chroma in the rings.
-  void pack_sharpened(int32_t k, int32_t j) {
-    const uint32_t i0 = (ring_row(2 * k) + j * kGroup) & kRingMask;
-    const uint32_t i1 = (ring_row(2 * k + 1) + j * kGroup) & kRingMask;
-    Converted out;
-    if constexpr (F == BayerOutput::kRgb24) {
-      const uint32_t at[2] = {i0, i1};
+  template <class R>
+  PPL_MEMBER_INLINE void pack_sharpened(int32_t k, int32_t j) {
+    const uint32_t at[2] = {ring_row(2 * k) + j * kGroup, ring_row(2 * k + 1) + j * kGroup};
+    const auto load = [&](int ring, int r) { return edge::ring_load<R>(plane_ring_[ring], kRingMask, at[r]); };
+    ConvertedIn<R> out;
+    if constexpr (F == BayerOutput::kRgb24 && std::is_same_v<R, S>) {
       for (int r = 0; r < 2; ++r) {
         V re, ro, ge, go, be, bo;
-        edge::fixed_yuv_to_rgb_sites<S>(S::load(plane_ring_[0] + at[r]), S::load(plane_ring_[1] + at[r]),
-                                        S::load(plane_ring_[2] + at[r]), &re, &ro, &ge, &go, &be, &bo);
+        edge::fixed_yuv_to_rgb_sites<S>(load(0, r), load(1, r), load(2, r), &re, &ro, &ge, &go, &be, &bo);
         store_bgr24_sites<S>(block_at(frame_.main, j * kGroup, kGroup, 2 * k + r), mirrored(frame_.main), re, ro, ge, go, be,
                              bo);
       }
       return;
-    }
-    if constexpr (kRgb) {
-      const uint32_t at[2] = {i0, i1};
+    } else if constexpr (kRgb) {
       for (int r = 0; r < 2; ++r)
-        edge::fixed_yuv_to_rgb<S>(S::load(plane_ring_[0] + at[r]), S::load(plane_ring_[1] + at[r]),
-                                  S::load(plane_ring_[2] + at[r]), &out.r[r], &out.g[r], &out.b[r]);
+        edge::fixed_yuv_to_rgb<R>(load(0, r), load(1, r), load(2, r), &out.r[r], &out.g[r], &out.b[r]);
     } else {
-      out.y[0] = S::load(plane_ring_[0] + i0);
-      out.y[1] = S::load(plane_ring_[0] + i1);
-      out.c[0] = S::load(plane_ring_[1] + i0);
-      out.c[1] = F == BayerOutput::kI420 ? out.c[0] : S::load(plane_ring_[1] + i1);
+      out.y[0] = load(0, 0);
+      out.y[1] = load(0, 1);
+      out.c[0] = load(1, 0);
+      out.c[1] = F == BayerOutput::kI420 ? out.c[0] : load(1, 1);
     }
-    pack(out, k, j);
+    pack<R>(out, k, j);
   }
 
   // Rows 2p - 1 and 2p of group j sharpened, then what follows from them.
-  template <bool kBorder>
-  void sharpen_and_output(int32_t p, int32_t j) {
+  template <class R, bool kBorder>
+  PPL_MEMBER_INLINE void sharpen_and_output(int32_t p, int32_t j) {
     if (p >= 1 && p < frame_.pairs) {
-      sharpen_row_pair<kBorder>(p, j);
+      sharpen_row_pair<R, kBorder>(p, j);
     } else {
-      if (p >= 1) sharpen_row<kBorder>(2 * p - 1, j);
-      if (p < frame_.pairs) sharpen_row<kBorder>(2 * p, j);
+      if (p >= 1) sharpen_row<R, kBorder>(2 * p - 1, j);
+      if (p < frame_.pairs) sharpen_row<R, kBorder>(2 * p, j);
     }
     if (frame_.decimation == 0) {
-      if (p >= 1) pack_sharpened(p - 1, j);
+      if (p >= 1) pack_sharpened<R>(p - 1, j);
     } else if (kRgb) {
-      if (p >= 1) rgb_in_place(2 * p - 1, j);
-      if (p < frame_.pairs) rgb_in_place(2 * p, j);
+      if (p >= 1) rgb_in_place<R>(2 * p - 1, j);
+      if (p < frame_.pairs) rgb_in_place<R>(2 * p, j);
     }
   }
 
   // ------------------------------------------------------------ passes
+  // One step of inner groups over R: a body of its own, with every unit
+  // inlined into it, so that the step's registers stay in registers
+  // (calls would save them and, on the wide rows, clear the upper halves).
+  template <class R>
+  __attribute__((noinline)) void inner_step(int32_t p, int32_t j, bool green_ahead, bool colour_here) {
+    if (green_ahead) green<R, false>(j + 1);
+    if (colour_here) colour_and_convert<R, false>(p, j);
+    if (sharpen_) sharpen_and_output<R, false>(p, j - 1);
+  }
+
   void walk_pass(int32_t p) {
     const bool colour_here = p < frame_.pairs;
     const bool green_ahead = p + 1 < frame_.pairs;
@@ -352,27 +439,33 @@ class EdgeWalk {
     if (green_ahead) set_green_rows(p + 1);
 
     if (condition_ahead) conditioner_(p + 2);
-    if (green_ahead) green<true>(0);
+    if (green_ahead) green<S, true>(0);
 
     const int32_t steps = sharpen_ ? frame_.groups + 1 : frame_.groups;
     for (int32_t j = 0; j < steps; ++j) {
+      if constexpr (kWide) {
+        // kLanes steps in one while all their units are inner ones.
+        if (wide_steps_ && j >= 2 && j + kLanes + 2 <= frame_.groups) {
+          inner_step<W>(p, j, green_ahead, colour_here);
+          j += kLanes - 1;
+          continue;
+        }
+      }
       // Groups whose every unit is away from the left and right columns
       // take the plain step.
       const bool inner = j >= 2 && j + 3 <= frame_.groups;
       if (inner) {
-        if (green_ahead) green<false>(j + 1);
-        if (colour_here) colour_and_convert<false>(p, j);
-        if (sharpen_) sharpen_and_output<false>(p, j - 1);
+        inner_step<S>(p, j, green_ahead, colour_here);
         continue;
       }
       if (green_ahead && j + 1 < frame_.groups) green_any(j + 1);
       if (colour_here && j < frame_.groups) {
-        if (j == 0 || j == frame_.groups - 1) colour_and_convert<true>(p, j);
-        else colour_and_convert<false>(p, j);
+        if (j == 0 || j == frame_.groups - 1) colour_and_convert<S, true>(p, j);
+        else colour_and_convert<S, false>(p, j);
       }
       if (sharpen_ && j >= 1) {
-        if (j - 1 == 0 || j - 1 == frame_.groups - 1) sharpen_and_output<true>(p, j - 1);
-        else sharpen_and_output<false>(p, j - 1);
+        if (j - 1 == 0 || j - 1 == frame_.groups - 1) sharpen_and_output<S, true>(p, j - 1);
+        else sharpen_and_output<S, false>(p, j - 1);
       }
     }
     if (frame_.decimation != 0) end_pass(p);
@@ -403,9 +496,9 @@ class EdgeWalk {
   uint8_t* green_ring_;
   uint8_t* luma_ring_;
   uint8_t* plane_ring_[3];
-  Matrix3<S> full_range_{};
-  edge::SharpenParams<S> sharpen_params_{};
-  Lanes<S> lanes_;
+  Registers<S> narrow_;
+  std::conditional_t<kWide, WideRegisters, NoRegisters> wide_;
+  bool wide_steps_ = false;
   ScaledFrame scaled_{};
   const uint8_t* green_src_[2][5] = {};
   uint32_t green_dst_[2] = {};

@@ -98,7 +98,7 @@ void expect_walks_match_model(ppl_context* c, const model::BayerControls& k, con
 }
 
 void check_frames(const std::vector<int>& qualities) {
-  const int sizes[][2] = {{128, 24}, {192, 40}, {144, 30}, {200, 20}, {640, 480}, {1920, 1088}};
+  const int sizes[][2] = {{128, 24}, {192, 40}, {144, 30}, {200, 20}, {720, 36}, {640, 480}, {1920, 1088}};
   uint32_t seed = 60;
   for (const auto& size : sizes) {
     for (int quality : qualities) {

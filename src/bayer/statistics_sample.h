@@ -53,6 +53,80 @@ PPL_VEC_INLINE BayerBlock<S> load_block(const uint8_t* bg_row, const uint8_t* gr
   return BayerBlock<S>{S::load(bg_row), S::load(gr_row)};
 }
 
+// The limits of the qual and qAE tests in registers of struct X (a 16-byte
+// group constant in every lane of a wider one), and the two per-cell tests,
+// one 16-bit lane a cell: the 16-byte sampler and the wide rows' sampler
+// (wide_statistics_sample.h) run the same tests on the same cells.
+template <class X>
+struct SampleLimits {
+  using V = typename X::V;
+
+  template <int Group>
+  PPL_MEMBER_INLINE void load(const GroupConstants<Group>& k) {
+    for (int i = 0; i < 4; ++i) {
+      below[i] = load_const<X>(k.qual_diff[i][0]);
+      above[i] = load_const<X>(k.qual_diff[i][1]);
+    }
+    gr_min = load_const<X>(k.qual_rgb[0]);
+    gr_span = load_const<X>(k.qual_rgb[1]);
+    bg_min = load_const<X>(k.qual_rgb[2]);
+    bg_span = load_const<X>(k.qual_rgb[3]);
+    qae_min_less_1 = load_const<X>(k.qae[1]);
+    qae_max_plus_1 = load_const<X>(k.qae[3]);
+    // A minimum of 0 (maximum of 255) excludes nothing; the packed
+    // min - 1 (max + 1) would wrap to 255 (0) and exclude every cell.
+    const V ones = X::cmpeq16(X::zero(), X::zero());
+    below_enable = k.qae[0].byte[0] != 0 ? ones : X::zero();
+    above_enable = k.qae[2].byte[0] != 255 ? ones : X::zero();
+    low_bytes = X::set1_16(0x00FF);
+  }
+
+  // Mask lanes (0xFFFF) of the raw cells (blue-green lane of `bg`, green-
+  // red lane of `gr`) that pass the qual test: colour differences and
+  // channel ranges.
+  PPL_MEMBER_INLINE V qual_mask(V bg, V gr) const {
+    const V b = X::and_(bg, low_bytes);
+    const V gb = X::template srl16<8>(bg);
+    const V g_r = X::and_(gr, low_bytes);
+    const V r = X::template srl16<8>(gr);
+    const V b_gb = X::sub16(b, gb);
+    const V gr_r = X::sub16(g_r, r);
+    V mask = X::and_(within(kQualBmGb, b_gb), within(kQualGrmR, gr_r));
+    mask = X::and_(mask, within(kQualBmGbPGrmR, X::add16(b_gb, gr_r)));
+    mask = X::and_(mask, within(kQualBmGbMGrmR, X::sub16(b_gb, gr_r)));
+    mask = X::and_(mask, in_ranges(bg, bg_min, bg_span));
+    return X::and_(mask, in_ranges(gr, gr_min, gr_span));
+  }
+
+  // Mask lanes of the conditioned cells the qAE test excludes: all four
+  // samples at most min - 1, or all four at least max + 1.
+  PPL_MEMBER_INLINE V qae_excluded(V bg, V gr) const {
+    const V all_below =
+        X::cmpeq16(X::or_(X::subus8(bg, qae_min_less_1), X::subus8(gr, qae_min_less_1)), X::zero());
+    const V all_above =
+        X::cmpeq16(X::or_(X::subus8(qae_max_plus_1, bg), X::subus8(qae_max_plus_1, gr)), X::zero());
+    return X::or_(X::and_(all_below, below_enable), X::and_(all_above, above_enable));
+  }
+
+  V below[4], above[4];
+  V gr_min, gr_span, bg_min, bg_span;
+  V qae_min_less_1, qae_max_plus_1, below_enable, above_enable;
+  V low_bytes;
+
+ private:
+  // Cells whose value d lies strictly between the packed min - 1 and
+  // max + 1 of difference set i.
+  PPL_MEMBER_INLINE V within(int i, V d) const {
+    return X::and_(X::cmpgt16(d, below[i]), X::cmpgt16(above[i], d));
+  }
+
+  // Both bytes of a lane within their channel ranges: (x - min) mod 256 <=
+  // max - min, tested as a zero saturating excess over the span.
+  PPL_VEC_INLINE V in_ranges(V row, V mins, V spans) {
+    return X::cmpeq16(X::subus8(X::sub8(row, mins), spans), X::zero());
+  }
+};
+
 template <class P>
 class StatisticsSampler {
   using S = typename P::S;
@@ -68,23 +142,7 @@ class StatisticsSampler {
   // of the accumulator sums: 0 into a sub-window triple, 2 into the whole-
   // frame sums at quality 3 (one cell in four is sampled).
   StatisticsSampler(ppl_context* c, int whole_frame_shift) : c_(c), acc_shift_(whole_frame_shift) {
-    const GroupConstants<kGroup>& k = group_constants<kGroup>(c);
-    for (int i = 0; i < 4; ++i) {
-      below_[i] = load_const<S>(k.qual_diff[i][0]);
-      above_[i] = load_const<S>(k.qual_diff[i][1]);
-    }
-    gr_min_ = load_const<S>(k.qual_rgb[0]);
-    gr_span_ = load_const<S>(k.qual_rgb[1]);
-    bg_min_ = load_const<S>(k.qual_rgb[2]);
-    bg_span_ = load_const<S>(k.qual_rgb[3]);
-    qae_min_less_1_ = load_const<S>(k.qae[1]);
-    qae_max_plus_1_ = load_const<S>(k.qae[3]);
-    // A minimum of 0 (maximum of 255) excludes nothing; the packed
-    // min - 1 (max + 1) would wrap to 255 (0) and exclude every cell.
-    const V ones = S::cmpeq16(S::zero(), S::zero());
-    below_enable_ = k.qae[0].byte[0] != 0 ? ones : S::zero();
-    above_enable_ = k.qae[2].byte[0] != 255 ? ones : S::zero();
-    low_bytes_ = S::set1_16(0x00FF);
+    limits_.load(group_constants<kGroup>(c));
     high_halves_ = S::set1_32(static_cast<int32_t>(0xFFFF0000u));
   }
 
@@ -149,30 +207,8 @@ class StatisticsSampler {
     return (mask_byte_sum + kGroup) >> 9;
   }
 
-  // Mask lanes (0xFFFF) of the cells whose value d lies strictly between
-  // the packed min - 1 and max + 1 of difference set i.
-  PPL_MEMBER_INLINE V within(int i, V d) const {
-    return S::and_(S::cmpgt16(d, below_[i]), S::cmpgt16(above_[i], d));
-  }
-
-  // Both bytes of a lane within their channel ranges: (x - min) mod 256 <=
-  // max - min, tested as a zero saturating excess over the span.
-  PPL_VEC_INLINE V in_ranges(V row, V mins, V spans) {
-    return S::cmpeq16(S::subus8(S::sub8(row, mins), spans), S::zero());
-  }
-
   PPL_MEMBER_INLINE void qualify(const BayerBlock<S>& raw) const {
-    const V b = S::and_(raw.bg, low_bytes_);
-    const V gb = S::template srl16<8>(raw.bg);
-    const V gr = S::and_(raw.gr, low_bytes_);
-    const V r = S::template srl16<8>(raw.gr);
-    const V b_gb = S::sub16(b, gb);
-    const V gr_r = S::sub16(gr, r);
-    V mask = S::and_(within(kQualBmGb, b_gb), within(kQualGrmR, gr_r));
-    mask = S::and_(mask, within(kQualBmGbPGrmR, S::add16(b_gb, gr_r)));
-    mask = S::and_(mask, within(kQualBmGbMGrmR, S::sub16(b_gb, gr_r)));
-    mask = S::and_(mask, in_ranges(raw.bg, bg_min_, bg_span_));
-    mask = S::and_(mask, in_ranges(raw.gr, gr_min_, gr_span_));
+    const V mask = limits_.qual_mask(raw.bg, raw.gr);
 
     // The four sums in the order Gb, R, B, Gr; all 0 when no cell passes,
     // the common case in a coloured scene, which skips the byte sums.
@@ -182,38 +218,41 @@ class StatisticsSampler {
       const V bg = S::and_(raw.bg, mask), grr = S::and_(raw.gr, mask);
       sums[0] = S::byte_sum(S::template srl16<8>(bg));
       sums[1] = S::byte_sum(S::template srl16<8>(grr));
-      sums[2] = S::byte_sum(S::and_(bg, low_bytes_));
-      sums[3] = S::byte_sum(S::and_(grr, low_bytes_));
+      sums[2] = S::byte_sum(S::and_(bg, limits_.low_bytes));
+      sums[3] = S::byte_sum(S::and_(grr, limits_.low_bytes));
     }
-    c_->qual_count += cell_count(mask_sum);
-    c_->qual_means.g += sums[0] + sums[3];
-    c_->qual_means.r += sums[1];
-    c_->qual_means.b += sums[2];
-    uint32_t(*h)[256] = c_->histogram;
+    record_qual(c_, mask_sum, sums);
+  }
+
+ public:
+  // What one sample adds to the qual figures: its mask's byte sum and its
+  // qualifying cells' Gb, R, B, Gr sums (the wide rows' sampler hands over
+  // the same figures of the same cells).
+  PPL_VEC_INLINE void record_qual(ppl_context* c, uint32_t mask_sum, const uint32_t sums[4]) {
+    c->qual_count += cell_count(mask_sum);
+    c->qual_means.g += sums[0] + sums[3];
+    c->qual_means.r += sums[1];
+    c->qual_means.b += sums[2];
+    uint32_t(*h)[256] = c->histogram;
     h[1][sums[0] >> kHistogramShift] += kCells;
     h[0][sums[1] >> kHistogramShift] += kCells;
     h[2][sums[2] >> kHistogramShift] += kCells;
     h[1][sums[3] >> kHistogramShift] += kCells;
   }
 
+ private:
   // Sums of R, Gb + Gr and B over the cells of a block pair.
   PPL_MEMBER_INLINE void channel_sums(const BayerBlock<S>& cells, uint32_t out[3]) const {
     out[0] = S::byte_sum(S::template srl16<8>(cells.gr));
-    out[1] = S::byte_sum(S::or_(S::and_(cells.gr, low_bytes_), S::andnot(low_bytes_, cells.bg)));
-    out[2] = S::byte_sum(S::and_(cells.bg, low_bytes_));
+    out[1] = S::byte_sum(S::or_(S::and_(cells.gr, limits_.low_bytes), S::andnot(limits_.low_bytes, cells.bg)));
+    out[2] = S::byte_sum(S::and_(cells.bg, limits_.low_bytes));
   }
 
   // qAE test, and the sums of all cells to the accumulator. The qAE sums
   // are the same sums unless a cell is excluded, which most samples of a
   // well exposed frame never see.
   PPL_MEMBER_INLINE void expose_and_accumulate(RgbSum* acc, const BayerBlock<S>& cells) const {
-    // All four samples at most min - 1: both rows' saturated excesses zero.
-    const V all_below = S::cmpeq16(
-        S::or_(S::subus8(cells.bg, qae_min_less_1_), S::subus8(cells.gr, qae_min_less_1_)), S::zero());
-    // All four at least max + 1.
-    const V all_above = S::cmpeq16(
-        S::or_(S::subus8(qae_max_plus_1_, cells.bg), S::subus8(qae_max_plus_1_, cells.gr)), S::zero());
-    const V excluded = S::or_(S::and_(all_below, below_enable_), S::and_(all_above, above_enable_));
+    const V excluded = limits_.qae_excluded(cells.bg, cells.gr);
     const uint32_t excluded_sum = S::byte_sum(excluded);
 
     uint32_t all[3];
@@ -232,10 +271,8 @@ class StatisticsSampler {
 
   ppl_context* c_;
   int acc_shift_;
-  V below_[4], above_[4];
-  V gr_min_, gr_span_, bg_min_, bg_span_;
-  V qae_min_less_1_, qae_max_plus_1_, below_enable_, above_enable_;
-  V low_bytes_, high_halves_;
+  SampleLimits<S> limits_;
+  V high_halves_;
 };
 
 }  // namespace pplcam

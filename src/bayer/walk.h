@@ -111,11 +111,12 @@ class BayerWalk {
   // Raw conditioning of the whole of row pair k, groups left to right: one
   // pass over both rows unless statistics sample some of its blocks.
   void condition_pair(int32_t k) {
-    if (stats_.samples_row_pair(k) && kWide) {
-      stats_.template condition_row_pair_chunks<kWideGroups>(
-          k, frame_.groups, row(2 * k), row(2 * k + 1),
-          [this](uint8_t* bg, uint8_t* gr, int n) { condition_(bg, gr, n); });
-      return;
+    if constexpr (kWide) {
+      if (stats_.samples_row_pair(k)) {
+        stats_.template condition_row_pair_wide<W>(k, frame_.groups, row(2 * k), row(2 * k + 1),
+                                                   [this](uint8_t* bg, uint8_t* gr, int n) { condition_(bg, gr, n); });
+        return;
+      }
     }
     if (stats_.samples_row_pair(k)) {
       stats_.condition_row_pair(k, frame_.groups, row(2 * k), row(2 * k + 1),

@@ -26,6 +26,7 @@
 #include "bayer/statistics_reach.h"
 #include "bayer/statistics_sample.h"
 #include "bayer/sub_window_cursor.h"
+#include "bayer/wide_statistics_sample.h"
 #include "core/context.h"
 
 namespace pplcam {
@@ -39,7 +40,9 @@ class WalkStatistics {
   // Sampling at `quality` of a frame walked as `groups` column groups and
   // `n` row pairs.
   WalkStatistics(ppl_context* c, int32_t quality, int32_t groups, int32_t n)
-      : sampler_(c, quality == 3 ? 2 : 0),
+      : c_(c),
+        acc_shift_(quality == 3 ? 2 : 0),
+        sampler_(c, acc_shift_),
         cursor_(c, group_geometry<kGroup>(c)),
         walk_(group_walk<kGroup>(c)),
         whole_frame_(quality == 3 ? &c->whole_frame : nullptr) {
@@ -78,7 +81,7 @@ class WalkStatistics {
       const int32_t g = j - ahead_groups_;
       const bool sampled = g >= 0 && g <= last_group_;
       if (sampled && (g & 1) != 0) {
-        RgbSum* acc = whole_frame_ != nullptr ? whole_frame_ : cursor_.at(k, g);
+        RgbSum* acc = accumulator(k, g);
         const BayerBlock<S> raw_cells = sampler_.raw_cells(walk_, load_block<S>(bg, gr));
         condition_group(bg, gr);
         if (waiting) sampler_.take_cells(pending.acc, pending.raw_cells, pending.bg, pending.gr);
@@ -94,40 +97,42 @@ class WalkStatistics {
     if (waiting) sampler_.take_cells(pending.acc, pending.raw_cells, pending.bg, pending.gr);
   }
 
-  // The same for a conditioner that takes `Chunk` groups a call (the wide
-  // rows): the raw blocks of a chunk's sampled groups are kept or read
-  // first, then condition_groups(bg, gr, bytes) conditions the chunk, then
-  // its odd sampled groups take their samples. Every block is still read
-  // raw before and conditioned after its lookups, as above.
-  template <int Chunk, class ConditionGroups>
-  void condition_row_pair_chunks(int32_t block_pair, int32_t groups, uint8_t* bg_row, uint8_t* gr_row,
-                                 ConditionGroups&& condition_groups) {
+  // The same on the wide rows, whose register W holds several column
+  // groups: condition_groups(bg, gr, bytes) conditions any run of whole
+  // groups of the row pair. Sample s takes blocks ahead_groups + 2s and
+  // ahead_groups + 2s + 1; WideStatisticsSampler takes two samples a step,
+  // each step's raw bytes read before and its conditioned bytes after
+  // conditioning it; a last single sample takes the 16-byte code.
+  template <class W, class ConditionGroups>
+  void condition_row_pair_wide(int32_t block_pair, int32_t groups, uint8_t* bg_row, uint8_t* gr_row,
+                               ConditionGroups&& condition_groups) {
+    using Wide = WideStatisticsSampler<P, W>;
     const int32_t k = block_pair - ahead_pairs_;
-    for (int32_t j0 = 0; j0 < groups; j0 += Chunk) {
-      const int32_t n = groups - j0 < Chunk ? groups - j0 : Chunk;
-      struct Take {
-        RgbSum* acc;
-        BayerBlock<S> raw_cells;
-        int32_t j;
-      } takes[Chunk];
-      int taken = 0;
-      for (int32_t j = j0; j < j0 + n; ++j) {
-        const int32_t g = j - ahead_groups_;
-        if (g < 0 || g > last_group_) continue;
-        const uint8_t* bg = bg_row + j * kGroup;
-        const uint8_t* gr = gr_row + j * kGroup;
-        if ((g & 1) == 0) {
-          sampler_.save_raw(walk_, bg, gr);
-          continue;
-        }
-        RgbSum* acc = whole_frame_ != nullptr ? whole_frame_ : cursor_.at(k, g);
-        takes[taken++] = {acc, sampler_.raw_cells(walk_, load_block<S>(bg, gr)), j};
-      }
-      condition_groups(bg_row + j0 * kGroup, gr_row + j0 * kGroup, n * kGroup);
-      for (int i = 0; i < taken; ++i)
-        sampler_.take_cells(takes[i].acc, takes[i].raw_cells, bg_row + takes[i].j * kGroup,
-                            gr_row + takes[i].j * kGroup);
+    const int32_t samples = last_group_ > 0 ? (last_group_ + 1) / 2 : 0;
+    Wide wide(c_, acc_shift_);
+    int32_t j = samples > 0 ? ahead_groups_ : 0, s = 0;
+    if (j > 0) condition_groups(bg_row, gr_row, j * kGroup);
+    for (; s + 2 <= samples; s += 2, j += Wide::kStepGroups) {
+      uint8_t* bg = bg_row + j * kGroup;
+      uint8_t* gr = gr_row + j * kGroup;
+      RgbSum* acc0 = accumulator(k, 2 * s + 1);
+      RgbSum* acc1 = accumulator(k, 2 * s + 3);
+      const typename Wide::Raw raw = wide.load_raw(bg, gr);
+      condition_groups(bg, gr, Wide::kStepGroups * kGroup);
+      wide.step(acc0, acc1, raw, bg, gr);
     }
+    if (s < samples) {
+      uint8_t* bg = bg_row + j * kGroup;
+      uint8_t* gr = gr_row + j * kGroup;
+      RgbSum* acc = accumulator(k, 2 * s + 1);
+      sampler_.save_raw(walk_, bg, gr);
+      const BayerBlock<S> raw_cells = sampler_.raw_cells(walk_, load_block<S>(bg + kGroup, gr + kGroup));
+      condition_groups(bg, gr, 2 * kGroup);
+      sampler_.take_cells(acc, raw_cells, bg + kGroup, gr + kGroup);
+      j += 2;
+    }
+    if (j < groups) condition_groups(bg_row + j * kGroup, gr_row + j * kGroup, (groups - j) * kGroup);
+    wide.finish();
   }
 
   // Conditions block `block_group` of row pair `block_pair`, whose rows
@@ -142,11 +147,18 @@ class WalkStatistics {
       return;
     }
     // Only odd groups take a sample, so only they need the accumulator.
-    RgbSum* acc = (g & 1) == 0 ? nullptr : whole_frame_ != nullptr ? whole_frame_ : cursor_.at(k, g);
+    RgbSum* acc = (g & 1) == 0 ? nullptr : accumulator(k, g);
     sampler_.run_ahead((g & 1) != 0, acc, walk_, bg_row, gr_row, condition);
   }
 
  private:
+  // The accumulator of sampled group g of row pair k.
+  PPL_MEMBER_INLINE RgbSum* accumulator(int32_t k, int32_t g) {
+    return whole_frame_ != nullptr ? whole_frame_ : cursor_.at(k, g);
+  }
+
+  ppl_context* c_;
+  int acc_shift_;   // of the sums into the accumulator: 2 into the whole frame
   StatisticsSampler<P> sampler_;
   SubWindowCursor cursor_;
   GroupWalkState<kGroup>* walk_;

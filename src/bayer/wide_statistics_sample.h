@@ -1,0 +1,202 @@
+// Statistics sampling on the wide rows (AVX2, AVX-512): the samples of four
+// column groups a step, 64 bytes of each row of the pair (two 32-byte or
+// one 64-byte register), with what each 16-byte sample adds exactly what
+// StatisticsSampler (statistics_sample.h) adds for it.
+//
+// A step holds two samples: blocks (g - 1, g) and (g + 1, g + 2) for odd
+// sampled groups g and g + 2. Each sample's cells are the odd 16-bit lanes
+// of its two blocks, so the tests run in place on the blocks with the even
+// lanes masked off: the same tests on the same cells. What a sample adds:
+//   - qual: its count, sums and four histogram bins depend on the sample
+//     alone. When no cell of the step passes (the common case in a coloured
+//     scene) every sum is 0, so both samples only add kCells to bin 0 of
+//     each histogram sum, counted here and added once at the end of the row
+//     pair; otherwise each sample's figures come from its 8-byte sums.
+//   - the accumulator and qAE sums: plain 32-bit sums, whose order does not
+//     matter (the same wrap), kept as 64-bit lanes of 8-byte sums while the
+//     accumulator stays the same and added to it when it changes. A step
+//     whose two samples go to different sub-windows adds each sample's own
+//     sums to its own accumulator.
+//   - the qAE count: the excluded cells' mask bytes, 510 a cell, summed over
+//     the row pair and divided once.
+#pragma once
+
+#include <cstdint>
+
+#include "bayer/statistics_sample.h"
+#include "bayer/wide_statistics_ops.h"
+#include "core/context.h"
+#include "core/simd.h"
+
+namespace pplcam {
+
+template <class P, class W>
+class WideStatisticsSampler {
+  using V = typename W::V;
+  using Ops = WideSumOps<W>;
+  using Sampler = StatisticsSampler<P>;
+  static constexpr int kRegs = 64 / W::kBytes;     // registers per row and step
+  static constexpr int kRegSums = W::kBytes / 8;   // 8-byte sums per register
+  static constexpr uint32_t kCells = Sampler::kCells;
+  static_assert(P::kGroup == 16, "a sample is two 16-byte blocks");
+
+ public:
+  static constexpr int kStepGroups = 4;
+
+  // The raw rows of a step, loaded before the step is conditioned.
+  struct Raw {
+    V bg[kRegs], gr[kRegs];
+  };
+
+  WideStatisticsSampler(ppl_context* c, int acc_shift) : c_(c), shift_(acc_shift) {
+    limits_.load(group_constants<P::kGroup>(c));
+    cell_low_ = W::set1_32(0x00FF0000);
+    cell_high_ = W::set1_32(static_cast<int32_t>(0xFF000000u));
+    cells_ = W::or_(cell_low_, cell_high_);
+    sum_r_ = sum_g_ = sum_b_ = W::zero();
+    ex_r_ = ex_g_ = ex_b_ = ex_mask_ = W::zero();
+  }
+
+  PPL_VEC_INLINE Raw load_raw(const uint8_t* bg_row, const uint8_t* gr_row) {
+    Raw raw;
+    for (int r = 0; r < kRegs; ++r) {
+      raw.bg[r] = W::load(bg_row + r * W::kBytes);
+      raw.gr[r] = W::load(gr_row + r * W::kBytes);
+    }
+    return raw;
+  }
+
+  // The two samples of a step: `raw` as loaded before conditioning, the
+  // conditioned bytes at bg_row and gr_row; the first sample's sums go to
+  // acc0, the second's to acc1.
+  PPL_MEMBER_INLINE void step(RgbSum* acc0, RgbSum* acc1, const Raw& raw, const uint8_t* bg_row,
+                              const uint8_t* gr_row) {
+    V mask[kRegs];
+    V any_mask = W::zero();
+    for (int r = 0; r < kRegs; ++r) {
+      mask[r] = W::and_(limits_.qual_mask(raw.bg[r], raw.gr[r]), cells_);
+      any_mask = W::or_(any_mask, mask[r]);
+    }
+    if (Ops::any(any_mask)) qualify_each(raw, mask);
+    else zero_samples_ += 2;
+
+    V r_sums[kRegs], g_sums[kRegs], b_sums[kRegs];
+    V excluded[kRegs], cond_bg[kRegs], cond_gr[kRegs];
+    V any_excluded = W::zero();
+    for (int r = 0; r < kRegs; ++r) {
+      const V bg = W::load(bg_row + r * W::kBytes), gr = W::load(gr_row + r * W::kBytes);
+      cond_bg[r] = bg, cond_gr[r] = gr;
+      r_sums[r] = Ops::sums8(W::and_(gr, cell_high_));
+      g_sums[r] = Ops::sums8(W::or_(W::and_(gr, cell_low_), W::and_(bg, cell_high_)));
+      b_sums[r] = Ops::sums8(W::and_(bg, cell_low_));
+      excluded[r] = W::and_(limits_.qae_excluded(bg, gr), cells_);
+      any_excluded = W::or_(any_excluded, excluded[r]);
+    }
+    if (Ops::any(any_excluded)) {
+      for (int r = 0; r < kRegs; ++r) {
+        const V bg = W::and_(cond_bg[r], excluded[r]), gr = W::and_(cond_gr[r], excluded[r]);
+        ex_r_ = Ops::add64(ex_r_, Ops::sums8(W::and_(gr, cell_high_)));
+        ex_g_ = Ops::add64(ex_g_, Ops::sums8(W::or_(W::and_(gr, cell_low_), W::and_(bg, cell_high_))));
+        ex_b_ = Ops::add64(ex_b_, Ops::sums8(W::and_(bg, cell_low_)));
+        ex_mask_ = Ops::add64(ex_mask_, Ops::sums8(excluded[r]));
+      }
+    }
+    samples_ += 2;
+
+    if (acc0 == acc1) {
+      if (acc0 != acc_) {
+        flush();
+        acc_ = acc0;
+      }
+      for (int r = 0; r < kRegs; ++r) {
+        sum_r_ = Ops::add64(sum_r_, r_sums[r]);
+        sum_g_ = Ops::add64(sum_g_, g_sums[r]);
+        sum_b_ = Ops::add64(sum_b_, b_sums[r]);
+      }
+      return;
+    }
+    // A sub-window boundary between the two samples.
+    flush();
+    alignas(64) uint64_t sums[3][8];
+    for (int r = 0; r < kRegs; ++r) {
+      W::store(&sums[0][r * kRegSums], r_sums[r]);
+      W::store(&sums[1][r * kRegSums], g_sums[r]);
+      W::store(&sums[2][r * kRegSums], b_sums[r]);
+    }
+    RgbSum* accs[2] = {acc0, acc1};
+    for (int s = 0; s < 2; ++s) {
+      const uint32_t red = sample_sum(sums[0], s), green = sample_sum(sums[1], s), blue = sample_sum(sums[2], s);
+      add(accs[s], red, green, blue);
+    }
+  }
+
+  // The row pair's figures kept here to the context.
+  PPL_MEMBER_INLINE void finish() {
+    flush();
+    c_->qae_means.r += kept_[0] - Ops::total(ex_r_);
+    c_->qae_means.g += kept_[1] - Ops::total(ex_g_);
+    c_->qae_means.b += kept_[2] - Ops::total(ex_b_);
+    c_->qae_count += kCells * samples_ - Ops::total(ex_mask_) / 510;
+    uint32_t(*h)[256] = c_->histogram;
+    h[1][0] += 2 * kCells * zero_samples_;
+    h[0][0] += kCells * zero_samples_;
+    h[2][0] += kCells * zero_samples_;
+  }
+
+ private:
+  // Sample s of a step (0 or 1) from its 8-byte sums: the first 32 bytes
+  // of the step are the first sample's.
+  PPL_VEC_INLINE uint32_t sample_sum(const uint64_t* sums, int s) {
+    return static_cast<uint32_t>(sums[4 * s] + sums[4 * s + 1] + sums[4 * s + 2] + sums[4 * s + 3]);
+  }
+
+  PPL_MEMBER_INLINE void add(RgbSum* acc, uint32_t red, uint32_t green, uint32_t blue) {
+    acc->r += red << shift_;
+    acc->g += green << shift_;
+    acc->b += blue << shift_;
+    kept_[0] += red, kept_[1] += green, kept_[2] += blue;
+  }
+
+  // The running sums to the accumulator they belong to.
+  PPL_MEMBER_INLINE void flush() {
+    if (acc_ != nullptr) add(acc_, Ops::total(sum_r_), Ops::total(sum_g_), Ops::total(sum_b_));
+    sum_r_ = sum_g_ = sum_b_ = W::zero();
+    acc_ = nullptr;
+  }
+
+  // Some cell of the step passes the qual test: each sample's figures.
+  PPL_MEMBER_INLINE void qualify_each(const Raw& raw, const V (&mask)[kRegs]) {
+    alignas(64) uint64_t sums[5][8];   // mask bytes, then Gb, R, B, Gr
+    for (int r = 0; r < kRegs; ++r) {
+      const V bg = W::and_(raw.bg[r], mask[r]), gr = W::and_(raw.gr[r], mask[r]);
+      const int at = r * kRegSums;
+      W::store(&sums[0][at], Ops::sums8(mask[r]));
+      W::store(&sums[1][at], Ops::sums8(W::and_(bg, cell_high_)));
+      W::store(&sums[2][at], Ops::sums8(W::and_(gr, cell_high_)));
+      W::store(&sums[3][at], Ops::sums8(W::and_(bg, cell_low_)));
+      W::store(&sums[4][at], Ops::sums8(W::and_(gr, cell_low_)));
+    }
+    for (int s = 0; s < 2; ++s) {
+      const uint32_t mask_sum = sample_sum(sums[0], s);
+      if (mask_sum == 0) {
+        ++zero_samples_;
+        continue;
+      }
+      const uint32_t qual[4] = {sample_sum(sums[1], s), sample_sum(sums[2], s), sample_sum(sums[3], s),
+                                sample_sum(sums[4], s)};
+      Sampler::record_qual(c_, mask_sum, qual);
+    }
+  }
+
+  ppl_context* c_;
+  int shift_;
+  SampleLimits<W> limits_;
+  V cell_low_, cell_high_, cells_;    // the bytes of the odd 16-bit lanes
+  V sum_r_, sum_g_, sum_b_;           // 8-byte sums bound for acc_
+  V ex_r_, ex_g_, ex_b_, ex_mask_;    // of the cells the qAE test excludes
+  RgbSum* acc_ = nullptr;
+  uint32_t kept_[3] = {0, 0, 0};      // everything added to accumulators
+  uint32_t samples_ = 0, zero_samples_ = 0;
+};
+
+}  // namespace pplcam

@@ -24,7 +24,6 @@
 #include <cstdint>
 
 #include "bayer/statistics_sample.h"
-#include "bayer/wide_statistics_ops.h"
 #include "core/context.h"
 #include "core/simd.h"
 
@@ -33,7 +32,6 @@ namespace pplcam {
 template <class P, class W>
 class WideStatisticsSampler {
   using V = typename W::V;
-  using Ops = WideSumOps<W>;
   using Sampler = StatisticsSampler<P>;
   static constexpr int kRegs = 64 / W::kBytes;     // registers per row and step
   static constexpr int kRegSums = W::kBytes / 8;   // 8-byte sums per register
@@ -77,7 +75,7 @@ class WideStatisticsSampler {
       mask[r] = W::and_(limits_.qual_mask(raw.bg[r], raw.gr[r]), cells_);
       any_mask = W::or_(any_mask, mask[r]);
     }
-    if (Ops::any(any_mask)) qualify_each(raw, mask);
+    if (W::any(any_mask)) qualify_each(raw, mask);
     else zero_samples_ += 2;
 
     V r_sums[kRegs], g_sums[kRegs], b_sums[kRegs];
@@ -86,19 +84,19 @@ class WideStatisticsSampler {
     for (int r = 0; r < kRegs; ++r) {
       const V bg = W::load(bg_row + r * W::kBytes), gr = W::load(gr_row + r * W::kBytes);
       cond_bg[r] = bg, cond_gr[r] = gr;
-      r_sums[r] = Ops::sums8(W::and_(gr, cell_high_));
-      g_sums[r] = Ops::sums8(W::or_(W::and_(gr, cell_low_), W::and_(bg, cell_high_)));
-      b_sums[r] = Ops::sums8(W::and_(bg, cell_low_));
+      r_sums[r] = W::sums8(W::and_(gr, cell_high_));
+      g_sums[r] = W::sums8(W::or_(W::and_(gr, cell_low_), W::and_(bg, cell_high_)));
+      b_sums[r] = W::sums8(W::and_(bg, cell_low_));
       excluded[r] = W::and_(limits_.qae_excluded(bg, gr), cells_);
       any_excluded = W::or_(any_excluded, excluded[r]);
     }
-    if (Ops::any(any_excluded)) {
+    if (W::any(any_excluded)) {
       for (int r = 0; r < kRegs; ++r) {
         const V bg = W::and_(cond_bg[r], excluded[r]), gr = W::and_(cond_gr[r], excluded[r]);
-        ex_r_ = Ops::add64(ex_r_, Ops::sums8(W::and_(gr, cell_high_)));
-        ex_g_ = Ops::add64(ex_g_, Ops::sums8(W::or_(W::and_(gr, cell_low_), W::and_(bg, cell_high_))));
-        ex_b_ = Ops::add64(ex_b_, Ops::sums8(W::and_(bg, cell_low_)));
-        ex_mask_ = Ops::add64(ex_mask_, Ops::sums8(excluded[r]));
+        ex_r_ = W::add64(ex_r_, W::sums8(W::and_(gr, cell_high_)));
+        ex_g_ = W::add64(ex_g_, W::sums8(W::or_(W::and_(gr, cell_low_), W::and_(bg, cell_high_))));
+        ex_b_ = W::add64(ex_b_, W::sums8(W::and_(bg, cell_low_)));
+        ex_mask_ = W::add64(ex_mask_, W::sums8(excluded[r]));
       }
     }
     samples_ += 2;
@@ -109,9 +107,9 @@ class WideStatisticsSampler {
         acc_ = acc0;
       }
       for (int r = 0; r < kRegs; ++r) {
-        sum_r_ = Ops::add64(sum_r_, r_sums[r]);
-        sum_g_ = Ops::add64(sum_g_, g_sums[r]);
-        sum_b_ = Ops::add64(sum_b_, b_sums[r]);
+        sum_r_ = W::add64(sum_r_, r_sums[r]);
+        sum_g_ = W::add64(sum_g_, g_sums[r]);
+        sum_b_ = W::add64(sum_b_, b_sums[r]);
       }
       return;
     }
@@ -133,10 +131,10 @@ class WideStatisticsSampler {
   // The row pair's figures kept here to the context.
   PPL_MEMBER_INLINE void finish() {
     flush();
-    c_->qae_means.r += kept_[0] - Ops::total(ex_r_);
-    c_->qae_means.g += kept_[1] - Ops::total(ex_g_);
-    c_->qae_means.b += kept_[2] - Ops::total(ex_b_);
-    c_->qae_count += kCells * samples_ - Ops::total(ex_mask_) / 510;
+    c_->qae_means.r += kept_[0] - W::total(ex_r_);
+    c_->qae_means.g += kept_[1] - W::total(ex_g_);
+    c_->qae_means.b += kept_[2] - W::total(ex_b_);
+    c_->qae_count += kCells * samples_ - W::total(ex_mask_) / 510;
     uint32_t(*h)[256] = c_->histogram;
     h[1][0] += 2 * kCells * zero_samples_;
     h[0][0] += kCells * zero_samples_;
@@ -159,7 +157,7 @@ class WideStatisticsSampler {
 
   // The running sums to the accumulator they belong to.
   PPL_MEMBER_INLINE void flush() {
-    if (acc_ != nullptr) add(acc_, Ops::total(sum_r_), Ops::total(sum_g_), Ops::total(sum_b_));
+    if (acc_ != nullptr) add(acc_, W::total(sum_r_), W::total(sum_g_), W::total(sum_b_));
     sum_r_ = sum_g_ = sum_b_ = W::zero();
     acc_ = nullptr;
   }
@@ -170,11 +168,11 @@ class WideStatisticsSampler {
     for (int r = 0; r < kRegs; ++r) {
       const V bg = W::and_(raw.bg[r], mask[r]), gr = W::and_(raw.gr[r], mask[r]);
       const int at = r * kRegSums;
-      W::store(&sums[0][at], Ops::sums8(mask[r]));
-      W::store(&sums[1][at], Ops::sums8(W::and_(bg, cell_high_)));
-      W::store(&sums[2][at], Ops::sums8(W::and_(gr, cell_high_)));
-      W::store(&sums[3][at], Ops::sums8(W::and_(bg, cell_low_)));
-      W::store(&sums[4][at], Ops::sums8(W::and_(gr, cell_low_)));
+      W::store(&sums[0][at], W::sums8(mask[r]));
+      W::store(&sums[1][at], W::sums8(W::and_(bg, cell_high_)));
+      W::store(&sums[2][at], W::sums8(W::and_(gr, cell_high_)));
+      W::store(&sums[3][at], W::sums8(W::and_(bg, cell_low_)));
+      W::store(&sums[4][at], W::sums8(W::and_(gr, cell_low_)));
     }
     for (int s = 0; s < 2; ++s) {
       const uint32_t mask_sum = sample_sum(sums[0], s);

@@ -1,14 +1,13 @@
 // The AVX2 register struct: 32-byte registers, two 16-byte column groups.
 //
 // Included only by files built for the AVX2 or AVX-512 rows (*_avx2.cpp,
-// *_avx512.cpp). Every operation that Sse2 has keeps its name and computes,
-// in each 16-byte lane, exactly what Sse2 computes for one group (the AVX2
+// *_avx512.cpp). Each operation it shares with Sse2 keeps its name and
+// computes, in each 16-byte lane, exactly what Sse2 computes for one group
+// (the AVX2
 // instructions work lane by lane: packs, unpacks, byte shifts and shuffles
 // never move data between lanes), so a kernel written over S gives each
-// group the SSE2 path's bytes. The operations beyond Sse2's are the ones the
-// wide kernels need: in-lane byte shuffles, blends, lane moves, broadcasts
-// of a group constant, per-lane variable shifts and loads and stores of
-// whole lanes for the end of a row.
+// group the SSE2 path's bytes. Beyond Sse2's: the 8-byte sums of the
+// statistics sampling, lane moves and broadcasts of a group constant.
 #pragma once
 
 #include <immintrin.h>
@@ -102,51 +101,24 @@ struct Avx2 {
     a = _mm256_shufflehi_epi16(a, 0x1B);
     return _mm256_shuffle_epi32(a, 0x4E);
   }
-  // the low half of each lane, lane 0's first: what Sse2's store_half
-  // writes for each group, groups side by side
-  PPL_VEC_INLINE void store_half(void* p, V v) {
-    _mm_storeu_si128(static_cast<Half*>(p), _mm256_castsi256_si128(_mm256_permute4x64_epi64(v, 0x08)));
-  }
-  // the sum of all bytes (every group's)
-  PPL_VEC_INLINE uint32_t byte_sum(V v) {
-    const V q = _mm256_sad_epu8(v, _mm256_setzero_si256());
-    const Half s = _mm_add_epi64(_mm256_castsi256_si128(q), _mm256_extracti128_si256(q, 1));
+  // PSADBW: the sum of each 8 bytes, in its 64-bit element
+  PPL_VEC_INLINE V sums8(V v) { return _mm256_sad_epu8(v, _mm256_setzero_si256()); }
+  PPL_VEC_INLINE V add64(V a, V b) { return _mm256_add_epi64(a, b); }
+  // the low 32 bits of the sum of the 64-bit elements
+  PPL_VEC_INLINE uint32_t total(V v) {
+    const Half s = _mm_add_epi64(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
     return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi64(s, _mm_srli_si128(s, 8))));
   }
+  PPL_VEC_INLINE bool any(V v) { return !_mm256_testz_si256(v, v); }
 
   // ---- beyond Sse2
-  // PSHUFB: byte i of each lane is byte (idx & 15) of a's same lane, or 0
-  // where idx has its top bit set
-  PPL_VEC_INLINE V shuffle8(V a, V idx) { return _mm256_shuffle_epi8(a, idx); }
-  // bytes of b where the mask byte's top bit is set, else of a
-  PPL_VEC_INLINE V blend8(V a, V b, V mask) { return _mm256_blendv_epi8(a, b, mask); }
-  // 16-bit lanes of b where bit (i % 8) of Imm is set, else of a
-  template <int Imm> PPL_VEC_INLINE V blend16(V a, V b) { return _mm256_blend_epi16(a, b, Imm); }
-  // VPERM2I128: each result lane is a lane of a or b (Imm as the instruction)
-  template <int Imm> PPL_VEC_INLINE V permute2x128(V a, V b) { return _mm256_permute2x128_si256(a, b, Imm); }
-  // VPERMQ: 64-bit lanes across the register, chosen by Imm
-  template <int Imm> PPL_VEC_INLINE V permute4x64(V a) { return _mm256_permute4x64_epi64(a, Imm); }
   // a 16-byte group constant in every lane
   PPL_VEC_INLINE V broadcast16(const void* p) {
     return _mm256_broadcastsi128_si256(_mm_loadu_si128(static_cast<const Half*>(p)));
   }
-  // per-element variable shifts (each 32-bit element by the count in n's)
-  PPL_VEC_INLINE V sllv32(V a, V n) { return _mm256_sllv_epi32(a, n); }
-  PPL_VEC_INLINE V srlv32(V a, V n) { return _mm256_srlv_epi32(a, n); }
-  PPL_VEC_INLINE V srav32(V a, V n) { return _mm256_srav_epi32(a, n); }
   // one lane out, one lane in
   template <int L> PPL_VEC_INLINE Half lane(V a) { return _mm256_extracti128_si256(a, L); }
   PPL_VEC_INLINE V from_lanes(Half lo, Half hi) { return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1); }
-  // The first n lanes (0 < n <= kGroupLanes) from p, the rest zero; and the
-  // first n lanes to p. Nothing beyond n * 16 bytes is read or written, for
-  // the last groups of a row.
-  PPL_VEC_INLINE V load_lanes(const void* p, int n) {
-    return n >= 2 ? load(p) : _mm256_zextsi128_si256(_mm_loadu_si128(static_cast<const Half*>(p)));
-  }
-  PPL_VEC_INLINE void store_lanes(void* p, V v, int n) {
-    if (n >= 2) store(p, v);
-    else _mm_storeu_si128(static_cast<Half*>(p), _mm256_castsi256_si128(v));
-  }
 };
 
 }  // namespace pplcam

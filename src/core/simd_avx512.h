@@ -2,12 +2,12 @@
 // 16-byte column groups.
 //
 // Included only by files built for the AVX-512 row (*_avx512.cpp). As with
-// Avx2 (core/simd_avx2.h), every operation Sse2 has computes in each 16-byte
-// lane what Sse2 computes for one group; comparisons give all-ones lanes as
-// Sse2's do (the mask forms are separate). Beyond Avx2's additions: 16-bit
-// variable shifts, byte permutes across the whole register (VBMI: one
-// vpermi2b is a 128-entry byte lookup), mask registers and masked loads and
-// stores, which end a row without touching a byte past it.
+// Avx2 (core/simd_avx2.h), each operation it shares with Sse2 computes in
+// each 16-byte lane what Sse2 computes for one group; comparisons give
+// all-ones lanes as Sse2's do. Beyond Avx2's additions: the two-register
+// byte permute (VBMI: one vpermi2b is a 128-entry byte lookup), mask
+// registers and masked loads and stores, which end a row without touching
+// a byte past it.
 #pragma once
 
 #include <immintrin.h>
@@ -101,41 +101,21 @@ struct Avx512 {
     a = _mm512_shufflehi_epi16(a, 0x1B);
     return _mm512_shuffle_epi32(a, static_cast<_MM_PERM_ENUM>(0x4E));
   }
-  // the low half of each lane, lane 0's first (32 bytes)
-  PPL_VEC_INLINE void store_half(void* p, V v) {
-    const V low_halves = _mm512_permutexvar_epi64(_mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7), v);
-    _mm256_storeu_si256(static_cast<__m256i*>(p), _mm512_castsi512_si256(low_halves));
-  }
-  PPL_VEC_INLINE uint32_t byte_sum(V v) {
-    return static_cast<uint32_t>(_mm512_reduce_add_epi64(_mm512_sad_epu8(v, _mm512_setzero_si512())));
-  }
+  // PSADBW: the sum of each 8 bytes, in its 64-bit element
+  PPL_VEC_INLINE V sums8(V v) { return _mm512_sad_epu8(v, _mm512_setzero_si512()); }
+  PPL_VEC_INLINE V add64(V a, V b) { return _mm512_add_epi64(a, b); }
+  // the low 32 bits of the sum of the 64-bit elements
+  PPL_VEC_INLINE uint32_t total(V v) { return static_cast<uint32_t>(_mm512_reduce_add_epi64(v)); }
+  PPL_VEC_INLINE bool any(V v) { return _mm512_test_epi64_mask(v, v) != 0; }
 
-  // ---- beyond Sse2 (the names Avx2 has, and more)
-  PPL_VEC_INLINE V shuffle8(V a, V idx) { return _mm512_shuffle_epi8(a, idx); }
-  PPL_VEC_INLINE V blend8(V a, V b, V mask) { return _mm512_mask_blend_epi8(_mm512_movepi8_mask(mask), a, b); }
-  template <int Imm> PPL_VEC_INLINE V blend16(V a, V b) {
-    constexpr uint32_t m8 = static_cast<uint8_t>(Imm);
-    return _mm512_mask_blend_epi16(static_cast<__mmask32>(m8 * 0x01010101u), a, b);
-  }
-  // VSHUFI64X2: result lanes 0-1 are lanes of a, 2-3 lanes of b (Imm as
-  // the instruction)
-  template <int Imm> PPL_VEC_INLINE V shuffle_lanes(V a, V b) { return _mm512_shuffle_i64x2(a, b, Imm); }
+  // ---- beyond Sse2
   PPL_VEC_INLINE V broadcast16(const void* p) {
     return _mm512_broadcast_i32x4(_mm_loadu_si128(static_cast<const Half*>(p)));
   }
-  PPL_VEC_INLINE V sllv16(V a, V n) { return _mm512_sllv_epi16(a, n); }
-  PPL_VEC_INLINE V srlv16(V a, V n) { return _mm512_srlv_epi16(a, n); }
-  PPL_VEC_INLINE V srav16(V a, V n) { return _mm512_srav_epi16(a, n); }
-  PPL_VEC_INLINE V sllv32(V a, V n) { return _mm512_sllv_epi32(a, n); }
-  PPL_VEC_INLINE V srlv32(V a, V n) { return _mm512_srlv_epi32(a, n); }
-  PPL_VEC_INLINE V srav32(V a, V n) { return _mm512_srav_epi32(a, n); }
-  // VPERMB: byte i is byte (idx & 63) of a, across the whole register
-  PPL_VEC_INLINE V permutexvar8(V idx, V a) { return _mm512_permutexvar_epi8(idx, a); }
   // VPERMI2B: byte i is byte (idx & 63) of a, or of b when idx bit 6 is set
   // (a 128-entry byte lookup)
   PPL_VEC_INLINE V permutex2var8(V a, V idx, V b) { return _mm512_permutex2var_epi8(a, idx, b); }
   // masks: one bit per byte
-  PPL_VEC_INLINE Mask cmpeq8_mask(V a, V b) { return _mm512_cmpeq_epi8_mask(a, b); }
   PPL_VEC_INLINE Mask movepi8_mask(V a) { return _mm512_movepi8_mask(a); }   // top bits
   PPL_VEC_INLINE V mask_blend8(Mask m, V a, V b) { return _mm512_mask_blend_epi8(m, a, b); }
   template <int L> PPL_VEC_INLINE Half lane(V a) { return _mm512_extracti32x4_epi32(a, L); }

@@ -16,8 +16,8 @@ void load_path(GroupConstants<Bytes>& p, const model::BayerControls& k) {
     for (int i = 0; i < 9; ++i) {
       p.c_ycc[i].lane[lane] = k.c_ycc[i];
       p.c_rgb[i].lane[lane] = k.c_rgb[i];
+      p.c_yuv[i].lane[lane] = k.c_yuv[i];
     }
-    for (int i = 0; i < 9; ++i) p.c_yuv[i].lane[lane] = k.c_yuv[i];
     p.matrix_offset[1].lane[lane] = k.o_yuv;
     p.edge_threshold.lane[lane] = k.edge_threshold;
     p.edge_factor.lane[lane] = k.edge_factor;

@@ -132,41 +132,36 @@ void change_everything(ppl_context* c) {
   ppl_set_v_mirror(c, 1);
 }
 
-TEST_F(ControlsDefaults, ResetAllControlsGivesTheStateOfAFreshContext) {
-  ScopedContext fresh, c;
-  expect_default_controls(fresh);
-  ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
-  ASSERT_EQ(ppl_new_frame_size(fresh, 640, 480), 1);
-  change_everything(c);
-  c->n_frame = 5;
-  c->whole_frame.g = 1234;
-  EXPECT_EQ(ppl_reset_all_controls(c), 1);
-  expect_default_controls(c);
-  EXPECT_EQ(constants_bytes(fresh), constants_bytes(c));
-  EXPECT_EQ(std::memcmp(&c->steps, &fresh->steps, sizeof c->steps), 0);
-  EXPECT_EQ(std::memcmp(c->adjust, fresh->adjust, sizeof c->adjust), 0);
-  EXPECT_EQ(c->in_width, 640) << "frame size and statistics are not controls";
-  EXPECT_EQ(ppl_n_frame(c), 5u);
-  EXPECT_EQ(c->whole_frame.g, 1234u);
-}
-
-// A slot handed out again gets the control defaults but keeps the sensor
-// type, the frame size and the frame counter.
-TEST_F(ControlsDefaults, ReusedSlotGetsDefaultsButKeepsSensorTypeFrameSizeAndCounter) {
+// ppl_reset_all_controls and a slot handed out again give the controls of a
+// fresh context; the sensor type, frame size, frame counter and statistics
+// are not controls and stay.
+TEST_F(ControlsDefaults, ResetAndReusedSlotGiveTheDefaultsOfAFreshContext) {
+  ScopedContext fresh;
   ppl_context* c = ppl_init();
-  change_everything(c);
-  ASSERT_EQ(ppl_set_sensor_type(c, 0x5948), 1);
+  expect_default_controls(fresh);
+  ASSERT_EQ(ppl_new_frame_size(fresh, 640, 480), 1);
   ASSERT_EQ(ppl_new_frame_size(c, 640, 480), 1);
+  ASSERT_EQ(ppl_set_sensor_type(c, 0x5948), 1);
   c->n_frame = 41;
+  c->whole_frame.g = 1234;
+  for (bool reuse : {false, true}) {
+    SCOPED_TRACE(reuse ? "reused slot" : "reset");
+    change_everything(c);
+    if (reuse) {
+      ppl_free(c);
+      ASSERT_EQ(ppl_init(), c);
+    } else {
+      ASSERT_EQ(ppl_reset_all_controls(c), 1);
+    }
+    expect_default_controls(c);
+    EXPECT_EQ(constants_bytes(fresh), constants_bytes(c));
+    EXPECT_EQ(std::memcmp(&c->steps, &fresh->steps, sizeof c->steps), 0);
+    EXPECT_EQ(std::memcmp(c->adjust, fresh->adjust, sizeof c->adjust), 0);
+    EXPECT_EQ((std::vector<int>{ppl_sensor_type(c), c->in_width, c->in_height}), (std::vector<int>{0x5948, 640, 480}));
+    EXPECT_EQ(ppl_n_frame(c), 41u);
+    if (!reuse) EXPECT_EQ(c->whole_frame.g, 1234u);
+  }
   ppl_free(c);
-  ScopedContext fresh_slot, again;   // slot 0 again: a reused one
-  ASSERT_EQ(fresh_slot.get(), c);
-  expect_default_controls(fresh_slot);
-  EXPECT_EQ(constants_bytes(again), constants_bytes(fresh_slot));
-  EXPECT_EQ(ppl_sensor_type(fresh_slot), 0x5948);
-  EXPECT_EQ(fresh_slot->in_width, 640);
-  EXPECT_EQ(fresh_slot->in_height, 480);
-  EXPECT_EQ(ppl_n_frame(fresh_slot), 41u);
 }
 
 TEST_F(ControlsDefaults, InitWithoutTheFloatingPointStateStoresValuesAndBuildsNothing) {

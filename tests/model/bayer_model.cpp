@@ -115,55 +115,37 @@ Plane8 double_plane(const Plane8& p, bool forward, bool shifted) {
 
 void raw(const BayerFrame& f, const uint8_t* src, uint8_t* dst, uint32_t* marker) {
   const int w = f.width, h = f.height, d = f.decimation;
+  const bool i420 = f.format == BayerOutput::kI420, rgb24 = f.format == BayerOutput::kRgb24;
+  const bool packed = f.format == BayerOutput::kYuyv || f.format == BayerOutput::kUyvy;
+  const int s_at = f.format == BayerOutput::kUyvy ? 1 : 0;   // the sample's byte of a pixel
+  // Mode 0 takes every sample, mode 1 every other one of every other row
+  // (none into RGB24); the other modes write no picture.
+  const int step = d == 0 ? 1 : d == 1 && !rgb24 ? 2 : 0;
+  const Layout rgb_rows{dst, f.out_width, f.out_height, rgb24 ? 3 : 4, false, true};   // bottom-up
+  for (int y = 0; step && y < h / step; ++y)
+    for (int x = 0; x < w / step; ++x) {
+      const uint8_t s = src[step * (y * w + x) + (step == 2 ? s_at : 0)];
+      const size_t at = static_cast<size_t>(y) * (w / step) + x;
+      if (i420) {
+        dst[at] = s;
+      } else if (packed) {
+        dst[2 * at + s_at] = s, dst[2 * at + 1 - s_at] = 128;
+      } else {
+        uint8_t* o = rgb_rows.at(x, y);
+        o[0] = o[1] = o[2] = s;
+        if (!rgb24) o[3] = 0;
+      }
+    }
+  if (!i420) return;
   const size_t out_px = static_cast<size_t>(f.out_width) * f.out_height;
-  switch (f.format) {
-    case BayerOutput::kI420: {
-      if (d == 0) {
-        for (int i = 0; i < w * h; ++i) dst[i] = src[i];
-      } else if (d == 1) {
-        for (int y = 0; y < h / 2; ++y)
-          for (int x = 0; x < w / 2; ++x) dst[y * (w / 2) + x] = src[2 * y * w + 2 * x];
-      }
-      if (d == 0 || d == 1) std::memset(dst + out_px, 128, out_px / 2);
-      const int cw = f.out_width / 10, ch = f.out_height / 12;
-      if (cw % f.marker_group == 0) {
-        uint8_t* v = dst + out_px + out_px / 4;
-        const int col = *marker % 5, row = *marker / 5;
-        for (int y = 0; y < ch; ++y)
-          for (int x = 0; x < cw; ++x) v[(row * ch + y) * (f.out_width / 2) + col * cw + x] = 255;
-        *marker = (*marker + 1) % 30;
-      }
-      return;
-    }
-    case BayerOutput::kYuyv:
-    case BayerOutput::kUyvy: {
-      const int s_at = f.format == BayerOutput::kUyvy ? 1 : 0;
-      if (d == 0) {
-        for (int i = 0; i < w * h; ++i) dst[2 * i + s_at] = src[i], dst[2 * i + 1 - s_at] = 128;
-      } else if (d == 1) {
-        for (int y = 0; y < h / 2; ++y)
-          for (int x = 0; x < w / 2; ++x) {
-            uint8_t* o = dst + 2 * (y * (w / 2) + x);
-            o[s_at] = src[2 * y * w + 2 * x + s_at];
-            o[1 - s_at] = 128;
-          }
-      }
-      return;
-    }
-    case BayerOutput::kRgb24:
-    case BayerOutput::kRgb32: {
-      const int bpp = f.format == BayerOutput::kRgb24 ? 3 : 4;
-      const int step = d == 0 ? 1 : (d == 1 && bpp == 4) ? 2 : 0;
-      if (step == 0) return;
-      const Layout l{dst, f.out_width, f.out_height, bpp, false, true};
-      for (int y = 0; y < h / step; ++y)
-        for (int x = 0; x < w / step; ++x) {
-          uint8_t* o = l.at(x, y);
-          o[0] = o[1] = o[2] = src[step * y * w + step * x];
-          if (bpp == 4) o[3] = 0;
-        }
-      return;
-    }
+  if (step) std::memset(dst + out_px, 128, out_px / 2);
+  const int cw = f.out_width / 10, ch = f.out_height / 12;
+  if (cw % f.marker_group == 0) {
+    uint8_t* v = dst + out_px + out_px / 4;
+    const int col = *marker % 5, row = *marker / 5;
+    for (int y = 0; y < ch; ++y)
+      for (int x = 0; x < cw; ++x) v[(row * ch + y) * (f.out_width / 2) + col * cw + x] = 255;
+    *marker = (*marker + 1) % 30;
   }
 }
 

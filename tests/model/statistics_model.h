@@ -12,10 +12,10 @@
 namespace pplcam::model {
 
 // The limits as the caller set them (plain values, inclusive ranges).
+// Ranges of B - Gb, Gr - R, their sum, their difference, R, G, B (the
+// context's QualLimit order), then qAE.
 struct StatisticsLimits {
-  int32_t diff_min[4], diff_max[4];   // B - Gb, Gr - R, their sum, their difference
-  int32_t r_min, r_max, g_min, g_max, b_min, b_max;
-  int32_t qae_min, qae_max;
+  int32_t min[8], max[8];
 };
 StatisticsLimits statistics_limits_of(const ppl_context* c);
 

@@ -10,7 +10,6 @@
 
 #include "bayer/driver.h"
 #include "controls/frame_statistics.h"
-#include "core/cpu_features.h"
 #include "model/bayer_model.h"
 #include "model/statistics_model.h"
 #include "pplcam/pplcam_ext.h"

@@ -13,6 +13,20 @@ StatisticsLimits statistics_limits_of(const ppl_context* c) {
   return l;
 }
 
+StatisticsSums statistics_sums_of(const ppl_context* c) {
+  StatisticsSums s{};
+  std::memcpy(s.sub_windows, c->sub_windows, sizeof s.sub_windows);
+  s.whole_frame = c->whole_frame;
+  s.qae = c->qae_means;
+  s.qae_count = c->qae_count;
+  s.qual = c->qual_means;
+  s.qual_count = c->qual_count;
+  std::memcpy(s.histogram, c->histogram, sizeof s.histogram);
+  return s;
+}
+
+namespace {
+
 bool qual_passes(const StatisticsLimits& l, const Cell& x) {
   const int d1 = x.b - x.gb, d2 = x.gr - x.r;
   const int value[8] = {d1, d2, d1 + d2, d1 - d2, x.r, x.gb, x.b, x.gr};
@@ -32,19 +46,6 @@ bool qae_passes(const StatisticsLimits& l, const Cell& x) {
   return !all_below && !all_above;
 }
 
-StatisticsSums statistics_sums_of(const ppl_context* c) {
-  StatisticsSums s{};
-  std::memcpy(s.sub_windows, c->sub_windows, sizeof s.sub_windows);
-  s.whole_frame = c->whole_frame;
-  s.qae = c->qae_means;
-  s.qae_count = c->qae_count;
-  s.qual = c->qual_means;
-  s.qual_count = c->qual_count;
-  std::memcpy(s.histogram, c->histogram, sizeof s.histogram);
-  return s;
-}
-
-namespace {
 
 // One sample of n cells (4 on the MMX path, 8 on SSE2): raw cells for the
 // qual test and histograms, conditioned cells for the qAE test and the
@@ -81,15 +82,13 @@ void add_sample(const StatisticsLimits& l, const Cell* raw, const Cell* cond, in
   out->histogram[1][gr / n] += n;
 }
 
-}  // namespace
-
+// The triple of the 8 x 6 grid (or 48 outside it) of row pair k and column
+// group j, from the frame size and the group width.
 int sub_window_of(int width, int height, int group, int k, int j) {
   const int ww = (width / group) >> 3, wh = (height / 2) / 6;
   if (k >= 6 * wh || j >= 8 * ww) return 48;
   return 8 * (k / wh) + j / ww;
 }
-
-namespace {
 
 Cell cell_at(const uint8_t* frame, int width, int k, int column) {
   const uint8_t* top = frame + static_cast<size_t>(2 * k) * width + column;

@@ -4,14 +4,12 @@
 // wrapping ones included), many frame sizes; the source after the call
 // (conditioned or untouched) is checked as well as the destination, both
 // buffers against guard pages on one side or the other, down to the
-// smallest frames the walks take. Then pictures known without the model.
+// smallest frames the walks take. Then the raw-mode marker over 30 frames.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <vector>
 
-#include "support/bayer_controls.h"
 #include "support/bayer_frames.h"
 #include "support/buffers.h"
 #include "support/environment.h"
@@ -116,57 +114,6 @@ TEST(BayerPipeline, StructuredFramesMatchTheModel) {
         SCOPED_TRACE(describe(c));
         check_against_model(c);
       }
-}
-
-// RGB24 of a w x h mosaic at `quality` with neutral controls (unit gains,
-// identity gamma and C_rgb), rows top-down: B, G, R per pixel.
-std::vector<uint8_t> neutral_rgb24(const std::vector<uint8_t>& raw, int w, int h, int quality) {
-  ScopedContext ctx;
-  EXPECT_EQ(ppl_new_frame_size(ctx, w, h), 1);
-  load_bayer_controls(ctx, neutral_bayer_controls());
-  ctx->quality = quality;
-  AlignedBuffer src(raw.size(), Align::k16), dst(raw.size() * 3, Align::k16);
-  std::memcpy(src.data(), raw.data(), raw.size());
-  EXPECT_EQ(ppl_process_blrtorgb24(ctx, src.data(), dst.data(), w, h), 1);
-  std::vector<uint8_t> rows(dst.size());   // RGB24 is stored bottom-up
-  for (int y = 0; y < h; ++y) std::memcpy(&rows[y * w * 3], &dst[(h - 1 - y) * w * 3], w * 3);
-  return rows;
-}
-
-TEST(BayerPipeline, NeutralControlsKeepFlatFieldsAndPrimaries) {
-  // A flat field comes out grey at its own level; a mosaic lit only at its
-  // R sites comes out pure red at quality 3.
-  for (int q : {2, 3})
-    for (uint8_t v : neutral_rgb24(std::vector<uint8_t>(32 * 4, 77), 32, 4, q)) ASSERT_EQ(v, 77) << "q" << q;
-  std::vector<uint8_t> red_sites(32 * 4, 0);
-  for (int y = 1; y < 4; y += 2)
-    for (int x = 1; x < 32; x += 2) red_sites[y * 32 + x] = 200;
-  const std::vector<uint8_t> rgb = neutral_rgb24(red_sites, 32, 4, 3);
-  for (size_t i = 0; i < rgb.size(); i += 3)
-    ASSERT_TRUE(rgb[i] == 0 && rgb[i + 1] == 0 && rgb[i + 2] == 200) << "pixel " << i / 3;
-}
-
-TEST(BayerPipeline, EdgeDirectedGreenFollowsTheStrongEdgeOnly) {
-  // The green at the B site (8, 4) of a field at 100 whose N, S, W, E
-  // neighbours are set (quality 1): the vertical estimate is N + S - 100,
-  // the horizontal one W + E - 100; across a strong edge (the stronger
-  // gradient above 30, the weaker below 30) the one along it alone, else
-  // their mean.
-  const struct {
-    int n, s, w, e, green;
-  } rows[] = {
-      {100, 100, 60, 100, 100},   // vertical edge: along the column
-      {60, 100, 100, 100, 100},   // horizontal edge: along the row
-      {70, 100, 60, 100, 82},     // gradients 30 and 40: both, 50 + 130 / 4
-      {100, 100, 70, 100, 92},    // gradients 30 and 0: both, 50 + 170 / 4
-      {60, 100, 60, 100, 80},     // equal gradients: both, 50 + 120 / 4
-  };
-  for (const auto& r : rows) {
-    std::vector<uint8_t> field(32 * 12, 100);
-    field[3 * 32 + 8] = r.n, field[5 * 32 + 8] = r.s, field[4 * 32 + 7] = r.w, field[4 * 32 + 9] = r.e;
-    EXPECT_EQ(neutral_rgb24(field, 32, 12, 1)[(4 * 32 + 8) * 3 + 1], r.green)
-        << "N " << r.n << " S " << r.s << " W " << r.w << " E " << r.e;
-  }
 }
 
 TEST(BayerPipeline, RawMarkerWalksTheGridOnePathAtATime) {

@@ -3,13 +3,13 @@
 // and the public results of simple frames are the ones computed by hand.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <random>
 #include <vector>
 
 #include "bayer/driver.h"
 #include "controls/frame_statistics.h"
-#include "core/cpu_features.h"
 #include "model/bayer_model.h"
 #include "model/statistics_model.h"
 #include "pplcam/pplcam_ext.h"
@@ -17,6 +17,7 @@
 #include "support/buffers.h"
 #include "support/environment.h"
 #include "support/kernel_path.h"
+#include "support/same_bytes.h"
 
 namespace pplcam::test {
 namespace {
@@ -41,14 +42,8 @@ StatisticsSums run_driver(ppl_context* c, PathId path, const std::vector<uint8_t
 }
 
 void expect_same_sums(const StatisticsSums& got, const StatisticsSums& want) {
-  auto same = [](const auto& a, const auto& b) { return std::memcmp(&a, &b, sizeof a) == 0; };
-  EXPECT_EQ(got.qual_count, want.qual_count);
-  EXPECT_EQ(got.qae_count, want.qae_count);
-  EXPECT_TRUE(same(got.qual, want.qual)) << "qual sums";
-  EXPECT_TRUE(same(got.qae, want.qae)) << "qAE sums";
-  EXPECT_TRUE(same(got.whole_frame, want.whole_frame)) << "whole frame";
-  for (int w = 0; w < 49; ++w) EXPECT_TRUE(same(got.sub_windows[w], want.sub_windows[w])) << "window " << w;
-  EXPECT_TRUE(same(got.histogram, want.histogram)) << "histograms";
+  EXPECT_TRUE(same_bytes(reinterpret_cast<const uint8_t*>(&got), reinterpret_cast<const uint8_t*>(&want), sizeof got))
+      << "raw sums (sub-windows, whole frame, qAE, qual, histograms)";
 }
 
 // Random frames with stretches of near-grey cells, so that both tests see
@@ -69,13 +64,19 @@ std::vector<uint8_t> test_frame(int width, int height, uint32_t seed) {
   return f;
 }
 
-void narrow_limits(ppl_context* c) {
-  ASSERT_EQ(ppl_set_qual_BmGb_min_max(c, -12, 30), 1);
-  ASSERT_EQ(ppl_set_qual_GrmR_min_max(c, -20, 8), 1);
-  ASSERT_EQ(ppl_set_qual_BmGb_p_GrmR_min_max(c, -25, 35), 1);
-  ASSERT_EQ(ppl_set_qual_BmGb_m_GrmR_min_max(c, -40, 20), 1);
-  ASSERT_EQ(ppl_set_qual_RGB_min_max(c, 20, 230, 10, 240, 30, 200), 1);
-  ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, 60, 190), 1);
+// The limit ranges: B - Gb, Gr - R, their sum, their difference, R, G, B
+// and qAE.
+struct Limits {
+  int bmgb[2], grmr[2], sum[2], diff[2], rgb[6], qae[2];
+};
+
+void set_limits(ppl_context* c, const Limits& l) {
+  ASSERT_EQ(ppl_set_qual_BmGb_min_max(c, l.bmgb[0], l.bmgb[1]), 1);
+  ASSERT_EQ(ppl_set_qual_GrmR_min_max(c, l.grmr[0], l.grmr[1]), 1);
+  ASSERT_EQ(ppl_set_qual_BmGb_p_GrmR_min_max(c, l.sum[0], l.sum[1]), 1);
+  ASSERT_EQ(ppl_set_qual_BmGb_m_GrmR_min_max(c, l.diff[0], l.diff[1]), 1);
+  ASSERT_EQ(ppl_set_qual_RGB_min_max(c, l.rgb[0], l.rgb[1], l.rgb[2], l.rgb[3], l.rgb[4], l.rgb[5]), 1);
+  ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, l.qae[0], l.qae[1]), 1);
 }
 
 // The walks of every path leave the model's sums for `raw` under the
@@ -107,7 +108,7 @@ void check_frames(const std::vector<int>& qualities) {
         ScopedContext c;
         if (size[0] > 1280) ASSERT_EQ(c.allow_large_frames(), 1);
         ASSERT_EQ(ppl_set_quality(c, quality), 1);
-        if (narrow) narrow_limits(c);
+        if (narrow) set_limits(c, {{-12, 30}, {-20, 8}, {-25, 35}, {-40, 20}, {20, 230, 10, 240, 30, 200}, {60, 190}});
         const model::BayerControls k = narrow ? random_bayer_controls(++seed) : neutral_bayer_controls();
         expect_walks_match_model(c, k, test_frame(size[0], size[1], ++seed), size[0], size[1], quality);
       }
@@ -134,24 +135,25 @@ TEST(StatisticsFrame, NothingIsGatheredWithMeanCollectionOffOrInRawPassthrough) 
   }
 }
 
+using Triple = std::array<uint32_t, 3>;
 struct PublicResults {
-  uint32_t windows[48][3], outside[3], all[3], whole[3], qae[3], qual[3], n_qae, n_qual;
-  uint32_t histogram[3][256];
+  uint32_t windows[48][3], histogram[3][256], n_qae, n_qual;
+  Triple outside, whole, qae, qual;
 };
 
 PublicResults read_results(ppl_context* c) {
   PublicResults r{};
+  auto triple = [](const uint32_t* p) { return Triple{p[0], p[1], p[2]}; };
   std::memcpy(r.windows, ppl_rgb_means_sub_windows(c), sizeof r.windows);
-  std::memcpy(r.outside, ppl_rgb_means_outside_all_sub_windows(c), sizeof r.outside);
-  std::memcpy(r.all, ppl_rgb_means_all_sub_windows(c), sizeof r.all);
-  std::memcpy(r.whole, ppl_rgb_means_whole_frame(c), sizeof r.whole);
-  std::memcpy(r.qae, ppl_qAE_rgb_means_whole_frame(c), sizeof r.qae);
-  std::memcpy(r.qual, ppl_qual_rgb_means_whole_frame(c), sizeof r.qual);
+  for (int ch = 0; ch < 3; ++ch)
+    std::memcpy(r.histogram[ch], (ch == 0 ? ppl_r_histogram : ch == 1 ? ppl_g_histogram : ppl_b_histogram)(c),
+                sizeof r.histogram[ch]);
   r.n_qae = ppl_n_qAE_2x2_whole_frame(c);
   r.n_qual = ppl_n_qual_2x2_whole_frame(c);
-  std::memcpy(r.histogram[0], ppl_r_histogram(c), sizeof r.histogram[0]);
-  std::memcpy(r.histogram[1], ppl_g_histogram(c), sizeof r.histogram[1]);
-  std::memcpy(r.histogram[2], ppl_b_histogram(c), sizeof r.histogram[2]);
+  r.outside = triple(ppl_rgb_means_outside_all_sub_windows(c));
+  r.whole = triple(ppl_rgb_means_whole_frame(c));
+  r.qae = triple(ppl_qAE_rgb_means_whole_frame(c));
+  r.qual = triple(ppl_qual_rgb_means_whole_frame(c));
   return r;
 }
 
@@ -182,28 +184,19 @@ TEST(StatisticsFrame, TwoColourFrameGivesTheMeansCountsAndBinsComputedByHand) {
     ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, 150, 255), 1);
     const PublicResults r = convert(c, raw, w, h, path);
     const uint32_t cells = w * h / 4;
-    EXPECT_EQ(r.whole[0], 100u * 256);
-    EXPECT_EQ(r.whole[1], 100u * 256);
-    EXPECT_EQ(r.whole[2], 150u * 256);
+    EXPECT_EQ(r.whole, (Triple{100 * 256, 100 * 256, 150 * 256}));
     EXPECT_EQ(r.n_qual, cells / 2);
-    EXPECT_EQ(r.qual[0], 100u * 256);
-    EXPECT_EQ(r.qual[1], 100u * 256);
-    EXPECT_EQ(r.qual[2], 100u * 256);
+    EXPECT_EQ(r.qual, (Triple{100 * 256, 100 * 256, 100 * 256}));
     EXPECT_EQ(r.n_qae, cells / 2);   // the grey cells are all below 150
-    EXPECT_EQ(r.qae[0], 100u * 256);
-    EXPECT_EQ(r.qae[2], 200u * 256);
+    EXPECT_EQ(r.qae, (Triple{100 * 256, 100 * 256, 200 * 256}));
     // Samples never straddle the middle: half of them have four (eight)
     // grey cells, half none that qualifies. Weight = cells per sample.
     const uint32_t sampled = cells / 4;
-    EXPECT_EQ(r.histogram[0][100], sampled / 2);
-    EXPECT_EQ(r.histogram[0][0], sampled / 2);
-    EXPECT_EQ(r.histogram[1][100], sampled);
-    EXPECT_EQ(r.histogram[1][0], sampled);
-    EXPECT_EQ(r.histogram[2][100], sampled / 2);
-    EXPECT_EQ(r.histogram[2][0], sampled / 2);
+    for (int ch = 0; ch < 3; ++ch)
+      for (int bin : {0, 100}) EXPECT_EQ(r.histogram[ch][bin], ch == 1 ? sampled : sampled / 2) << ch << " " << bin;
     for (const auto& window : r.windows)
       for (uint32_t v : window) ASSERT_EQ(v, 0u);   // no sub-windows at quality 3
-    EXPECT_EQ(r.outside[0], 0u);
+    EXPECT_EQ(r.outside, Triple{});
   }
 }
 
@@ -301,26 +294,18 @@ TEST(StatisticsFrame, LevelMeansOfAFlatFrameAreItsLevelOverTheSampledCells) {
   }
 }
 
-void random_limits(ppl_context* c, std::mt19937& rng) {
-  auto range = [&](int lo, int hi, int* a, int* b) {
-    *a = std::uniform_int_distribution<int>(lo, hi)(rng);
-    *b = std::uniform_int_distribution<int>(*a, hi)(rng);
+Limits random_limits(std::mt19937& rng) {
+  auto range = [&](int lo, int hi, int* a) {
+    a[0] = std::uniform_int_distribution<int>(lo, hi)(rng);
+    a[1] = std::uniform_int_distribution<int>(a[0], hi)(rng);
   };
-  int a, b, d, e, f, g;
-  range(-80, 80, &a, &b);
-  ASSERT_EQ(ppl_set_qual_BmGb_min_max(c, a, b), 1);
-  range(-80, 80, &a, &b);
-  ASSERT_EQ(ppl_set_qual_GrmR_min_max(c, a, b), 1);
-  range(-120, 120, &a, &b);
-  ASSERT_EQ(ppl_set_qual_BmGb_p_GrmR_min_max(c, a, b), 1);
-  range(-120, 120, &a, &b);
-  ASSERT_EQ(ppl_set_qual_BmGb_m_GrmR_min_max(c, a, b), 1);
-  range(0, 255, &a, &b);
-  range(0, 255, &d, &e);
-  range(0, 255, &f, &g);
-  ASSERT_EQ(ppl_set_qual_RGB_min_max(c, a, b, d, e, f, g), 1);
-  range(0, 255, &a, &b);
-  ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, a, b), 1);
+  Limits l;
+  range(-80, 80, l.bmgb);
+  range(-80, 80, l.grmr);
+  range(-120, 120, l.sum);
+  range(-120, 120, l.diff);
+  for (int i = 0; i < 4; ++i) range(0, 255, i < 3 ? l.rgb + 2 * i : l.qae);
+  return l;
 }
 
 TEST(StatisticsFrame, RandomLimitsMatchTheModel) {
@@ -328,7 +313,7 @@ TEST(StatisticsFrame, RandomLimitsMatchTheModel) {
   for (int round = 0; round < 12; ++round) {
     ScopedContext c;
     ASSERT_EQ(ppl_set_quality(c, round % 4), 1);
-    random_limits(c, rng);
+    set_limits(c, random_limits(rng));
     expect_walks_match_model(c, random_bayer_controls(round), test_frame(128, 24, round), 128, 24, round % 4);
   }
 }
@@ -351,27 +336,25 @@ TEST(StatisticsFrame, LimitEdgesOfTheQualAndQaeTestsMatchTheModel) {
       {0, 0, 0, 0},          {255, 255, 255, 255}, {0, 25, 0, 0}, {25, 0, 0, 25},
       {255, 230, 255, 255},  {30, 0, 0, 0},
   };
-  // Narrow channel ranges: the wrapped-span test at both ends.
+  // For narrow channel ranges: the wrapped-span test at both ends.
   const Cell channels[] = {
       {250, 9, 9, 100}, {249, 9, 9, 100}, {255, 0, 0, 100}, {250, 10, 9, 100}, {250, 9, 10, 100},
       {250, 9, 9, 99},  {250, 9, 9, 101}, {0, 0, 0, 0},     {255, 255, 255, 255}, {250, 0, 0, 100},
       {251, 5, 4, 100}, {252, 3, 2, 100}, {253, 1, 1, 100}, {254, 9, 0, 100},  {250, 250, 9, 100},
       {250, 9, 250, 100}};
   const int w = 128, h = 24;
-  for (const Cell* cells : {differences, channels}) {
+  const struct {
+    const Cell* cells;
+    Limits limits;
+  } runs[] = {{differences, {{-25, 25}, {-25, 25}, {-30, 30}, {-30, 30}, {0, 255, 0, 255, 0, 255}, {10, 200}}},
+              {channels, {{-300, 300}, {-300, 300}, {-600, 600}, {-600, 600}, {100, 100, 0, 9, 250, 255}, {10, 200}}}};
+  for (const auto& run : runs) {
     ScopedContext c;
-    ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, 10, 200), 1);
-    if (cells == channels) {
-      ASSERT_EQ(ppl_set_qual_RGB_min_max(c, 100, 100, 0, 9, 250, 255), 1);
-      ASSERT_EQ(ppl_set_qual_BmGb_min_max(c, -300, 300), 1);
-      ASSERT_EQ(ppl_set_qual_GrmR_min_max(c, -300, 300), 1);
-      ASSERT_EQ(ppl_set_qual_BmGb_p_GrmR_min_max(c, -600, 600), 1);
-      ASSERT_EQ(ppl_set_qual_BmGb_m_GrmR_min_max(c, -600, 600), 1);
-    }
+    set_limits(c, run.limits);
     std::vector<uint8_t> raw(static_cast<size_t>(w) * h);
     for (int k = 0; k < h / 2; ++k) {
       for (int x = 0; x < w / 2; ++x) {
-        const Cell& cell = cells[(x / 2 + k) % 16];   // the walk samples the odd cells
+        const Cell& cell = run.cells[(x / 2 + k) % 16];   // the walk samples the odd cells
         uint8_t* top = &raw[static_cast<size_t>(2 * k) * w + 2 * x];
         top[0] = static_cast<uint8_t>(cell.b), top[1] = static_cast<uint8_t>(cell.gb);
         top[w] = static_cast<uint8_t>(cell.gr), top[w + 1] = static_cast<uint8_t>(cell.r);

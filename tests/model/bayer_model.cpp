@@ -17,69 +17,50 @@ int matrix_row(const int16_t* k, int r, int g, int b, int add) {
   return static_cast<int16_t>(k[0] * r + k[1] * g + k[2] * b + add) >> 6;
 }
 
-struct Rgb {
-  int r, g, b;
-};
-
+// A demosaiced picture, row-major.
 struct Picture {
-  int w, h;                       // walked size
-  std::vector<std::vector<Rgb>> px;
+  int w;
+  std::vector<Rgb8> px;
+  const Rgb8& at(int y, int x) const { return px[static_cast<size_t>(y) * w + x]; }
 };
 
 Picture demosaic(const uint8_t* src, int pitch, int w, int h, bool cells) {
-  Picture p{w, h, std::vector<std::vector<Rgb>>(h, std::vector<Rgb>(w))};
-  auto at = [&](int y, int x) {
-    if (y < 0) y = -y;
-    if (y >= h) y = 2 * (h - 1) - y;
-    if (x < 0) x = -x;
-    if (x >= w) x = 2 * (w - 1) - x;
-    return static_cast<int>(src[y * pitch + x]);
-  };
+  Picture p{w, std::vector<Rgb8>(static_cast<size_t>(w) * h)};
+  const Mosaic mosaic{src, pitch, w, h};   // neighbours reflected at the borders
+  auto at = [&](int y, int x) { return mosaic.at(y, x); };
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      Rgb& o = p.px[y][x];
+      Rgb8& o = p.px[static_cast<size_t>(y) * w + x];
       if (cells) {
         const int cy = y & ~1, cx = x & ~1;
         const int b = at(cy, cx), gb = at(cy, cx + 1), gr = at(cy + 1, cx), r = at(cy + 1, cx + 1);
-        const int g = avg_u8(gb, gr);
-        o.r = r;
-        o.b = b;
-        o.g = (y & 1) == (x & 1) ? g : (y & 1) ? gr : gb;
+        const int g = (y & 1) == (x & 1) ? avg_u8(gb, gr) : (y & 1) ? gr : gb;
+        o = {uint8_t(r), uint8_t(g), uint8_t(b)};
         continue;
       }
       const int m = at(y, x);
       auto vert = [&](int xx) { return avg_u8(at(y - 1, xx), at(y + 1, xx)); };
       const int hor = avg_u8(at(y, x - 1), at(y, x + 1));
       const int v = vert(x), v_lr = avg_u8(vert(x - 1), vert(x + 1));
-      if ((y & 1) == 0 && (x & 1) == 0) o = {v_lr, avg_u8(hor, v), m};        // B
-      else if ((y & 1) == 0) o = {v, m, hor};                               // Gb
-      else if ((x & 1) == 0) o = {hor, m, v};                               // Gr
-      else o = {m, avg_u8(hor, v), v_lr};                                      // R
+      int r, g = m, b;
+      if ((y & 1) == 0 && (x & 1) == 0) r = v_lr, g = avg_u8(hor, v), b = m;   // B
+      else if ((y & 1) == 0) r = v, b = hor;                                   // Gb
+      else if ((x & 1) == 0) r = hor, b = v;                                   // Gr
+      else r = m, g = avg_u8(hor, v), b = v_lr;                                // R
+      o = {uint8_t(r), uint8_t(g), uint8_t(b)};
     }
   return p;
 }
 
-// The edge-directed demosaic of qualities 0 and 1.
-Picture edge_picture(const uint8_t* src, int pitch, int w, int h) {
-  const std::vector<Rgb8> rgb = edge_demosaic(Mosaic{src, pitch, w, h});
-  Picture p{w, h, std::vector<std::vector<Rgb>>(h, std::vector<Rgb>(w))};
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const Rgb8& c = rgb[y * w + x];
-      p.px[y][x] = {c.r, c.g, c.b};
-    }
-  return p;
-}
-
-uint8_t luma(const BayerControls& k, const Rgb& p) {
+uint8_t luma(const BayerControls& k, const Rgb8& p) {
   const int y = std::clamp(matrix_row(k.c_ycc, p.r, p.g, p.b, k.o_ycc), 0, 255);
   return static_cast<uint8_t>(std::min(y, 219) + 16);
 }
-uint8_t chroma(const BayerControls& k, const Rgb& p, int row) {
+uint8_t chroma(const BayerControls& k, const Rgb8& p, int row) {
   const int c = std::clamp(matrix_row(k.c_ycc + 3 * row, p.r, p.g, p.b, 32), -128, 127);
   return static_cast<uint8_t>(std::clamp(c, -112, 112) + 128);
 }
-uint8_t rgb_channel(const BayerControls& k, const Rgb& p, int row) {
+uint8_t rgb_channel(const BayerControls& k, const Rgb8& p, int row) {
   return static_cast<uint8_t>(std::clamp(matrix_row(k.c_rgb + 3 * row, p.r, p.g, p.b, k.o_rgb), 0, 255));
 }
 
@@ -134,55 +115,37 @@ Plane8 double_plane(const Plane8& p, bool forward, bool shifted) {
 
 void raw(const BayerFrame& f, const uint8_t* src, uint8_t* dst, uint32_t* marker) {
   const int w = f.width, h = f.height, d = f.decimation;
+  const bool i420 = f.format == BayerOutput::kI420, rgb24 = f.format == BayerOutput::kRgb24;
+  const bool packed = f.format == BayerOutput::kYuyv || f.format == BayerOutput::kUyvy;
+  const int s_at = f.format == BayerOutput::kUyvy ? 1 : 0;   // the sample's byte of a pixel
+  // Mode 0 takes every sample, mode 1 every other one of every other row
+  // (none into RGB24); the other modes write no picture.
+  const int step = d == 0 ? 1 : d == 1 && !rgb24 ? 2 : 0;
+  const Layout rgb_rows{dst, f.out_width, f.out_height, rgb24 ? 3 : 4, false, true};   // bottom-up
+  for (int y = 0; step && y < h / step; ++y)
+    for (int x = 0; x < w / step; ++x) {
+      const uint8_t s = src[step * (y * w + x) + (step == 2 ? s_at : 0)];
+      const size_t at = static_cast<size_t>(y) * (w / step) + x;
+      if (i420) {
+        dst[at] = s;
+      } else if (packed) {
+        dst[2 * at + s_at] = s, dst[2 * at + 1 - s_at] = 128;
+      } else {
+        uint8_t* o = rgb_rows.at(x, y);
+        o[0] = o[1] = o[2] = s;
+        if (!rgb24) o[3] = 0;
+      }
+    }
+  if (!i420) return;
   const size_t out_px = static_cast<size_t>(f.out_width) * f.out_height;
-  switch (f.format) {
-    case BayerOutput::kI420: {
-      if (d == 0) {
-        for (int i = 0; i < w * h; ++i) dst[i] = src[i];
-      } else if (d == 1) {
-        for (int y = 0; y < h / 2; ++y)
-          for (int x = 0; x < w / 2; ++x) dst[y * (w / 2) + x] = src[2 * y * w + 2 * x];
-      }
-      if (d == 0 || d == 1) std::memset(dst + out_px, 128, out_px / 2);
-      const int cw = f.out_width / 10, ch = f.out_height / 12;
-      if (cw % f.marker_group == 0) {
-        uint8_t* v = dst + out_px + out_px / 4;
-        const int col = *marker % 5, row = *marker / 5;
-        for (int y = 0; y < ch; ++y)
-          for (int x = 0; x < cw; ++x) v[(row * ch + y) * (f.out_width / 2) + col * cw + x] = 255;
-        *marker = (*marker + 1) % 30;
-      }
-      return;
-    }
-    case BayerOutput::kYuyv:
-    case BayerOutput::kUyvy: {
-      const int s_at = f.format == BayerOutput::kUyvy ? 1 : 0;
-      if (d == 0) {
-        for (int i = 0; i < w * h; ++i) dst[2 * i + s_at] = src[i], dst[2 * i + 1 - s_at] = 128;
-      } else if (d == 1) {
-        for (int y = 0; y < h / 2; ++y)
-          for (int x = 0; x < w / 2; ++x) {
-            uint8_t* o = dst + 2 * (y * (w / 2) + x);
-            o[s_at] = src[2 * y * w + 2 * x + s_at];
-            o[1 - s_at] = 128;
-          }
-      }
-      return;
-    }
-    case BayerOutput::kRgb24:
-    case BayerOutput::kRgb32: {
-      const int bpp = f.format == BayerOutput::kRgb24 ? 3 : 4;
-      const int step = d == 0 ? 1 : (d == 1 && bpp == 4) ? 2 : 0;
-      if (step == 0) return;
-      const Layout l{dst, f.out_width, f.out_height, bpp, false, true};
-      for (int y = 0; y < h / step; ++y)
-        for (int x = 0; x < w / step; ++x) {
-          uint8_t* o = l.at(x, y);
-          o[0] = o[1] = o[2] = src[step * y * w + step * x];
-          if (bpp == 4) o[3] = 0;
-        }
-      return;
-    }
+  if (step) std::memset(dst + out_px, 128, out_px / 2);
+  const int cw = f.out_width / 10, ch = f.out_height / 12;
+  if (cw % f.marker_group == 0) {
+    uint8_t* v = dst + out_px + out_px / 4;
+    const int col = *marker % 5, row = *marker / 5;
+    for (int y = 0; y < ch; ++y)
+      for (int x = 0; x < cw; ++x) v[(row * ch + y) * (f.out_width / 2) + col * cw + x] = 255;
+    *marker = (*marker + 1) % 30;
   }
 }
 
@@ -209,8 +172,8 @@ BayerControls controls_of(const ppl_context* c) {
   for (int i = 0; i < 9; ++i) {
     k.c_ycc[i] = c->group8.constants.c_ycc[i].lane[0];
     k.c_rgb[i] = c->group8.constants.c_rgb[i].lane[0];
+    k.c_yuv[i] = c->group8.constants.c_yuv[i].lane[0];
   }
-  for (int i = 0; i < 9; ++i) k.c_yuv[i] = c->group8.constants.c_yuv[i].lane[0];
   k.o_yuv = c->group8.constants.matrix_offset[1].lane[0];
   k.edge_threshold = c->group8.constants.edge_threshold.lane[0];
   k.edge_factor = c->group8.constants.edge_factor.lane[0];
@@ -242,45 +205,37 @@ void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t*
   if (w == 0 || h == 0) return;
   condition(k, src, f.width, w, h);
   const bool cells = f.quality == 3;
-  const Picture p = f.quality <= 1 ? edge_picture(src, f.width, w, h) : demosaic(src, f.width, w, h, cells);
-  const bool rgb_out = f.format == BayerOutput::kRgb24 || f.format == BayerOutput::kRgb32;
+  const Picture p = f.quality <= 1 ? Picture{w, edge_demosaic(Mosaic{src, f.width, w, h})}
+                                   : demosaic(src, f.width, w, h, cells);
+  const bool rgb = f.format == BayerOutput::kRgb24 || f.format == BayerOutput::kRgb32;
   // Quality 0 sharpens the luma of the whole picture: the studio luma of
   // the YUV outputs, or the full-range luma of the RGB outputs, which then
   // goes back to R, G, B through the fixed YUV-to-RGB step.
   std::vector<uint8_t> sharp_luma;
   std::vector<Rgb8> sharp_rgb;
   if (f.quality == 0) {
-    std::vector<uint8_t> y_plane(static_cast<size_t>(w) * h);
-    std::vector<FullYuv> full(y_plane.size());
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        const Rgb& s = p.px[y][x];
-        if (rgb_out) {
-          full[y * w + x] = full_range_yuv(k.c_yuv, k.o_yuv, s.r, s.g, s.b);
-          y_plane[y * w + x] = full[y * w + x].y;
-        } else {
-          y_plane[y * w + x] = luma(k, s);
-        }
-      }
-    sharp_luma = sharpen_luma(y_plane, w, h, k.edge_threshold, k.edge_factor);
-    if (rgb_out) {
-      sharp_rgb.resize(y_plane.size());
-      for (size_t i = 0; i < y_plane.size(); ++i)
-        sharp_rgb[i] = fixed_yuv_to_rgb(sharp_luma[i], full[i].u, full[i].v);
+    std::vector<uint8_t> y_plane(p.px.size());
+    std::vector<FullYuv> full(p.px.size());
+    for (size_t i = 0; i < p.px.size(); ++i) {
+      const Rgb8& s = p.px[i];
+      full[i] = full_range_yuv(k.c_yuv, k.o_yuv, s.r, s.g, s.b);
+      y_plane[i] = rgb ? full[i].y : luma(k, s);
     }
+    sharp_luma = sharpen_luma(y_plane, w, h, k.edge_threshold, k.edge_factor);
+    for (size_t i = 0; rgb && i < y_plane.size(); ++i)
+      sharp_rgb.push_back(fixed_yuv_to_rgb(sharp_luma[i], full[i].u, full[i].v));
   }
-  auto luma_at = [&](int y, int x) { return f.quality == 0 ? sharp_luma[y * w + x] : luma(k, p.px[y][x]); };
+  auto luma_at = [&](int y, int x) { return f.quality == 0 ? sharp_luma[y * w + x] : luma(k, p.at(y, x)); };
   auto rgb_at = [&](int y, int x, int ch) {
-    if (f.quality != 0) return rgb_channel(k, p.px[y][x], ch);
+    if (f.quality != 0) return rgb_channel(k, p.at(y, x), ch);
     const Rgb8& c = sharp_rgb[y * w + x];
     return ch == 0 ? c.r : ch == 1 ? c.g : c.b;
   };
   // Chroma of the pixel pair starting at (x, y), x even: per pixel on the
   // bilinear walk, per cell on the cell walk.
-  auto chroma_at = [&](int y, int x, int row) { return chroma(k, p.px[cells ? y & ~1 : y][x], row); };
+  auto chroma_at = [&](int y, int x, int row) { return chroma(k, p.at(cells ? y & ~1 : y, x), row); };
 
   const int d = f.decimation;
-  const bool rgb = f.format == BayerOutput::kRgb24 || f.format == BayerOutput::kRgb32;
   const int bpp = f.format == BayerOutput::kRgb24 ? 3 : f.format == BayerOutput::kRgb32 ? 4
                   : f.format == BayerOutput::kI420 ? 1 : 2;
   const Layout main{dst, f.out_width, f.out_height, bpp, f.h_mirror, f.v_mirror != rgb};
@@ -290,77 +245,35 @@ void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t*
                        f.v_mirror};
 
   // The picture of the mode as planes: channel 0..2 = Y, U, V (I420: U and
-  // V at half size; 4:2:2: one U, V per pixel pair) or R, G, B.
+  // V at half size; 4:2:2: one U, V per pixel pair) or R, G, B, taken every
+  // `step` pixels; 1:2 doubles the full-size planes afterwards.
   Plane8 ch[3];
-  int pw, ph;   // main plane picture size
-  if (d >= 0) {
-    const int step = 1 << d;
-    pw = w >> d;
-    ph = h >> d;
-    for (auto& c : ch) c.clear();
-    for (int y = 0; y < ph; ++y) {
-      std::vector<uint8_t> a(pw), b(pw), c(pw);
-      for (int x = 0; x < pw; ++x) {
-        const int sy = y * step, sx = x * step;
-        if (rgb) a[x] = rgb_at(sy, sx, 0), b[x] = rgb_at(sy, sx, 1), c[x] = rgb_at(sy, sx, 2);
-        else a[x] = luma_at(sy, sx);
-      }
-      ch[0].push_back(a);
-      if (rgb) ch[1].push_back(b), ch[2].push_back(c);
+  const int step = d > 0 ? 1 << d : 1, bw = w / step, bh = h / step;
+  for (int y = 0; y < bh; ++y)
+    for (int i = 0; i < (rgb ? 3 : 1); ++i) {
+      std::vector<uint8_t> row(bw);
+      for (int x = 0; x < bw; ++x) row[x] = rgb ? rgb_at(y * step, x * step, i) : luma_at(y * step, x * step);
+      ch[i].push_back(row);
     }
-    if (f.format == BayerOutput::kI420) {
-      // Chroma row kc from source row 2 * (kc * step + offset), where d = 0
-      // takes the pair's first row and the thinned modes the bilinear
-      // walk's odd row pairs.
-      const int offset = (d > 0 && !cells) ? 1 : 0;
-      const int cstep = d == 0 ? 1 : step;
-      for (int kc = 0; kc < ph / 2; ++kc) {
-        std::vector<uint8_t> u(pw / 2), v(pw / 2);
-        for (int l = 0; l < pw / 2; ++l) {
-          const int sy = 2 * (kc * cstep + offset), sx = 2 * l * (d == 0 ? 1 : step);
-          u[l] = chroma_at(sy, sx, 1);
-          v[l] = chroma_at(sy, sx, 2);
-        }
-        ch[1].push_back(u), ch[2].push_back(v);
-      }
-    } else if (!rgb) {
-      for (int y = 0; y < ph; ++y) {
-        std::vector<uint8_t> u(pw / 2), v(pw / 2);
-        for (int m = 0; m < pw / 2; ++m) {
-          u[m] = chroma_at(y * step, 2 * m * step, 1);
-          v[m] = chroma_at(y * step, 2 * m * step, 2);
-        }
-        ch[1].push_back(u), ch[2].push_back(v);
-      }
+  if (!rgb) {
+    // I420 chroma row r from source row 2 * (r * step + offset), where the
+    // thinned modes take the bilinear walk's odd row pairs.
+    const bool i420 = f.format == BayerOutput::kI420;
+    const int offset = d > 0 && !cells ? 1 : 0;
+    for (int r = 0; r < (i420 ? bh / 2 : bh); ++r) {
+      const int sy = i420 ? 2 * (r * step + offset) : r * step;
+      std::vector<uint8_t> u(bw / 2), v(bw / 2);
+      for (int m = 0; m < bw / 2; ++m) u[m] = chroma_at(sy, 2 * m * step, 1), v[m] = chroma_at(sy, 2 * m * step, 2);
+      ch[1].push_back(u), ch[2].push_back(v);
     }
-  } else {
-    // 1:2: the full-size planes, each doubled.
-    pw = 2 * w;
-    ph = 2 * h;
-    Plane8 base[3];
-    for (int y = 0; y < h; ++y) {
-      std::vector<uint8_t> a(w), b(w), c(w);
-      for (int x = 0; x < w; ++x) {
-        if (rgb) a[x] = rgb_at(y, x, 0), b[x] = rgb_at(y, x, 1), c[x] = rgb_at(y, x, 2);
-        else a[x] = luma_at(y, x);
-      }
-      base[0].push_back(a);
-      if (rgb) base[1].push_back(b), base[2].push_back(c);
-    }
-    if (!rgb) {
-      const int rows = f.format == BayerOutput::kI420 ? h / 2 : h;
-      for (int i = 0; i < rows; ++i) {
-        std::vector<uint8_t> u(w / 2), v(w / 2);
-        const int sy = f.format == BayerOutput::kI420 ? 2 * i : i;
-        for (int m = 0; m < w / 2; ++m) u[m] = chroma_at(sy, 2 * m, 1), v[m] = chroma_at(sy, 2 * m, 2);
-        base[1].push_back(u), base[2].push_back(v);
-      }
-    }
+  }
+  if (d < 0) {
     const bool forward = f.format == BayerOutput::kRgb24 && f.h_mirror;
     const bool shifted = f.format == BayerOutput::kRgb24 && cells;
     for (int i = 0; i < 3; ++i)
-      if (!base[i].empty()) ch[i] = double_plane(base[i], i == 0 || rgb ? forward : false, shifted);
+      if (!ch[i].empty()) ch[i] = double_plane(ch[i], i == 0 || rgb ? forward : false, shifted);
   }
+  const int pw = d < 0 ? 2 * bw : bw, ph = d < 0 ? 2 * bh : bh;
 
   // Placement.
   for (int y = 0; y < ph; ++y) {

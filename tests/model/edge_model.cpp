@@ -15,10 +15,6 @@ int reflect(int c, int n) {
 }
 bool is_green(int y, int x) { return ((y ^ x) & 1) != 0; }
 
-}  // namespace
-
-int Mosaic::at(int y, int x) const { return p[reflect(y, h) * pitch + reflect(x, w)]; }
-
 int edge_green(const Mosaic& m, int y, int x) {
   if (is_green(y, x)) return m.at(y, x);
   const int c = m.at(y, x);
@@ -36,6 +32,10 @@ int edge_green(const Mosaic& m, int y, int x) {
   else g = (c >> 1) + ((hsum + vsum) >> 2);
   return sat_u8(g);
 }
+
+}  // namespace
+
+int Mosaic::at(int y, int x) const { return p[reflect(y, h) * pitch + reflect(x, w)]; }
 
 std::vector<Rgb8> edge_demosaic(const Mosaic& m) {
   std::vector<int> green(static_cast<size_t>(m.w) * m.h);

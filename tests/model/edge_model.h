@@ -21,9 +21,8 @@ struct Mosaic {
   int at(int y, int x) const;
 };
 
-// Step 1: the green at (y, x); the sample itself at G photosites.
-int edge_green(const Mosaic& m, int y, int x);
-// Both steps: R, G, B of every photosite, row-major.
+// R, G, B of every photosite, row-major: the green first, then red and
+// blue from the colour differences.
 std::vector<Rgb8> edge_demosaic(const Mosaic& m);
 
 // Sharpened luma of a w x h plane (row-major) with the packed threshold

@@ -86,33 +86,24 @@ std::vector<uint8_t> model_picture(const IntlSetup& s, const IntlFields& f, int*
       break;
     }
     case 1:
-      *pw = width / 2, *ph = field_lines;
+    case 2: {
+      // Lines of the first field, every `step`-th: luma the mean of two
+      // pixels, chroma the mean of the samples of two pixel pairs.
+      const int step = s.decimation;
+      *pw = width / (2 * step), *ph = field_lines / step;
       pic.resize(2L * *pw * *ph);
       for (int y = 0; y < *ph; ++y)
         for (int m = 0; m < *pw; ++m) {
-          const int luma = avg_u8(model_luma(in, f.first, width, y, 2 * m),
-                               model_luma(in, f.first, width, y, 2 * m + 1));
-          const int n = m / 2, c = m % 2;
-          const int chroma = avg_u8(model_chroma(in, f.first, width, y, 2 * n, c),
-                                 model_chroma(in, f.first, width, y, 2 * n + 1, c));
+          const int row = step * y, n = m / 2, c = m % 2;
+          const int y0 = step == 1 ? 2 * m : !s.sse2_sampling && c ? 4 * m + 2 : 4 * m;
+          const int c1 = step == 1 ? 2 * n + 1 : 4 * n + (s.sse2_sampling ? 2 : 3);
+          const int luma = avg_u8(model_luma(in, f.first, width, row, y0), model_luma(in, f.first, width, row, y0 + 1));
+          const int chroma = avg_u8(model_chroma(in, f.first, width, row, 2 * step * n, c),
+                                    model_chroma(in, f.first, width, row, c1, c));
           put_pixel(in, &pic[2L * *pw * y], m, luma, chroma);
         }
       break;
-    case 2:
-      *pw = width / 4, *ph = field_lines / 2;
-      pic.resize(2L * *pw * *ph);
-      for (int y = 0; y < *ph; ++y)
-        for (int m = 0; m < *pw; ++m) {
-          const int y0 = !s.sse2_sampling && m % 2 ? 4 * m + 2 : 4 * m;
-          const int luma = avg_u8(model_luma(in, f.first, width, 2 * y, y0),
-                               model_luma(in, f.first, width, 2 * y, y0 + 1));
-          const int n = m / 2, c = m % 2;
-          const int chroma = avg_u8(model_chroma(in, f.first, width, 2 * y, 4 * n, c),
-                                 model_chroma(in, f.first, width, 2 * y,
-                                              4 * n + (s.sse2_sampling ? 2 : 3), c));
-          put_pixel(in, &pic[2L * *pw * y], m, luma, chroma);
-        }
-      break;
+    }
   }
   return pic;
 }

@@ -13,10 +13,7 @@ inline int16_t sat_s16(int v) { return static_cast<int16_t>(std::clamp(v, -32768
 inline int16_t wrap16(int v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
 // Average of two bytes, halves rounded up.
 inline uint8_t avg_u8(int a, int b) { return static_cast<uint8_t>((a + b + 1) >> 1); }
-// Arithmetic shift right: rounds toward minus infinity.
-inline int sra(int v, int n) { return v >> n; }
-// Signed 16 x 16 multiply, high and low halves of the 32-bit product.
-inline int16_t mulhi16(int16_t a, int16_t b) { return static_cast<int16_t>((int32_t{a} * b) >> 16); }
+// Signed 16 x 16 multiply, low half of the 32-bit product.
 inline int16_t mullo16(int16_t a, int16_t b) { return wrap16(int32_t{a} * b); }
 
 }  // namespace pplcam::model

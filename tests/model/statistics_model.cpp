@@ -6,41 +6,11 @@ namespace pplcam::model {
 
 StatisticsLimits statistics_limits_of(const ppl_context* c) {
   StatisticsLimits l{};
-  for (int i = 0; i < 4; ++i) {
-    l.diff_min[i] = c->qual_limits[i].min;
-    l.diff_max[i] = c->qual_limits[i].max;
+  for (int i = 0; i < 8; ++i) {
+    const LimitTriple& range = i < 7 ? c->qual_limits[i] : c->qae_limits;
+    l.min[i] = range.min, l.max[i] = range.max;
   }
-  l.r_min = c->qual_limits[kQualR].min;
-  l.r_max = c->qual_limits[kQualR].max;
-  l.g_min = c->qual_limits[kQualG].min;
-  l.g_max = c->qual_limits[kQualG].max;
-  l.b_min = c->qual_limits[kQualB].min;
-  l.b_max = c->qual_limits[kQualB].max;
-  l.qae_min = c->qae_limits.min;
-  l.qae_max = c->qae_limits.max;
   return l;
-}
-
-namespace {
-bool within(int v, int lo, int hi) { return lo <= v && v <= hi; }
-}  // namespace
-
-bool qual_passes(const StatisticsLimits& l, const Cell& x) {
-  const int d1 = x.b - x.gb, d2 = x.gr - x.r;
-  return within(d1, l.diff_min[0], l.diff_max[0]) && within(d2, l.diff_min[1], l.diff_max[1]) &&
-         within(d1 + d2, l.diff_min[2], l.diff_max[2]) && within(d1 - d2, l.diff_min[3], l.diff_max[3]) &&
-         within(x.r, l.r_min, l.r_max) && within(x.gb, l.g_min, l.g_max) && within(x.gr, l.g_min, l.g_max) &&
-         within(x.b, l.b_min, l.b_max);
-}
-
-bool qae_passes(const StatisticsLimits& l, const Cell& x) {
-  const int s[4] = {x.b, x.gb, x.gr, x.r};
-  bool all_below = l.qae_min > 0, all_above = l.qae_max < 255;
-  for (int v : s) {
-    all_below = all_below && v < l.qae_min;
-    all_above = all_above && v > l.qae_max;
-  }
-  return !all_below && !all_above;
 }
 
 StatisticsSums statistics_sums_of(const ppl_context* c) {
@@ -56,6 +26,26 @@ StatisticsSums statistics_sums_of(const ppl_context* c) {
 }
 
 namespace {
+
+bool qual_passes(const StatisticsLimits& l, const Cell& x) {
+  const int d1 = x.b - x.gb, d2 = x.gr - x.r;
+  const int value[8] = {d1, d2, d1 + d2, d1 - d2, x.r, x.gb, x.b, x.gr};
+  const int range[8] = {0, 1, 2, 3, 4, 5, 6, 5};   // both greens against the G range
+  for (int i = 0; i < 8; ++i)
+    if (value[i] < l.min[range[i]] || value[i] > l.max[range[i]]) return false;
+  return true;
+}
+
+bool qae_passes(const StatisticsLimits& l, const Cell& x) {
+  const int s[4] = {x.b, x.gb, x.gr, x.r};
+  bool all_below = l.min[7] > 0, all_above = l.max[7] < 255;
+  for (int v : s) {
+    all_below = all_below && v < l.min[7];
+    all_above = all_above && v > l.max[7];
+  }
+  return !all_below && !all_above;
+}
+
 
 // One sample of n cells (4 on the MMX path, 8 on SSE2): raw cells for the
 // qual test and histograms, conditioned cells for the qAE test and the
@@ -92,15 +82,13 @@ void add_sample(const StatisticsLimits& l, const Cell* raw, const Cell* cond, in
   out->histogram[1][gr / n] += n;
 }
 
-}  // namespace
-
+// The triple of the 8 x 6 grid (or 48 outside it) of row pair k and column
+// group j, from the frame size and the group width.
 int sub_window_of(int width, int height, int group, int k, int j) {
   const int ww = (width / group) >> 3, wh = (height / 2) / 6;
   if (k >= 6 * wh || j >= 8 * ww) return 48;
   return 8 * (k / wh) + j / ww;
 }
-
-namespace {
 
 Cell cell_at(const uint8_t* frame, int width, int k, int column) {
   const uint8_t* top = frame + static_cast<size_t>(2 * k) * width + column;

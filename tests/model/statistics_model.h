@@ -12,10 +12,10 @@
 namespace pplcam::model {
 
 // The limits as the caller set them (plain values, inclusive ranges).
+// Ranges of B - Gb, Gr - R, their sum, their difference, R, G, B (the
+// context's QualLimit order), then qAE.
 struct StatisticsLimits {
-  int32_t diff_min[4], diff_max[4];   // B - Gb, Gr - R, their sum, their difference
-  int32_t r_min, r_max, g_min, g_max, b_min, b_max;
-  int32_t qae_min, qae_max;
+  int32_t min[8], max[8];
 };
 StatisticsLimits statistics_limits_of(const ppl_context* c);
 
@@ -24,8 +24,6 @@ struct Cell {
   int b, gb, gr, r;
 };
 
-bool qual_passes(const StatisticsLimits& l, const Cell& raw);
-bool qae_passes(const StatisticsLimits& l, const Cell& conditioned);
 
 // The raw sums a frame leaves before post-processing.
 struct StatisticsSums {
@@ -46,9 +44,5 @@ StatisticsSums statistics_sums_of(const ppl_context* c);
 // the same frame after conditioning, both width x height bytes.
 void frame_statistics(const uint8_t* raw, const uint8_t* conditioned, int width, int height, int quality,
                       int group, const StatisticsLimits& l, StatisticsSums* out);
-
-// The triple of the 8 x 6 grid (or 48 outside it) of row pair k and column
-// group j, from the frame size and the group width.
-int sub_window_of(int width, int height, int group, int k, int j);
 
 }  // namespace pplcam::model

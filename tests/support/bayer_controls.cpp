@@ -16,8 +16,8 @@ void load_path(GroupConstants<Bytes>& p, const model::BayerControls& k) {
     for (int i = 0; i < 9; ++i) {
       p.c_ycc[i].lane[lane] = k.c_ycc[i];
       p.c_rgb[i].lane[lane] = k.c_rgb[i];
+      p.c_yuv[i].lane[lane] = k.c_yuv[i];
     }
-    for (int i = 0; i < 9; ++i) p.c_yuv[i].lane[lane] = k.c_yuv[i];
     p.matrix_offset[1].lane[lane] = k.o_yuv;
     p.edge_threshold.lane[lane] = k.edge_threshold;
     p.edge_factor.lane[lane] = k.edge_factor;
@@ -29,19 +29,11 @@ void load_path(GroupConstants<Bytes>& p, const model::BayerControls& k) {
 }  // namespace
 
 model::BayerControls neutral_bayer_controls() {
-  model::BayerControls k{};
-  for (int i = 0; i < 4; ++i) k.gain[i] = 32, k.delta[i] = 0;
-  const int16_t ycc[9] = {16, 32, 6, -9, -19, 28, 28, -24, -5};
-  const int16_t rgb[9] = {64, 0, 0, 0, 64, 0, 0, 0, 64};
-  std::memcpy(k.c_ycc, ycc, sizeof ycc);
-  std::memcpy(k.c_rgb, rgb, sizeof rgb);
-  k.o_ycc = 16 * 64 + 32;
-  k.o_rgb = 32;
-  const int16_t yuv[9] = {19, 38, 7, -11, -21, 32, 32, -27, -5};
-  std::memcpy(k.c_yuv, yuv, sizeof yuv);
-  k.o_yuv = 32;
-  k.edge_threshold = 100;
-  k.edge_factor = 8;
+  // Gains, offsets, C_ycc (studio BT.601), C_rgb, o_ycc, o_rgb, gamma,
+  // C_yuv (full-range BT.601), o_yuv, sharpening threshold and factor.
+  model::BayerControls k{{32, 32, 32, 32}, {0, 0, 0, 0}, {16, 32, 6, -9, -19, 28, 28, -24, -5},
+                         {64, 0, 0, 0, 64, 0, 0, 0, 64}, 16 * 64 + 32, 32, {},
+                         {19, 38, 7, -11, -21, 32, 32, -27, -5}, 32, 100, 8};
   for (int i = 0; i < 256; ++i) k.gamma[i] = static_cast<uint8_t>(i);
   return k;
 }

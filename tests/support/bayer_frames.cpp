@@ -12,29 +12,16 @@
 #include "support/buffers.h"
 #include "support/environment.h"
 #include "support/kernel_path.h"
+#include "support/same_bytes.h"
 
 namespace pplcam::test {
 namespace {
 
-const char* format_name(BayerOutput f) {
-  switch (f) {
-    case BayerOutput::kI420: return "I420";
-    case BayerOutput::kYuyv: return "YUYV";
-    case BayerOutput::kUyvy: return "UYVY";
-    case BayerOutput::kRgb24: return "RGB24";
-    case BayerOutput::kRgb32: return "RGB32";
-  }
-  return "?";
-}
-
-::testing::AssertionResult same_bytes(const char* what, const uint8_t* got, const uint8_t* want,
-                                      size_t n) {
-  for (size_t i = 0; i < n; ++i)
-    if (got[i] != want[i])
-      return ::testing::AssertionFailure() << what << " differs at byte " << i << " of " << n
-                                           << ": got " << int(got[i]) << ", model " << int(want[i]);
-  return ::testing::AssertionSuccess();
-}
+// Indexed by BayerOutput.
+const char* const kFormatNames[] = {"I420", "YUYV", "UYVY", "RGB24", "RGB32"};
+uint8_t(PPLCALL* const kProcesses[])(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t) = {
+    ppl_process_blrtoi420, ppl_process_blrtoyuyv, ppl_process_blrtouyvy, ppl_process_blrtorgb24,
+    ppl_process_blrtorgb32};
 
 void fill_pattern(uint8_t* p, int width, int height, Pattern pattern, uint32_t seed) {
   for (int y = 0; y < height; ++y)
@@ -55,22 +42,11 @@ void fill_pattern(uint8_t* p, int width, int height, Pattern pattern, uint32_t s
 }  // namespace
 
 std::string describe(const BayerCase& c) {
-  return std::string(format_name(c.format)) + " " + std::to_string(c.width) + "x" +
+  return std::string(kFormatNames[static_cast<int>(c.format)]) + " " + std::to_string(c.width) + "x" +
          std::to_string(c.height) + " q" + std::to_string(c.quality) + " d" +
          std::to_string(c.decimation) + (c.h_mirror ? " h-mirror" : "") +
          (c.v_mirror ? " v-mirror" : "") + (c.random_controls ? " random controls" : "") +
          " pattern " + std::to_string(static_cast<int>(c.pattern)) + " seed " + std::to_string(c.seed);
-}
-
-BayerProcess process_of(BayerOutput format) {
-  switch (format) {
-    case BayerOutput::kI420: return ppl_process_blrtoi420;
-    case BayerOutput::kYuyv: return ppl_process_blrtoyuyv;
-    case BayerOutput::kUyvy: return ppl_process_blrtouyvy;
-    case BayerOutput::kRgb24: return ppl_process_blrtorgb24;
-    case BayerOutput::kRgb32: return ppl_process_blrtorgb32;
-  }
-  return nullptr;
 }
 
 void check_against_model(const BayerCase& c) {
@@ -101,7 +77,7 @@ void check_against_model(const BayerCase& c) {
     std::memcpy(src, raw.data(), in_bytes);
     if (out_bytes > 0) std::memcpy(dst, prefill.data(), out_bytes);   // 4:1 of 2 rows has none
     const auto before = std::make_unique<ppl_context>(*ctx);
-    EXPECT_EQ(process_of(c.format)(ctx, src, dst, c.width, c.height), c.quality <= 3 ? 1 : 0);
+    EXPECT_EQ(kProcesses[static_cast<int>(c.format)](ctx, src, dst, c.width, c.height), c.quality <= 3 ? 1 : 0);
     EXPECT_EQ(ppl_n_frame(ctx), before->n_frame + 1);   // refused raw modes count too
     // A width the path's groups do not divide runs on a narrower path.
     const PathId ran = last_path(ctx);
@@ -117,8 +93,8 @@ void check_against_model(const BayerCase& c) {
                                     ctx->out_height, group_bytes(ran)};
       model::convert(model::controls_of(ctx), frame, want_src.data(), want_dst.data(), &want_marker);
     }
-    EXPECT_TRUE(same_bytes("destination", dst, want_dst.data(), out_bytes));
-    EXPECT_TRUE(same_bytes("source", src, want_src.data(), in_bytes));
+    EXPECT_TRUE(same_bytes(dst, want_dst.data(), out_bytes)) << "destination";
+    EXPECT_TRUE(same_bytes(src, want_src.data(), in_bytes)) << "source";
     if (c.quality > 3) EXPECT_EQ(marker_of(ctx, ran), want_marker);
   }
 }

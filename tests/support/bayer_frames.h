@@ -35,7 +35,4 @@ std::string describe(const BayerCase& c);
 // to be the quality's and the frame counter to count the call.
 void check_against_model(const BayerCase& c);
 
-using BayerProcess = uint8_t(PPLCALL*)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);
-BayerProcess process_of(BayerOutput format);
-
 }  // namespace pplcam::test

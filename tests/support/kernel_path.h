@@ -43,10 +43,7 @@ inline const char* path_name(PathId p) { return ppl_ext_path_name(static_cast<in
 inline int group_bytes(PathId p) { return path_traits(p).group_bytes; }
 inline PathId last_path(ppl_context* c) { return static_cast<PathId>(ppl_ext_last_path(c)); }
 
-// The statistics geometry and the raw-mode marker counter that path p uses.
-inline const GroupGeometry& geometry_of(ppl_context* c, PathId p) {
-  return with_group_of(p, c, [](auto& s) -> const GroupGeometry& { return s.geometry; });
-}
+// The raw-mode marker counter that path p uses.
 inline uint32_t& marker_of(ppl_context* c, PathId p) {
   return with_group_of(p, c, [](auto& s) -> uint32_t& { return s.walk.marker_cell; });
 }

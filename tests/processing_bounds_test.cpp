@@ -22,7 +22,7 @@ namespace {
 std::vector<FrameFunction> processing_operations() {
   std::vector<FrameFunction> ops;
   for (const FrameFunction& f : exported_frame_functions())
-    if (std::string(f.name).rfind("ppl_process_", 0) == 0) ops.push_back(f);
+    if (is_processing(f)) ops.push_back(f);
   return ops;
 }
 
@@ -99,9 +99,7 @@ TEST(ProcessingBounds, EveryOperationWritesWithinTheHeaderCount) {
   ppl_set_intl_3T_threshold(ctx, 0);   // every word moves: the most reads
   for (const FrameSize& k : kSizes)
     for (const FrameFunction& op : processing_operations()) {
-      // Each interlaced source is a field: half the lines of 4:2:2.
-      const int src_x2 = op.shape == Shape::kInterlaced ? 2 : op.input_bytes_per_pixel_x2;
-      const size_t src_bytes = static_cast<size_t>(k.in_w) * k.in_h * src_x2 / 2;
+      const size_t src_bytes = source_bytes(op, k)[0];
       const size_t dst_bytes = static_cast<size_t>(k.out_w) * k.out_h * op.output_bytes_per_pixel_x2 / 2;
       for (Guard g : {Guard::kAfter, Guard::kBefore}) {
         GuardedBuffer s0(src_bytes, g), s1(src_bytes, g), s2(src_bytes, g);
@@ -115,9 +113,8 @@ TEST(ProcessingBounds, EveryOperationWritesWithinTheHeaderCount) {
           GuardedBuffer dst(dst_bytes + offset, g);
           for (int mirrors : {0, 3})
             for (PathId path : machine_paths()) {
-              SCOPED_TRACE(std::string(op.name) + " " + std::to_string(k.in_w) + "x" + std::to_string(k.in_h) +
-                           " to " + std::to_string(k.out_w) + "x" + std::to_string(k.out_h) + " offset " +
-                           std::to_string(offset) + " mirrors " + std::to_string(mirrors) + " " + path_name(path));
+              SCOPED_TRACE(describe(op, k) + " offset " + std::to_string(offset) + " mirrors " +
+                           std::to_string(mirrors) + " " + path_name(path));
               ScopedPathLimit limit(ctx, path);
               ppl_set_h_mirror(ctx, mirrors & 1);
               ppl_set_v_mirror(ctx, mirrors & 2);

@@ -103,10 +103,8 @@ TEST(ProcessingBounds, EveryOperationWritesWithinTheHeaderCount) {
       const size_t dst_bytes = static_cast<size_t>(k.out_w) * k.out_h * op.output_bytes_per_pixel_x2 / 2;
       for (Guard g : {Guard::kAfter, Guard::kBefore}) {
         GuardedBuffer s0(src_bytes, g), s1(src_bytes, g), s2(src_bytes, g);
-        fill_random(s0.data(), src_bytes, 1);
-        fill_random(s1.data(), src_bytes, 2);
-        fill_random(s2.data(), src_bytes, 3);
         uint8_t* const srcs[3] = {s0.data(), s1.data(), s2.data()};
+        for (int i = 0; i < 3; ++i) fill_random(srcs[i], src_bytes, i + 1);
         // Guard after: dst + dst_bytes is the guard (8 bytes short of it at
         // offset 8); guard before: it is `offset` bytes below dst.
         for (size_t offset : {0, 8}) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,12 @@ inline std::vector<FrameSize> frame_sizes(Shape shape) {
           {704, 480, 176, 120}, {720, 480, 720, 486}};
 }
 
+inline const FrameFunction& function_named(const std::string& name) {
+  for (const FrameFunction& f : exported_frame_functions())
+    if (name == f.name) return f;
+  std::abort();
+}
+
 // A processing operation (ppl_process_*) rather than a converter.
 inline bool is_processing(const FrameFunction& f) { return std::string(f.name).rfind("ppl_process_", 0) == 0; }
 
@@ -151,6 +158,8 @@ class FrameBuffers {
     for (size_t i = 0; i < srcs_.size(); ++i) src[i] = srcs_[i].data();
     return call_frame_function(f, c, src, dst_.data(), s);
   }
+
+  std::vector<uint8_t> output() { return {dst_.data(), dst_.data() + dst_.size()}; }
 
   // The arguments of f as the 32-bit words a stdcall caller pushes.
   std::vector<uint32_t> words(const FrameFunction& f, ppl_context* c, const FrameSize& s) {

@@ -28,7 +28,7 @@ constexpr int kSizeCount = sizeof kSizes / sizeof kSizes[0];
 constexpr int64_t kMaxBytes = int64_t{24} << 20;
 constexpr int64_t kTooMany = kMaxBytes + 1;
 
-int32_t size(Input& in) { return in.size(kSizes, kSizeCount); }
+int32_t pick_size(Input& in) { return in.size(kSizes, kSizeCount); }
 int64_t area(int64_t w, int64_t h) { return w > 0 && h > 0 ? w * h : 0; }
 
 // Destination bytes of pplcam.h's "Buffer sizes".
@@ -90,9 +90,9 @@ Placed place(Input& in, int64_t bytes) {
 
 void set_something(Input& in, ppl_context* c) {
   switch (in.pick(10)) {
-    case 0: ppl_set_decimation(c, in.pick(5) - 2, size(in), size(in)); break;
-    case 1: ppl_new_frame_size(c, size(in), size(in)); break;
-    case 2: ppl_new_frame_sizes(c, size(in), size(in), size(in), size(in)); break;
+    case 0: ppl_set_decimation(c, in.pick(5) - 2, pick_size(in), pick_size(in)); break;
+    case 1: ppl_new_frame_size(c, pick_size(in), pick_size(in)); break;
+    case 2: ppl_new_frame_sizes(c, pick_size(in), pick_size(in), pick_size(in), pick_size(in)); break;
     case 3: ppl_set_h_mirror(c, in.byte() & 1); break;
     case 4: ppl_set_v_mirror(c, in.byte() & 1); break;
     case 5: ppl_set_quality(c, in.pick(8) - 1); break;
@@ -116,9 +116,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ppl_new_frame_sizes(c, 320, 240, 320, 240);
   for (int calls = in.pick(4) + 1; calls > 0; --calls) {
     for (int setters = in.pick(4); setters > 0; --setters) set_something(in, c);
-    const std::vector<FrameFunction>& calls = test::exported_frame_functions();
-    const FrameFunction& k = calls[in.pick(static_cast<int>(calls.size()))];
-    const int32_t iw = size(in), ih = size(in), ow = size(in), oh = size(in);
+    const std::vector<FrameFunction>& functions = pplcam::test::exported_frame_functions();
+    const FrameFunction& k = functions[in.pick(static_cast<int>(functions.size()))];
+    const int32_t iw = pick_size(in), ih = pick_size(in), ow = pick_size(in), oh = pick_size(in);
     const int64_t sb = src_bytes(k, iw, ih), db = dst_bytes(k, c, iw, ih, ow, oh);
     if (sb > kMaxBytes || db > kMaxBytes) continue;
     const int sources = k.shape == Shape::kInterlaced ? 3 : 1;
@@ -131,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (int64_t at = 0; n && at < sb; at += static_cast<int64_t>(n))
         std::memcpy(src[i].data + at, bytes, static_cast<size_t>(std::min<int64_t>(n, sb - at)));
     uint8_t* const srcs[3] = {src[0].data, src[1].data, src[2].data};
-    test::call_frame_function(k, c, srcs, dst.data, {iw, ih, ow, oh});
+    pplcam::test::call_frame_function(k, c, srcs, dst.data, {iw, ih, ow, oh});
   }
   ppl_free(c);
   return 0;

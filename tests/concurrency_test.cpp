@@ -10,43 +10,32 @@
 #include <vector>
 
 #include "core/lifecycle.h"
-#include "pplcam/pplcam.h"
-#include "support/buffers.h"
+#include "target_calls.h"
 
 namespace pplcam::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// One conversion of a fixed frame; Bayer sources are conditioned in place,
-// so every call starts from a fresh copy.
+// One conversion of a random frame; the buffers made from one seed hold
+// the same sources, so every run starts from a fresh copy (Bayer sources
+// are conditioned in place).
 struct Job {
   const char* name;
-  size_t src_bytes, dst_bytes;
-  void (*run)(ppl_context*, uint8_t* src, uint8_t* dst);
+  FrameSize size;
 };
-
-const Job kJobs[] = {
-    {"Bayer RGB24 640x480", 640 * 480, 640 * 480 * 3,
-     [](ppl_context* c, uint8_t* s, uint8_t* d) { BaylorToRGB24MMX(c, s, d, 640, 480); }},
-    {"Bayer I420 half size 640x480", 640 * 480, 320 * 240 * 3 / 2,
-     [](ppl_context* c, uint8_t* s, uint8_t* d) { BaylorToI420MMX_deci_2_1(c, s, d, 640, 480); }},
-    {"YUYV to I420 640x480", 640 * 480 * 2, 640 * 480 * 3 / 2,
-     [](ppl_context* c, uint8_t* s, uint8_t* d) { YUYVToI420MMX(c, s, d, 640, 480, 640, 480); }},
-    {"interlaced YUYV to RGB24 720x576", 720 * 576 * 3, 720 * 576 * 3,
-     [](ppl_context* c, uint8_t* s, uint8_t* d) {
-       const size_t field = 720 * 576;
-       IntlYUYVToRGB24MMX(c, s, s + field, s + 2 * field, d, 720, 576, 720, 576);
-     }},
-};
+const Job kJobs[] = {{"BaylorToRGB24MMX", {640, 480, 0, 0}},
+                     {"BaylorToI420MMX_deci_2_1", {640, 480, 0, 0}},
+                     {"YUYVToI420MMX", {640, 480, 640, 480}},
+                     {"IntlYUYVToRGB24MMX", {720, 576, 720, 576}}};
 constexpr int kThreads = 8;
 
-Bytes run_alone(ppl_context* c, const Job& job, const Bytes& src) {
-  AlignedBuffer s(job.src_bytes, Align::k16), d(job.dst_bytes, Align::k16);
-  std::copy(src.begin(), src.end(), s.data());
-  std::fill(d.data(), d.data() + job.dst_bytes, 0);
-  job.run(c, s.data(), d.data());
-  return Bytes(d.data(), d.data() + job.dst_bytes);
+Bytes run_alone(ppl_context* c, int thread) {
+  const Job& job = kJobs[thread % 4];
+  const FrameFunction& f = function_named(job.name);
+  FrameBuffers buffers(f, job.size, Align::k16, 100 + thread);
+  buffers.call(f, c, job.size);
+  return buffers.output();
 }
 
 TEST(Concurrency, EightContextsOnEightThreadsConvertAsAlone) {
@@ -54,19 +43,17 @@ TEST(Concurrency, EightContextsOnEightThreadsConvertAsAlone) {
   for (int i = 0; i < kThreads; ++i) ctx.push_back(ppl_init());
   for (ppl_context* c : ctx) ASSERT_NE(c, nullptr);
   // Each thread its own job (two threads per job), quality and frame.
-  std::vector<Bytes> sources, expected;
+  std::vector<Bytes> expected;
   for (int t = 0; t < kThreads; ++t) {
-    const Job& job = kJobs[t % 4];
     ppl_set_quality(ctx[t], t % 4);
-    sources.push_back(random_bytes(job.src_bytes, 100 + t));
-    expected.push_back(run_alone(ctx[t], job, sources[t]));
+    expected.push_back(run_alone(ctx[t], t));
   }
   std::atomic<int> mismatches{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t)
     threads.emplace_back([&, t] {
       for (int frame = 0; frame < 6; ++frame)
-        if (run_alone(ctx[t], kJobs[t % 4], sources[t]) != expected[t]) ++mismatches;
+        if (run_alone(ctx[t], t) != expected[t]) ++mismatches;
     });
   for (std::thread& th : threads) th.join();
   EXPECT_EQ(mismatches.load(), 0);

@@ -4,150 +4,107 @@
 // beyond its size, and returns 0.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/context.h"
 #include "support/buffers.h"
 #include "support/environment.h"
+#include "target_calls.h"
 
 namespace pplcam::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Expected fill: segments of copies (with 128 past the end of the source)
-// and constant runs.
-struct Fill {
-  Bytes bytes;
-  Fill& copy(const Bytes& src, size_t n) {
-    for (size_t i = 0; i < n; ++i) bytes.push_back(i < src.size() ? src[i] : 128);
-    return *this;
+// The fill of P output pixels: white for RGB; otherwise the luma plane
+// copied from the source (the first field when interlaced; 128 past its
+// end) with P / 2 bytes of neutral chroma, as for I420 whatever the format;
+// interlaced to packed copies both fields.
+Bytes expected_fill(const FrameFunction& f, const FrameSize& s, const std::vector<Bytes>& src) {
+  size_t pixels = static_cast<size_t>(s.out_w) * s.out_h;
+  if (f.shape == Shape::kBayer) {
+    const int mode = bayer_mode(f);
+    pixels = static_cast<size_t>(s.in_w) * s.in_h;
+    pixels = mode == 1 ? pixels / 4 : mode == -1 ? pixels * 4 : pixels;
   }
-  Fill& value(uint8_t v, size_t n) {
-    bytes.insert(bytes.end(), n, v);
-    return *this;
+  if (f.output_bytes_per_pixel_x2 >= 6) return Bytes(pixels * f.output_bytes_per_pixel_x2 / 2, 255);
+  Bytes fill;
+  auto copy = [&](const Bytes& from) {
+    for (size_t i = 0; i < pixels; ++i) fill.push_back(i < from.size() ? from[i] : 128);
+  };
+  copy(src[f.shape == Shape::kInterlaced ? 1 : 0]);
+  if (f.shape == Shape::kInterlaced && f.output_bytes_per_pixel_x2 == 4)
+    copy(src[2]);
+  else
+    fill.insert(fill.end(), pixels / 2, 128);
+  return fill;
+}
+
+// Every converter at one size (16x8 YUV doubled to 32x16, so that the copy
+// runs past the end of the source), and odd sizes: a field of odd in_height
+// holds in_height/2 lines; a 12-bit line of odd width 3 x width / 2 bytes
+// rounded down; half size of an odd height fills n/4 pixels, a line more
+// than the picture.
+std::vector<std::pair<FrameFunction, FrameSize>> all_converters() {
+  const std::map<std::string, FrameSize> odd = {{"IntlYUYVToI420MMX", {16, 9, 32, 16}},
+                                                {"YUYVYYYYToI420MMX", {33, 7, 40, 40}},
+                                                {"BaylorToRGB24MMX_deci_2_1", {64, 17, 0, 0}}};
+  std::vector<std::pair<FrameFunction, FrameSize>> cases;
+  for (const FrameFunction& f : exported_frame_functions()) {
+    if (is_processing(f)) continue;
+    cases.push_back({f, f.shape == Shape::kBayer ? FrameSize{64, 16, 0, 0} : FrameSize{16, 8, 32, 16}});
+    if (odd.count(f.name)) cases.push_back({f, odd.at(f.name)});
   }
-};
+  return cases;
+}
 
 enum class Failure { kOddSource, kNoIntegerExtensions, kFpSaveRefused };
 const char* const kFailureNames[] = {"OddSource", "NoIntegerExtensions", "FpSaveRefused"};
 
-struct Case {
-  std::string name;
-  std::vector<size_t> source_sizes;   // one per source buffer
-  // Calls the converter; sources in order, then the destination.
-  std::function<uint8_t(ppl_context*, std::vector<uint8_t*>&, uint8_t*)> call;
-  std::function<Fill(const std::vector<Bytes>&)> expected;
-};
-
-constexpr int W = 64, H = 16, N = W * H;
-
-#define BAYER(fn, fill_expr)                                                               \
-  Case{#fn, {N}, [](ppl_context* c, std::vector<uint8_t*>& s, uint8_t* d) { return fn(c, s[0], d, W, H); }, \
-       [](const std::vector<Bytes>& src) { (void)src; return Fill() fill_expr; }}
-
-// Progressive converters run with a 16x8 input and a 32x16 output, so the
-// copy runs past the end of the source.
-constexpr int IW = 16, IH = 8, OW = 32, OH = 16, ON = OW * OH;
-#define YUV(fn, src_bytes, fill_expr)                                                      \
-  Case{#fn, {src_bytes}, [](ppl_context* c, std::vector<uint8_t*>& s, uint8_t* d) {        \
-         return fn(c, s[0], d, IW, IH, OW, OH); },                                         \
-       [](const std::vector<Bytes>& src) { (void)src; return Fill() fill_expr; }}
-
-constexpr size_t kField = IW * IH;
-#define INTL(fn, fill_expr)                                                                \
-  Case{#fn, {kField, kField, kField}, [](ppl_context* c, std::vector<uint8_t*>& s, uint8_t* d) { \
-         return fn(c, s[0], s[1], s[2], d, IW, IH, OW, OH); },                             \
-       [](const std::vector<Bytes>& src) { (void)src; return Fill() fill_expr; }}
-
-// The fills of P output pixels: luma copied with neutral chroma, or white.
-#define YUV_FILL(src, P) .copy(src, P).value(128, (P) / 2)
-#define RGB_FILL(bytes, P) .value(255, (bytes) * (P))
-// A Bayer converter in its three modes, an interlaced one with and without
-// the motion test.
-#define BAYER3(fn, fill) BAYER(fn, fill(N)), BAYER(fn##_deci_2_1, fill(N / 4)), BAYER(fn##_intp_1_2, fill(4 * N))
-#define BAYER_YUV(P) YUV_FILL(src[0], P)
-#define BAYER_RGB24(P) RGB_FILL(3, P)
-#define BAYER_RGB32(P) RGB_FILL(4, P)
-#define INTL2(fn, fill_expr) INTL(fn, fill_expr), INTL(fn##_no_motion, fill_expr)
-
-std::vector<Case> all_converters() {
-  return {
-      BAYER3(BaylorToI420MMX, BAYER_YUV), BAYER3(BaylorToYUYVMMX, BAYER_YUV), BAYER3(BaylorToUYVYMMX, BAYER_YUV),
-      BAYER3(BaylorToRGB24MMX, BAYER_RGB24), BAYER3(BaylorToRGB32MMX, BAYER_RGB32),
-      YUV(YUYVToI420MMX, 2 * IW * IH, YUV_FILL(src[0], ON)), YUV(UYVYToI420MMX, 2 * IW * IH, YUV_FILL(src[0], ON)),
-      YUV(YUYVToRGB24MMX, 2 * IW * IH, RGB_FILL(3, ON)), YUV(UYVYToRGB24MMX, 2 * IW * IH, RGB_FILL(3, ON)),
-      YUV(YUYVYYYYToI420MMX, 3 * IW * IH / 2, YUV_FILL(src[0], ON)),
-      YUV(UYVYYYYYToI420MMX, 3 * IW * IH / 2, YUV_FILL(src[0], ON)),
-      YUV(RGB24ToRGB32MMX, 3 * IW * IH, RGB_FILL(4, ON)),
-      INTL2(IntlYUYVToYUYVMMX, .copy(src[1], ON).copy(src[2], ON)),
-      INTL2(IntlUYVYToUYVYMMX, .copy(src[1], ON).copy(src[2], ON)),
-      INTL2(IntlUYVYToYUYVMMX, .copy(src[1], ON).copy(src[2], ON)),
-      INTL2(IntlYUYVToI420MMX, YUV_FILL(src[1], ON)), INTL2(IntlUYVYToI420MMX, YUV_FILL(src[1], ON)),
-      INTL2(IntlYUYVToRGB24MMX, RGB_FILL(3, ON)), INTL2(IntlUYVYToRGB24MMX, RGB_FILL(3, ON)),
-      // Odd sizes: a field of odd in_height holds in_height/2 lines; a
-      // 12-bit line of odd width 3 x width / 2 bytes rounded down; half
-      // size of an odd height fills n/4 pixels, a line more than the picture.
-      Case{"IntlYUYVToI420MMX 16x9", {2 * 16 * 4, 2 * 16 * 4, 2 * 16 * 4},
-           [](ppl_context* c, std::vector<uint8_t*>& s, uint8_t* d) { return IntlYUYVToI420MMX(c, s[0], s[1], s[2], d, 16, 9, OW, OH); },
-           [](const std::vector<Bytes>& src) { return Fill().copy(src[1], ON).value(128, ON / 2); }},
-      Case{"YUYVYYYYToI420MMX 33x7", {49 * 7},
-           [](ppl_context* c, std::vector<uint8_t*>& s, uint8_t* d) { return YUYVYYYYToI420MMX(c, s[0], d, 33, 7, 40, 40); },
-           [](const std::vector<Bytes>& src) { return Fill().copy(src[0], 1600).value(128, 800); }},
-      Case{"BaylorToRGB24MMX_deci_2_1 64x17", {64 * 17},
-           [](ppl_context* c, std::vector<uint8_t*>& s, uint8_t* d) { return BaylorToRGB24MMX_deci_2_1(c, s[0], d, 64, 17); },
-           [](const std::vector<Bytes>&) { return Fill().value(255, 3 * (64 * 17 / 4)); }},
-  };
-}
-
 class FallbackTest : public ::testing::TestWithParam<Failure> {};
 
 TEST_P(FallbackTest, EveryConverterWritesExactlyItsFill) {
-  const std::vector<Case> cases = all_converters();
+  const auto cases = all_converters();
   ASSERT_EQ(cases.size(), 39u);
   ScopedContext ctx;
   uint32_t seed = 1;
-  for (const Case& k : cases) {
-    SCOPED_TRACE(k.name);
+  for (const auto& [f, size] : cases) {
+    SCOPED_TRACE(describe(f, size));
     // Sources end at a guard page (or sit at an odd address), so a read
     // past their size crashes.
     std::vector<std::unique_ptr<GuardedBuffer>> guarded;
-    std::vector<std::unique_ptr<AlignedBuffer>> odd;
-    std::vector<uint8_t*> srcs;
+    std::unique_ptr<AlignedBuffer> odd;
+    uint8_t* srcs[3] = {};
     std::vector<Bytes> contents;
-    for (size_t size : k.source_sizes) {
-      uint8_t* p;
-      if (GetParam() == Failure::kOddSource && srcs.empty()) {
-        odd.push_back(std::make_unique<AlignedBuffer>(size, Align::kOdd));
-        p = odd.back()->data();
+    for (size_t bytes : source_bytes(f, size)) {
+      uint8_t*& p = srcs[contents.size()];
+      if (GetParam() == Failure::kOddSource && contents.empty()) {
+        odd = std::make_unique<AlignedBuffer>(bytes, Align::kOdd);
+        p = odd->data();
       } else {
-        guarded.push_back(std::make_unique<GuardedBuffer>(size, Guard::kAfter, 8));
+        guarded.push_back(std::make_unique<GuardedBuffer>(bytes, Guard::kAfter, 8));
         p = guarded.back()->data();
       }
-      fill_random(p, size, seed++);
-      srcs.push_back(p);
-      contents.emplace_back(p, p + size);
+      fill_random(p, bytes, seed++);
+      contents.emplace_back(p, p + bytes);
     }
-    const Bytes want = k.expected(contents).bytes;
+    const Bytes want = expected_fill(f, size, contents);
     GuardedBuffer dst(want.size(), Guard::kAfter, 8);
     ASSERT_EQ(reinterpret_cast<uintptr_t>(dst.data() + want.size()) % 4096, 0u) << "fill must end at the guard";
     std::fill(dst.data(), dst.data() + want.size(), 0x5A);
 
-    uint8_t result;
-    if (GetParam() == Failure::kNoIntegerExtensions) {
-      ScopedCpuFeatures no_mmx_path(kCpuMmxPath);
-      result = k.call(ctx, srcs, dst.data());
-    } else if (GetParam() == Failure::kFpSaveRefused) {
-      ScopedFpSaveFailure fail;
-      result = k.call(ctx, srcs, dst.data());
-    } else {
-      result = k.call(ctx, srcs, dst.data());
-    }
+    std::optional<ScopedCpuFeatures> no_mmx_path;
+    std::optional<ScopedFpSaveFailure> no_fp_save;
+    if (GetParam() == Failure::kNoIntegerExtensions) no_mmx_path.emplace(kCpuMmxPath);
+    if (GetParam() == Failure::kFpSaveRefused) no_fp_save.emplace();
+    const uint8_t result = call_frame_function(f, ctx, srcs, dst.data(), size);
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(std::equal(want.begin(), want.end(), dst.data()));
-    for (size_t i = 0; i < srcs.size(); ++i)
+    for (size_t i = 0; i < contents.size(); ++i)
       EXPECT_TRUE(std::equal(contents[i].begin(), contents[i].end(), srcs[i])) << "source " << i << " changed";
   }
 }

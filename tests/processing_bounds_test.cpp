@@ -22,7 +22,7 @@ namespace {
 std::vector<FrameFunction> processing_operations() {
   std::vector<FrameFunction> ops;
   for (const FrameFunction& f : exported_frame_functions())
-    if (std::string(f.name).rfind("ppl_process_", 0) == 0) ops.push_back(f);
+    if (is_processing(f)) ops.push_back(f);
   return ops;
 }
 
@@ -99,25 +99,20 @@ TEST(ProcessingBounds, EveryOperationWritesWithinTheHeaderCount) {
   ppl_set_intl_3T_threshold(ctx, 0);   // every word moves: the most reads
   for (const FrameSize& k : kSizes)
     for (const FrameFunction& op : processing_operations()) {
-      // Each interlaced source is a field: half the lines of 4:2:2.
-      const int src_x2 = op.shape == Shape::kInterlaced ? 2 : op.input_bytes_per_pixel_x2;
-      const size_t src_bytes = static_cast<size_t>(k.in_w) * k.in_h * src_x2 / 2;
+      const size_t src_bytes = source_bytes(op, k)[0];
       const size_t dst_bytes = static_cast<size_t>(k.out_w) * k.out_h * op.output_bytes_per_pixel_x2 / 2;
       for (Guard g : {Guard::kAfter, Guard::kBefore}) {
         GuardedBuffer s0(src_bytes, g), s1(src_bytes, g), s2(src_bytes, g);
-        fill_random(s0.data(), src_bytes, 1);
-        fill_random(s1.data(), src_bytes, 2);
-        fill_random(s2.data(), src_bytes, 3);
         uint8_t* const srcs[3] = {s0.data(), s1.data(), s2.data()};
+        for (int i = 0; i < 3; ++i) fill_random(srcs[i], src_bytes, i + 1);
         // Guard after: dst + dst_bytes is the guard (8 bytes short of it at
         // offset 8); guard before: it is `offset` bytes below dst.
         for (size_t offset : {0, 8}) {
           GuardedBuffer dst(dst_bytes + offset, g);
           for (int mirrors : {0, 3})
             for (PathId path : machine_paths()) {
-              SCOPED_TRACE(std::string(op.name) + " " + std::to_string(k.in_w) + "x" + std::to_string(k.in_h) +
-                           " to " + std::to_string(k.out_w) + "x" + std::to_string(k.out_h) + " offset " +
-                           std::to_string(offset) + " mirrors " + std::to_string(mirrors) + " " + path_name(path));
+              SCOPED_TRACE(describe(op, k) + " offset " + std::to_string(offset) + " mirrors " +
+                           std::to_string(mirrors) + " " + path_name(path));
               ScopedPathLimit limit(ctx, path);
               ppl_set_h_mirror(ctx, mirrors & 1);
               ppl_set_v_mirror(ctx, mirrors & 2);

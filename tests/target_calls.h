@@ -1,10 +1,14 @@
 // Every exported frame function (the 36 converters and the 18 processing
-// operations) by argument shape, with frames they accept, for the tests that
-// check how calls leave the machine (x87/MMX state, stdcall stack
-// discipline) and the processing operations' bounds.
+// operations) by argument shape, with frames they accept and the bytes of
+// their sources, for the tests that check how calls leave the machine
+// (x87/MMX state, stdcall stack discipline), the processing operations'
+// bounds, the converters' fallback fills and the convert fuzz target.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "pplcam/pplcam.h"
@@ -89,6 +93,37 @@ inline std::vector<FrameSize> frame_sizes(Shape shape) {
           {704, 480, 176, 120}, {720, 480, 720, 486}};
 }
 
+inline const FrameFunction& function_named(const std::string& name) {
+  for (const FrameFunction& f : exported_frame_functions())
+    if (name == f.name) return f;
+  std::abort();
+}
+
+// A processing operation (ppl_process_*) rather than a converter.
+inline bool is_processing(const FrameFunction& f) { return std::string(f.name).rfind("ppl_process_", 0) == 0; }
+
+// A Bayer converter's output size by its name, counted as ppl_set_decimation
+// counts it: 0 full size, 1 half (_deci_2_1), -1 double (_intp_1_2).
+inline int bayer_mode(const FrameFunction& f) {
+  const std::string name = f.name;
+  return name.find("_deci_2_1") != std::string::npos ? 1 : name.find("_intp_1_2") != std::string::npos ? -1 : 0;
+}
+
+// The bytes of each source of f at size s: the Bayer frame, the progressive
+// frame (a line of 12-bit pixels rounded down to whole bytes), or reference,
+// first and second field of in_h / 2 lines each.
+inline std::vector<size_t> source_bytes(const FrameFunction& f, const FrameSize& s) {
+  const size_t w = static_cast<size_t>(s.in_w), h = static_cast<size_t>(s.in_h);
+  if (f.shape == Shape::kBayer) return {w * h};
+  if (f.shape == Shape::kProgressive) return {w * f.input_bytes_per_pixel_x2 / 2 * h};
+  return std::vector<size_t>(3, 2 * w * (h / 2));
+}
+
+inline std::string describe(const FrameFunction& f, const FrameSize& s) {
+  return std::string(f.name) + " " + std::to_string(s.in_w) + "x" + std::to_string(s.in_h) +
+         (f.shape == Shape::kBayer ? "" : "->" + std::to_string(s.out_w) + "x" + std::to_string(s.out_h));
+}
+
 // Calls f on `src` (interlaced: reference, first and second field) and dst.
 inline uint8_t call_frame_function(const FrameFunction& f, ppl_context* c, uint8_t* const* src, uint8_t* dst,
                                    const FrameSize& s) {
@@ -103,57 +138,43 @@ inline uint8_t call_frame_function(const FrameFunction& f, ppl_context* c, uint8
   return 0;
 }
 
-// Buffers for one call: inputs of random bytes and a destination large
-// enough for any output of the size, all at `align`.
+// Buffers for one call: sources of random bytes and a destination large
+// enough for any output of the size (RGB32 at double size for Bayer), all
+// at `align`.
 class FrameBuffers {
  public:
   FrameBuffers(const FrameFunction& f, const FrameSize& s, Align align, uint32_t seed)
-      : src_(input_bytes(f, s), align),
-        first_(field_bytes(s), align),
-        second_(field_bytes(s), align),
-        dst_(output_bytes(s), align) {
-    fill_random(src_.data(), src_.size(), seed);
-    fill_random(first_.data(), first_.size(), seed + 1);
-    fill_random(second_.data(), second_.size(), seed + 2);
+      : dst_(std::max(16 * static_cast<size_t>(s.in_w) * s.in_h, 4 * static_cast<size_t>(s.out_w) * s.out_h),
+             align) {
+    for (size_t bytes : source_bytes(f, s)) {
+      srcs_.emplace_back(bytes, align);
+      fill_random(srcs_.back().data(), bytes, seed++);
+    }
   }
 
   // Calls f on these buffers.
   uint8_t call(const FrameFunction& f, ppl_context* c, const FrameSize& s) {
-    uint8_t* const src[3] = {src_.data(), first_.data(), second_.data()};
+    uint8_t* src[3] = {};
+    for (size_t i = 0; i < srcs_.size(); ++i) src[i] = srcs_[i].data();
     return call_frame_function(f, c, src, dst_.data(), s);
   }
 
+  std::vector<uint8_t> output() { return {dst_.data(), dst_.data() + dst_.size()}; }
+
   // The arguments of f as the 32-bit words a stdcall caller pushes.
-  std::vector<uintptr_t> words(const FrameFunction& f, ppl_context* c, const FrameSize& s) {
-    auto p = [](const void* q) { return reinterpret_cast<uintptr_t>(q); };
-    auto i = [](int32_t v) { return static_cast<uintptr_t>(static_cast<uint32_t>(v)); };
-    switch (f.shape) {
-      case Shape::kBayer:
-        return {p(c), p(src_.data()), p(dst_.data()), i(s.in_w), i(s.in_h)};
-      case Shape::kProgressive:
-        return {p(c), p(src_.data()), p(dst_.data()), i(s.in_w), i(s.in_h), i(s.out_w), i(s.out_h)};
-      case Shape::kInterlaced:
-        return {p(c), p(src_.data()), p(first_.data()), p(second_.data()), p(dst_.data()),
-                i(s.in_w), i(s.in_h), i(s.out_w), i(s.out_h)};
-    }
-    return {};
+  std::vector<uint32_t> words(const FrameFunction& f, ppl_context* c, const FrameSize& s) {
+    auto p = [](const void* q) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(q)); };
+    auto i = [](int32_t v) { return static_cast<uint32_t>(v); };
+    std::vector<uint32_t> w = {p(c)};
+    for (AlignedBuffer& b : srcs_) w.push_back(p(b.data()));
+    w.insert(w.end(), {p(dst_.data()), i(s.in_w), i(s.in_h)});
+    if (f.shape != Shape::kBayer) w.insert(w.end(), {i(s.out_w), i(s.out_h)});
+    return w;
   }
 
  private:
-  static size_t input_bytes(const FrameFunction& f, const FrameSize& s) {
-    const size_t pixels = static_cast<size_t>(s.in_w) * s.in_h;
-    return f.shape == Shape::kBayer ? pixels : pixels * f.input_bytes_per_pixel_x2 / 2;
-  }
-  // Each field: in_height / 2 lines of 2 x in_width bytes.
-  static size_t field_bytes(const FrameSize& s) { return static_cast<size_t>(s.in_w) * s.in_h; }
-  // The largest output of the size: RGB32 at double size for Bayer.
-  static size_t output_bytes(const FrameSize& s) {
-    const size_t in = static_cast<size_t>(s.in_w) * s.in_h;
-    const size_t out = static_cast<size_t>(s.out_w) * s.out_h;
-    return 16 * in > 4 * out ? 16 * in : 4 * out;
-  }
-
-  AlignedBuffer src_, first_, second_, dst_;
+  std::vector<AlignedBuffer> srcs_;
+  AlignedBuffer dst_;
 };
 
 }  // namespace pplcam::test

@@ -56,12 +56,8 @@ int32_t call_counting_pops(const void* fn, const uint32_t* args, uint32_t n, uin
 }
 
 const void* address_of(const FrameFunction& f) {
-  switch (f.shape) {
-    case Shape::kBayer: return reinterpret_cast<const void*>(f.bayer);
-    case Shape::kProgressive: return reinterpret_cast<const void*>(f.progressive);
-    case Shape::kInterlaced: return reinterpret_cast<const void*>(f.interlaced);
-  }
-  return nullptr;
+  return f.bayer ? reinterpret_cast<const void*>(f.bayer)
+                 : f.progressive ? reinterpret_cast<const void*>(f.progressive) : reinterpret_cast<const void*>(f.interlaced);
 }
 
 // Every frame function, on a frame it accepts and on the MMX path (buffers
@@ -75,8 +71,7 @@ TEST(StdcallExports, FrameFunctionsPopExactlyTheirArguments) {
     const FrameSize size = frame_sizes(f.shape).front();
     FrameBuffers raw(f, size, Align::k8Not16, seed), typed(f, size, Align::k8Not16, seed);
     ++seed;
-    std::vector<uint32_t> args;
-    for (uintptr_t w : raw.words(f, c, size)) args.push_back(static_cast<uint32_t>(w));
+    const std::vector<uint32_t> args = raw.words(f, c, size);
     uint32_t result = 0;
     EXPECT_EQ(call_counting_pops(address_of(f), args.data(), args.size(), &result), 0) << f.name;
     EXPECT_EQ(static_cast<uint8_t>(result), typed.call(f, c, size)) << f.name;
@@ -89,27 +84,21 @@ TEST(StdcallExports, ControlFunctionsPopExactlyTheirArguments) {
   ASSERT_NE(c.get(), nullptr);
   const uint32_t ctx = reinterpret_cast<uintptr_t>(c.get());
   uint32_t out_x = 0, out_y = 0;
+  const uint32_t x = reinterpret_cast<uintptr_t>(&out_x), y = reinterpret_cast<uintptr_t>(&out_y);
   struct Call {
     const char* name;
     const void* fn;
     std::vector<uint32_t> args;
   };
-  const std::vector<Call> calls = {
-      {"DllUnload", reinterpret_cast<const void*>(DllUnload), {}},
-      {"ppl_quality", reinterpret_cast<const void*>(ppl_quality), {ctx}},
-      {"ppl_set_quality", reinterpret_cast<const void*>(ppl_set_quality), {ctx, 1}},
-      {"ppl_set_h_mirror", reinterpret_cast<const void*>(ppl_set_h_mirror), {ctx, 1}},
-      {"ppl_set_sat_hue", reinterpret_cast<const void*>(ppl_set_sat_hue), {ctx, 300, 20}},
-      {"ppl_set_rgb_gain", reinterpret_cast<const void*>(ppl_set_rgb_gain), {ctx, 300, 256, 280}},
-      {"ppl_set_contrast_c", reinterpret_cast<const void*>(ppl_set_contrast_c),
-       {ctx, 30, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&out_x)),
-        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&out_y))}},
-      {"ppl_new_frame_size", reinterpret_cast<const void*>(ppl_new_frame_size), {ctx, 640, 480}},
-      {"ppl_set_decimation", reinterpret_cast<const void*>(ppl_set_decimation), {ctx, 1, 0, 0}},
-      {"ppl_set_qual_RGB_min_max", reinterpret_cast<const void*>(ppl_set_qual_RGB_min_max),
-       {ctx, 1, 250, 2, 251, 3, 252}},
-      {"ppl_reset_all_controls", reinterpret_cast<const void*>(ppl_reset_all_controls), {ctx}},
+#define CALL(fn, ...) Call{#fn, reinterpret_cast<const void*>(fn), {__VA_ARGS__}}
+  const Call calls[] = {
+      CALL(DllUnload), CALL(ppl_quality, ctx), CALL(ppl_set_quality, ctx, 1), CALL(ppl_set_h_mirror, ctx, 1),
+      CALL(ppl_set_sat_hue, ctx, 300, 20), CALL(ppl_set_rgb_gain, ctx, 300, 256, 280),
+      CALL(ppl_set_contrast_c, ctx, 30, x, y), CALL(ppl_new_frame_size, ctx, 640, 480),
+      CALL(ppl_set_decimation, ctx, 1, 0, 0), CALL(ppl_set_qual_RGB_min_max, ctx, 1, 250, 2, 251, 3, 252),
+      CALL(ppl_reset_all_controls, ctx),
   };
+#undef CALL
   for (const Call& call : calls) {
     uint32_t result = 0;
     EXPECT_EQ(call_counting_pops(call.fn, call.args.data(), call.args.size(), &result), 0)

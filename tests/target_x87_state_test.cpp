@@ -47,12 +47,6 @@ bool x87_computes() {
     EXPECT_TRUE(x87_computes()) << "x87 arithmetic fails after " << what;         \
   } while (0)
 
-std::string describe(const FrameFunction& f, const FrameSize& s) {
-  return std::string(f.name) + " " + std::to_string(s.in_w) + "x" + std::to_string(s.in_h) +
-         (f.shape == Shape::kBayer ? "" : "->" + std::to_string(s.out_w) + "x" +
-                                               std::to_string(s.out_h));
-}
-
 // Parameter: the path the context is limited to (16-byte-aligned buffers).
 class X87AfterCalls : public ::testing::TestWithParam<PathId> {};
 

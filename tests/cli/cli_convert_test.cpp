@@ -199,28 +199,26 @@ TEST(CliStats, JsonCarriesTheLibraryStatisticsOfTheFrame) {
   EXPECT_EQ(f["histograms"]["g"].size(), 256u);
 
   // The same frame, converted here through the public API.
-  Bytes raw = sample();
-  Bytes dst(640 * 480 * 3 / 2 + 64);
-  uint8_t* src = raw.data();  // vector storage is 16-byte aligned
-  uint8_t* out = dst.data();
-  ppl_context* ctx = ppl_init();
-  ppl_set_quality(ctx, 2);
-  BaylorToI420MMX(ctx, src, out, 640, 480);
-  const uint32_t* whole = ppl_rgb_means_whole_frame(ctx);
-  const uint32_t* grid = ppl_rgb_means_sub_windows(ctx);
-  uint32_t levels[49 * 3], cells[49], level_whole[3];
-  ppl_ext_level_means_sub_windows(ctx, levels, cells);
-  EXPECT_EQ(f["levels"]["whole_frame_cells"], ppl_ext_level_means_whole_frame(ctx, level_whole));
-  EXPECT_EQ(f["levels"]["sub_window_cells"][20], cells[20]);
-  for (int c = 0; c < 3; ++c) {
-    EXPECT_EQ(f["whole_frame"][c], whole[c]);
-    EXPECT_EQ(f["sub_windows"][20][c], grid[3 * 20 + c]);
-    EXPECT_EQ(f["levels"]["whole_frame"][c], level_whole[c]);
-    EXPECT_EQ(f["levels"]["sub_windows"][20][c], levels[3 * 20 + c]);
-  }
-  EXPECT_EQ(f["qual"]["count"], ppl_n_qual_2x2_whole_frame(ctx));
-  EXPECT_EQ(f["histograms"]["r"][40], ppl_r_histogram(ctx)[40]);
-  ppl_free(ctx);
+  library_output(
+      [&f](ppl_context* ctx, uint8_t* const* in, uint8_t* out) {
+        ppl_set_quality(ctx, 2);
+        BaylorToI420MMX(ctx, in[0], out, 640, 480);
+        const uint32_t* whole = ppl_rgb_means_whole_frame(ctx);
+        const uint32_t* grid = ppl_rgb_means_sub_windows(ctx);
+        uint32_t levels[49 * 3], cells[49], level_whole[3];
+        ppl_ext_level_means_sub_windows(ctx, levels, cells);
+        EXPECT_EQ(f["levels"]["whole_frame_cells"], ppl_ext_level_means_whole_frame(ctx, level_whole));
+        EXPECT_EQ(f["levels"]["sub_window_cells"][20], cells[20]);
+        for (int c = 0; c < 3; ++c) {
+          EXPECT_EQ(f["whole_frame"][c], whole[c]);
+          EXPECT_EQ(f["sub_windows"][20][c], grid[3 * 20 + c]);
+          EXPECT_EQ(f["levels"]["whole_frame"][c], level_whole[c]);
+          EXPECT_EQ(f["levels"]["sub_windows"][20][c], levels[3 * 20 + c]);
+        }
+        EXPECT_EQ(f["qual"]["count"], ppl_n_qual_2x2_whole_frame(ctx));
+        EXPECT_EQ(f["histograms"]["r"][40], ppl_r_histogram(ctx)[40]);
+      },
+      {sample()}, 640 * 480 * 3 / 2);
 
   Picture pic;
   EXPECT_TRUE(decode_png(dir.file("s.png"), &pic));

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -139,23 +140,21 @@ bool decode_png(const std::string& path, Picture* out) {
 }
 
 Bytes library_output(const LibraryCall& call, const std::vector<Bytes>& inputs, size_t out_bytes) {
-  auto aligned = [](size_t n) { return static_cast<uint8_t*>(std::aligned_alloc(64, (n + 63) / 64 * 64)); };
+  std::vector<Bytes> blocks;  // each used from its first 64-byte boundary
+  auto aligned = [&blocks](size_t n) {
+    uint8_t* p = blocks.emplace_back(n + 64).data();
+    return p + (64 - reinterpret_cast<uintptr_t>(p) % 64) % 64;
+  };
   std::vector<uint8_t*> in;
-  for (const Bytes& b : inputs)
-    in.push_back(static_cast<uint8_t*>(std::memcpy(aligned(b.size()), b.data(), b.size())));
+  for (const Bytes& b : inputs) in.push_back(std::copy(b.begin(), b.end(), aligned(b.size())) - b.size());
   uint8_t* dst = aligned(out_bytes);
-  std::memset(dst, 0xA5, out_bytes);
+  std::fill(dst, dst + out_bytes, 0xA5);
   const uint32_t work_bytes = ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH);
-  uint8_t* work = aligned(work_bytes);
   ppl_context* ctx = ppl_init();
-  ppl_ext_enable_large_frames(ctx, work, work_bytes);
+  ppl_ext_enable_large_frames(ctx, aligned(work_bytes), work_bytes);
   call(ctx, in.data(), dst);
   ppl_free(ctx);
-  Bytes out(dst, dst + out_bytes);
-  in.push_back(dst);
-  in.push_back(work);
-  for (uint8_t* p : in) std::free(p);
-  return out;
+  return Bytes(dst, dst + out_bytes);
 }
 
 Bytes library_bayer(BayerConverter fn, size_t out_bytes, int quality, bool h_mirror, bool v_mirror, const Bytes& raw,

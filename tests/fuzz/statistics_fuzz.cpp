@@ -17,16 +17,16 @@ namespace {
 
 using Figures = std::vector<uint32_t>;
 
-#define REQUIRE(cond) \
-  do {                \
-    if (!(cond)) __builtin_trap(); \
-  } while (0)
+// A failed check stops the run as a crash, which libFuzzer reports.
+inline void require(bool ok) {
+  if (!ok) __builtin_trap();
+}
 
 constexpr uint32_t kMaxMean = 255 * 256;   // 8.8 fixed point
 
 void add_triple(Figures& f, const uint32_t* t, bool in_range = true) {
   for (int i = 0; i < 3; ++i) {
-    if (in_range) REQUIRE(t[i] <= kMaxMean);
+    if (in_range) require(t[i] <= kMaxMean);
     f.push_back(t[i]);
   }
 }
@@ -39,7 +39,7 @@ void add_triple(Figures& f, const uint32_t* t, bool in_range = true) {
 Figures statistics(ppl_context* c, int quality) {
   Figures f;
   uint32_t columns = 0, rows = 0;
-  REQUIRE(ppl_n_sub_windows(c, &columns, &rows) == 48 && columns == 8 && rows == 6);
+  require(ppl_n_sub_windows(c, &columns, &rows) == 48 && columns == 8 && rows == 6);
   const uint32_t* windows = ppl_rgb_means_sub_windows(c);
   for (int w = 0; w < 48; ++w) add_triple(f, windows + 3 * w, false);
   add_triple(f, ppl_rgb_means_outside_all_sub_windows(c), false);
@@ -56,15 +56,15 @@ Figures statistics(ppl_context* c, int quality) {
   f.push_back(n_qual);
   const uint32_t* qual = ppl_qual_rgb_means_whole_frame(c);
   const uint32_t* qae = ppl_qAE_rgb_means_whole_frame(c);
-  if (n_qual == 0) REQUIRE(qual[0] == 0 && qual[1] == 0 && qual[2] == 0);
-  if (n_qae == 0) REQUIRE(qae[0] == 0 && qae[1] == 0 && qae[2] == 0);
+  if (n_qual == 0) require(qual[0] == 0 && qual[1] == 0 && qual[2] == 0);
+  if (n_qae == 0) require(qae[0] == 0 && qae[1] == 0 && qae[2] == 0);
   for (const uint32_t* h : {ppl_r_histogram(c), ppl_g_histogram(c), ppl_b_histogram(c)})
     f.insert(f.end(), h, h + 256);
   // Quality 3 fills no sub-window; qualities 4 and 5 gather nothing.
   if (quality >= 3)
-    for (int i = 0; i < 48 * 3; ++i) REQUIRE(windows[i] == 0);
+    for (int i = 0; i < 48 * 3; ++i) require(windows[i] == 0);
   if (quality >= 4)
-    for (uint32_t v : f) REQUIRE(v == 0);
+    for (uint32_t v : f) require(v == 0);
   return f;
 }
 
@@ -107,14 +107,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(src.data(), frame.data(), frame.size());
     std::memset(dst.data(), 0, dst.size());
     BaylorToRGB24MMX(c, src.data(), dst.data(), width, height);
-    REQUIRE(ppl_ext_last_path(c) == id);
+    require(ppl_ext_last_path(c) == id);
     std::vector<uint8_t> picture(dst.data(), dst.data() + dst.size());
     if (first_picture.empty()) first_picture = picture;
-    REQUIRE(picture == first_picture);
+    require(picture == first_picture);
     const Figures f = statistics(c, quality);
     Figures& same_group = by_group[path_traits(static_cast<PathId>(id)).group_bytes];
     if (same_group.empty()) same_group = f;
-    REQUIRE(f == same_group);
+    require(f == same_group);
   }
   ppl_free(c);
   return 0;

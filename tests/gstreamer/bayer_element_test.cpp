@@ -13,17 +13,18 @@ typedef uint8_t(PPLCALL* BayerFn)(ppl_context*, uint8_t*, uint8_t*, int32_t, int
 typedef void (*Controls)(ppl_context*);
 
 constexpr int kWidth = 640, kHeight = 480;
-const char* const kInCaps = "video/x-bayer,format=bggr,width=640,height=480,framerate=30/1";
+const char* const kBayer = "video/x-bayer,format=bggr";
 
 const Bytes& coffee() {
   static const Bytes frame = read_file(PPLCAM_DATA_DIR "/coffee_640x480.bggr");
   return frame;
 }
 
-std::string out_caps(const char* format, int width, int height) {
-  return "video/x-raw,format=" + std::string(format) + ",width=" + std::to_string(width) +
-         ",height=" + std::to_string(height) + ",framerate=30/1";
+// Caps of `type` (media type and format) at width x height, 30 frames a second.
+std::string caps(const std::string& type, int width = kWidth, int height = kHeight) {
+  return type + ",width=" + std::to_string(width) + ",height=" + std::to_string(height) + ",framerate=30/1";
 }
+std::string raw(const char* format) { return std::string("video/x-raw,format=") + format; }
 
 // The library's picture of src.
 Bytes library_output(BayerFn convert, Controls controls, Bytes src, size_t out_bytes, bool v_mirror = false,
@@ -102,10 +103,9 @@ TEST(PplcamBayer, OutputIsTheLibrarysPicture) {
     SCOPED_TRACE(std::string(row.format) + " " + std::to_string(row.num) + "/" + std::to_string(row.den) + " " +
                  row.properties + " " + std::to_string(row.width));
     const int w = row.width * row.num / row.den, h = row.height * row.num / row.den;
-    const std::string in_caps = "video/x-bayer,format=bggr,width=" + std::to_string(row.width) +
-                                ",height=" + std::to_string(row.height) + ",framerate=30/1";
     const Bytes frame = tiled(row.width, row.height);
-    ElementHarness e("pplcambayer", row.properties, in_caps.c_str(), out_caps(row.format, w, h).c_str());
+    ElementHarness e("pplcambayer", row.properties, caps(kBayer, row.width, row.height).c_str(),
+                     caps(raw(row.format), w, h).c_str());
     ASSERT_EQ(e.push(frame), GST_FLOW_OK);
     EXPECT_EQ(first_difference(e.pull(), library_output(row.convert, row.controls, frame,
                                                         raw_frame_bytes(row.format, w, h), row.v_mirror, row.width,
@@ -121,7 +121,7 @@ TEST(PplcamBayer, ConvertsSharedAndUnalignedBuffersThroughACopy) {
   const Bytes expected = library_output(BaylorToI420MMX, realistic, coffee(), raw_frame_bytes("I420", 640, 480));
   for (const size_t offset : {0, 1, 8}) {
     SCOPED_TRACE(offset);
-    ElementHarness e("pplcambayer", kRealistic, kInCaps, out_caps("I420", 640, 480).c_str());
+    ElementHarness e("pplcambayer", kRealistic, caps(kBayer).c_str(), caps(raw("I420")).c_str());
     GstBuffer* held = nullptr;
     ASSERT_EQ(e.push(coffee(), offset, &held), GST_FLOW_OK);
     EXPECT_EQ(first_difference(e.pull(), expected), -1);
@@ -143,7 +143,7 @@ std::vector<double> figures_of(const uint32_t* values, size_t n, double unit = 1
 }
 
 TEST(PplcamBayer, PostsTheLibrarysStatisticsEveryNthFrame) {
-  ElementHarness e("pplcambayer", "stats-interval=2 quality=2", kInCaps, out_caps("I420", 640, 480).c_str());
+  ElementHarness e("pplcambayer", "stats-interval=2 quality=2", caps(kBayer).c_str(), caps(raw("I420")).c_str());
   for (int i = 0; i < 3; ++i) {
     ASSERT_EQ(e.push(coffee()), GST_FLOW_OK);
     e.pull();
@@ -198,8 +198,7 @@ TEST(PplcamBayer, PostsTheLibrarysStatisticsEveryNthFrame) {
 // Every value a property's range allows is one the library takes; a pair
 // the library refuses (minimum above maximum) is reported and rolled back.
 TEST(PplcamBayer, PropertyRangesAreTheLibrarys) {
-  ElementHarness e("pplcambayer", "", "video/x-bayer,format=bggr,width=128,height=12,framerate=30/1",
-                   "video/x-raw,format=I420,width=128,height=12,framerate=30/1");
+  ElementHarness e("pplcambayer", "", caps(kBayer, 128, 12).c_str(), caps(raw("I420"), 128, 12).c_str());
   const Bytes frame = random_bytes(128 * 12, 1);
   GObjectClass* klass = G_OBJECT_GET_CLASS(e.element());
   guint n = 0;

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include "pplcam/pplcam_ext.h"
 
@@ -84,13 +83,6 @@ Bytes buffer_bytes(GstBuffer* buffer) {
 Bytes read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-Bytes random_bytes(size_t n, uint32_t seed) {
-  std::mt19937 rng(seed);
-  Bytes b(n);
-  for (auto& v : b) v = uint8_t(rng());
-  return b;
 }
 
 size_t raw_frame_bytes(const char* format, int width, int height) {

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "pplcam/pplcam.h"
+#include "support/buffers.h"
 
 using Bytes = std::vector<uint8_t>;
+using pplcam::test::random_bytes;
 
 // One element of the plugin between a harness source and sink, with its
 // properties in gst-launch syntax ("quality=2 h-mirror=true") and its bus.
@@ -48,7 +50,6 @@ class LibraryContext {
 
 Bytes buffer_bytes(GstBuffer* buffer);
 Bytes read_file(const std::string& path);
-Bytes random_bytes(size_t n, uint32_t seed);
 // Bytes of a video/x-raw frame of `format` at width x height.
 size_t raw_frame_bytes(const char* format, int width, int height);
 // Index of the first byte that differs, -1 when equal (sizes included).

@@ -72,7 +72,6 @@ namespace pplcam {
 template <class P, BayerOutput F, class Conditioner>
 class EdgeWalk {
   using S = typename P::S;
-  using V = typename S::V;
   static constexpr int kGroup = P::kGroup;
   static_assert(kGroup == S::kBytes, "the walk takes one column group per register");
   static constexpr bool kRgb = F == BayerOutput::kRgb24 || F == BayerOutput::kRgb32;
@@ -248,13 +247,12 @@ class EdgeWalk {
     const uint32_t i0 = out_index_ + j * kGroup;
     const uint32_t i1 = i0 + frame_.width;
     if (!sharpen_) {
-      if constexpr (F == BayerOutput::kRgb24 && std::is_same_v<R, S>) {
+      if constexpr (F == BayerOutput::kRgb24) {
         if (frame_.decimation == 0) {
-          RgbSites<S> c;
-          rgb_to_rgb<S>(frame_.matrix, rgb, &c);
+          RgbSites<R> c;
+          rgb_to_rgb<R>(matrix<R>(), rgb, &c);
           for (int r = 0; r < 2; ++r)
-            store_bgr24_sites<S>(block_at(frame_.main, j * kGroup, kGroup, 2 * k + r), mirrored(frame_.main), c.r[r][0],
-                                 c.r[r][1], c.g[r][0], c.g[r][1], c.b[r][0], c.b[r][1]);
+            store_bgr24<R>(k, j, r, c.r[r][0], c.r[r][1], c.g[r][0], c.g[r][1], c.b[r][0], c.b[r][1]);
           return;
         }
       }
@@ -306,6 +304,16 @@ class EdgeWalk {
       ring_store<R>(plane_ring_[1], kRingMask, i0, out.c[0]);
       ring_store<R>(plane_ring_[1], kRingMask, i1, out.c[1]);
     }
+  }
+
+  // Row r of row pair k at group j (and, over W, the groups after it) as
+  // RGB24 from the photosite halves: over W one run of 48 bytes a group.
+  template <class R>
+  PPL_MEMBER_INLINE void store_bgr24(int32_t k, int32_t j, int r, typename R::V re, typename R::V ro,
+                                     typename R::V ge, typename R::V go, typename R::V be, typename R::V bo) {
+    uint8_t* at = block_at(frame_.main, j * kGroup, R::kBytes, 2 * k + r);
+    if constexpr (std::is_same_v<R, S>) store_bgr24_sites<S>(at, mirrored(frame_.main), re, ro, ge, go, be, bo);
+    else store_bgr24_sites_groups<W>(at, mirrored(frame_.main), re, ro, ge, go, be, bo);
   }
 
   // Full-size output; over W each lane goes where its group's 16-byte pack
@@ -383,12 +391,11 @@ class EdgeWalk {
     const uint32_t at[2] = {ring_row(2 * k) + j * kGroup, ring_row(2 * k + 1) + j * kGroup};
     const auto load = [&](int ring, int r) { return edge::ring_load<R>(plane_ring_[ring], kRingMask, at[r]); };
     ConvertedIn<R> out;
-    if constexpr (F == BayerOutput::kRgb24 && std::is_same_v<R, S>) {
+    if constexpr (F == BayerOutput::kRgb24) {
       for (int r = 0; r < 2; ++r) {
-        V re, ro, ge, go, be, bo;
-        edge::fixed_yuv_to_rgb_sites<S>(load(0, r), load(1, r), load(2, r), &re, &ro, &ge, &go, &be, &bo);
-        store_bgr24_sites<S>(block_at(frame_.main, j * kGroup, kGroup, 2 * k + r), mirrored(frame_.main), re, ro, ge, go, be,
-                             bo);
+        typename R::V re, ro, ge, go, be, bo;
+        edge::fixed_yuv_to_rgb_sites<R>(load(0, r), load(1, r), load(2, r), &re, &ro, &ge, &go, &be, &bo);
+        store_bgr24<R>(k, j, r, re, ro, ge, go, be, bo);
       }
       return;
     } else if constexpr (kRgb) {

@@ -218,24 +218,36 @@ class EdgeWalk {
   }
 
   // ------------------------------------------------------ red and blue
+  // Row I of the colour step's input, all groups inner ones: blue-green
+  // rows look right, green-red rows left.
+  template <class R, int I>
+  PPL_MEMBER_INLINE edge::ColourTaps<R> colour_taps(int32_t x0) {
+    constexpr int kShift = (I & 1) ? 2 : -2;
+    const uint8_t* src = colour_src_[I] + x0;
+    const uint32_t green = colour_green_[I] + x0;
+    return {R::load(src), R::load(src + kShift), edge::ring_tap<R, kGroup, 0>(green_ring_, kGreenMask, green),
+            edge::ring_tap<R, kGroup, kShift>(green_ring_, kGreenMask, green)};
+  }
+
   template <class R, bool kBorder>
   PPL_MEMBER_INLINE RgbSites<R> colour(int32_t j) {
     const int32_t x0 = j * kGroup;
-    edge::ColourTaps<R> rows[4];
-    for (int i = 0; i < 4; ++i) {
-      const int shift = (i & 1) ? 2 : -2;   // blue-green rows look right, green-red rows left
-      if constexpr (kBorder) {
+    if constexpr (!kBorder) {
+      const edge::ColourTaps<R> rows[4] = {colour_taps<R, 0>(x0), colour_taps<R, 1>(x0), colour_taps<R, 2>(x0),
+                                           colour_taps<R, 3>(x0)};
+      return edge::colour_pair_sites<R>(rows);
+    } else {
+      edge::ColourTaps<S> rows[4];
+      for (int i = 0; i < 4; ++i) {
+        const int shift = (i & 1) ? 2 : -2;
         const bool first = j == 0, last = j == frame_.groups - 1;
         const edge::RowTaps<S> m = edge::edge_taps_from_memory<S>(colour_src_[i] + x0, first, last);
         const edge::RowTaps<S> g =
             edge::edge_taps_from_ring<S>(green_ring_, kGreenMask, colour_green_[i] + x0, first, last);
         rows[i] = {m.at(0), m.at(shift), g.at(0), g.at(shift)};
-      } else {
-        const edge::RowTaps<R> g = edge::ring_taps<R, kGroup>(green_ring_, kGreenMask, colour_green_[i] + x0);
-        rows[i] = {R::load(colour_src_[i] + x0), R::load(colour_src_[i] + x0 + shift), g.at(0), g.at(shift)};
       }
+      return edge::colour_pair_sites<S>(rows);
     }
-    return edge::colour_pair_sites<R>(rows);
   }
 
   // Colour conversion of group j (and, for R = W, the groups after it in

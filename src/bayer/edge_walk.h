@@ -27,11 +27,15 @@
 // this.
 //
 // On the wide rows the groups whose every unit is an inner one are walked
-// kLanes at a time, one group per 16-byte lane of BayerKernel<P>::W: green
-// of groups j + 1 .. j + kLanes, colour of j .. j + kLanes - 1, sharpening
-// of j - 1 .. j + kLanes - 2, in that order, so every unit still finds what
-// it reads finished; the first two groups and the rest of the row take the
-// 16-byte steps. A wide step writes up to 16 (kLanes - 1) bytes further
+// kLanes at a time, one group per 16-byte lane of BayerKernel<P>::W:
+// colour of j .. j + kLanes - 1, then sharpening of j - 1 .. j + kLanes - 2,
+// so every unit still finds what it reads finished; the first two groups
+// and the rest of the row take the 16-byte steps. Their green, groups
+// j + 1 .. j + kLanes, is made one wide step earlier (by the first wide
+// step of a pass for itself): the colour step's unaligned loads then never
+// read ring bytes their own step has just stored, which the processor
+// could not forward from the stores. A wide step thus writes green up to
+// 16 (2 kLanes - 1) bytes, and luma up to 16 (kLanes - 1) bytes, further
 // ahead of the rows it reads, so it runs only when the rings have that
 // much room beyond the rows they must hold (large frames' rings may not).
 //
@@ -41,7 +45,8 @@
 // the chroma of rows 2p - 2 .. 2p + 1. With widths up to 1280 a row that
 // is written lands at least 256 bytes left of any byte of the row three
 // (4096-byte rings) or four (green ring) rows above that is still to be
-// read (48 bytes less after a four-group step).
+// read (48 bytes less after a four-group step, whose green the green
+// ring's 3072 spare bytes hold with room to spare).
 #pragma once
 
 #include <cstddef>
@@ -125,7 +130,7 @@ class EdgeWalk {
       wide_.load(k_);
       wide_.matrix = kRgb ? load_matrix<W>(k_.c_rgb, k_.matrix_offset[2]) : load_matrix<W>(k_.c_ycc, k_.matrix_offset[0]);
       const int64_t w = frame_.width, ahead = 16 * kLanes + 32;
-      wide_steps_ = 3 * w + ahead <= int64_t{kRingMask} + 1 && 4 * w + ahead <= int64_t{kGreenMask} + 1;
+      wide_steps_ = 3 * w + ahead <= int64_t{kRingMask} + 1 && 4 * w + ahead + 16 * kLanes <= int64_t{kGreenMask} + 1;
     }
     // Sharpened luma takes the place of the luma ring in the scaled packs.
     scaled_ = frame_.scaled(c, false, sharpen_ && !kRgb ? c->ring[kPlaneRing1] : c->ring[kLumaRing]);
@@ -445,7 +450,14 @@ class EdgeWalk {
   // (calls would save them and, on the wide rows, clear the upper halves).
   template <class R>
   __attribute__((noinline)) void inner_step(int32_t p, int32_t j, bool green_ahead, bool colour_here) {
-    if (green_ahead) green<R, false>(j + 1);
+    if constexpr (std::is_same_v<R, S>) {
+      if (green_ahead) green<S, false>(j + 1);
+    } else if (green_ahead) {
+      // The first wide step of a pass (j = 2) makes its own green; each one
+      // followed by another makes the next one's.
+      if (j == 2) green<W, false>(j + 1);
+      if (j + 2 * kLanes + 2 <= frame_.groups) green<W, false>(j + kLanes + 1);
+    }
     if (colour_here) colour_and_convert<R, false>(p, j);
     if (sharpen_) sharpen_and_output<R, false>(p, j - 1);
   }

@@ -92,7 +92,9 @@ TEST(BayerPipeline, LargeFramesMatchTheModel) {
               {1920, 1080, BayerOutput::kYuyv, 3, -1}, {1920, 1088, BayerOutput::kUyvy, 1, 0},
               {2592, 1944, BayerOutput::kRgb32, 2, 0}, {3840, 2160, BayerOutput::kI420, 3, 0},
               {3840, 2160, BayerOutput::kRgb24, 0, 2}, {1928, 1082, BayerOutput::kYuyv, 2, 1},
-              {136, 4096, BayerOutput::kRgb32, 0, 0}};
+              {136, 4096, BayerOutput::kRgb32, 0, 0},
+              // the widest rows whose green ring still holds a wide edge step (AVX-512, AVX2)
+              {2008, 12, BayerOutput::kRgb24, 1, 0}, {2024, 12, BayerOutput::kI420, 0, 0}};
   for (const auto& r : rows) {
     BayerCase c{r.format, r.w, r.h, r.quality, r.decimation, true, false, 77, true};
     SCOPED_TRACE(describe(c));

@@ -27,11 +27,15 @@
 // this.
 //
 // On the wide rows the groups whose every unit is an inner one are walked
-// kLanes at a time, one group per 16-byte lane of BayerKernel<P>::W: green
-// of groups j + 1 .. j + kLanes, colour of j .. j + kLanes - 1, sharpening
-// of j - 1 .. j + kLanes - 2, in that order, so every unit still finds what
-// it reads finished; the first two groups and the rest of the row take the
-// 16-byte steps. A wide step writes up to 16 (kLanes - 1) bytes further
+// kLanes at a time, one group per 16-byte lane of BayerKernel<P>::W:
+// colour of j .. j + kLanes - 1, then sharpening of j - 1 .. j + kLanes - 2,
+// so every unit still finds what it reads finished; the first two groups
+// and the rest of the row take the 16-byte steps. Their green, groups
+// j + 1 .. j + kLanes, is made one wide step earlier (by the first wide
+// step of a pass for itself): the colour step's unaligned loads then never
+// read ring bytes their own step has just stored, which the processor
+// could not forward from the stores. A wide step thus writes green up to
+// 16 (2 kLanes - 1) bytes, and luma up to 16 (kLanes - 1) bytes, further
 // ahead of the rows it reads, so it runs only when the rings have that
 // much room beyond the rows they must hold (large frames' rings may not).
 //
@@ -41,7 +45,8 @@
 // the chroma of rows 2p - 2 .. 2p + 1. With widths up to 1280 a row that
 // is written lands at least 256 bytes left of any byte of the row three
 // (4096-byte rings) or four (green ring) rows above that is still to be
-// read (48 bytes less after a four-group step).
+// read (48 bytes less after a four-group step, whose green the green
+// ring's 3072 spare bytes hold with room to spare).
 #pragma once
 
 #include <cstddef>
@@ -72,7 +77,6 @@ namespace pplcam {
 template <class P, BayerOutput F, class Conditioner>
 class EdgeWalk {
   using S = typename P::S;
-  using V = typename S::V;
   static constexpr int kGroup = P::kGroup;
   static_assert(kGroup == S::kBytes, "the walk takes one column group per register");
   static constexpr bool kRgb = F == BayerOutput::kRgb24 || F == BayerOutput::kRgb32;
@@ -126,7 +130,7 @@ class EdgeWalk {
       wide_.load(k_);
       wide_.matrix = kRgb ? load_matrix<W>(k_.c_rgb, k_.matrix_offset[2]) : load_matrix<W>(k_.c_ycc, k_.matrix_offset[0]);
       const int64_t w = frame_.width, ahead = 16 * kLanes + 32;
-      wide_steps_ = 3 * w + ahead <= int64_t{kRingMask} + 1 && 4 * w + ahead <= int64_t{kGreenMask} + 1;
+      wide_steps_ = 3 * w + ahead <= int64_t{kRingMask} + 1 && 4 * w + ahead + 16 * kLanes <= int64_t{kGreenMask} + 1;
     }
     // Sharpened luma takes the place of the luma ring in the scaled packs.
     scaled_ = frame_.scaled(c, false, sharpen_ && !kRgb ? c->ring[kPlaneRing1] : c->ring[kLumaRing]);
@@ -219,24 +223,36 @@ class EdgeWalk {
   }
 
   // ------------------------------------------------------ red and blue
+  // Row I of the colour step's input, all groups inner ones: blue-green
+  // rows look right, green-red rows left.
+  template <class R, int I>
+  PPL_MEMBER_INLINE edge::ColourTaps<R> colour_taps(int32_t x0) {
+    constexpr int kShift = (I & 1) ? 2 : -2;
+    const uint8_t* src = colour_src_[I] + x0;
+    const uint32_t green = colour_green_[I] + x0;
+    return {R::load(src), R::load(src + kShift), edge::ring_tap<R, kGroup, 0>(green_ring_, kGreenMask, green),
+            edge::ring_tap<R, kGroup, kShift>(green_ring_, kGreenMask, green)};
+  }
+
   template <class R, bool kBorder>
   PPL_MEMBER_INLINE RgbSites<R> colour(int32_t j) {
     const int32_t x0 = j * kGroup;
-    edge::ColourTaps<R> rows[4];
-    for (int i = 0; i < 4; ++i) {
-      const int shift = (i & 1) ? 2 : -2;   // blue-green rows look right, green-red rows left
-      if constexpr (kBorder) {
+    if constexpr (!kBorder) {
+      const edge::ColourTaps<R> rows[4] = {colour_taps<R, 0>(x0), colour_taps<R, 1>(x0), colour_taps<R, 2>(x0),
+                                           colour_taps<R, 3>(x0)};
+      return edge::colour_pair_sites<R>(rows);
+    } else {
+      edge::ColourTaps<S> rows[4];
+      for (int i = 0; i < 4; ++i) {
+        const int shift = (i & 1) ? 2 : -2;
         const bool first = j == 0, last = j == frame_.groups - 1;
         const edge::RowTaps<S> m = edge::edge_taps_from_memory<S>(colour_src_[i] + x0, first, last);
         const edge::RowTaps<S> g =
             edge::edge_taps_from_ring<S>(green_ring_, kGreenMask, colour_green_[i] + x0, first, last);
         rows[i] = {m.at(0), m.at(shift), g.at(0), g.at(shift)};
-      } else {
-        const edge::RowTaps<R> g = edge::ring_taps<R, kGroup>(green_ring_, kGreenMask, colour_green_[i] + x0);
-        rows[i] = {R::load(colour_src_[i] + x0), R::load(colour_src_[i] + x0 + shift), g.at(0), g.at(shift)};
       }
+      return edge::colour_pair_sites<S>(rows);
     }
-    return edge::colour_pair_sites<R>(rows);
   }
 
   // Colour conversion of group j (and, for R = W, the groups after it in
@@ -248,13 +264,12 @@ class EdgeWalk {
     const uint32_t i0 = out_index_ + j * kGroup;
     const uint32_t i1 = i0 + frame_.width;
     if (!sharpen_) {
-      if constexpr (F == BayerOutput::kRgb24 && std::is_same_v<R, S>) {
+      if constexpr (F == BayerOutput::kRgb24) {
         if (frame_.decimation == 0) {
-          RgbSites<S> c;
-          rgb_to_rgb<S>(frame_.matrix, rgb, &c);
+          RgbSites<R> c;
+          rgb_to_rgb<R>(matrix<R>(), rgb, &c);
           for (int r = 0; r < 2; ++r)
-            store_bgr24_sites<S>(block_at(frame_.main, j * kGroup, kGroup, 2 * k + r), mirrored(frame_.main), c.r[r][0],
-                                 c.r[r][1], c.g[r][0], c.g[r][1], c.b[r][0], c.b[r][1]);
+            store_bgr24<R>(k, j, r, c.r[r][0], c.r[r][1], c.g[r][0], c.g[r][1], c.b[r][0], c.b[r][1]);
           return;
         }
       }
@@ -306,6 +321,16 @@ class EdgeWalk {
       ring_store<R>(plane_ring_[1], kRingMask, i0, out.c[0]);
       ring_store<R>(plane_ring_[1], kRingMask, i1, out.c[1]);
     }
+  }
+
+  // Row r of row pair k at group j (and, over W, the groups after it) as
+  // RGB24 from the photosite halves: over W one run of 48 bytes a group.
+  template <class R>
+  PPL_MEMBER_INLINE void store_bgr24(int32_t k, int32_t j, int r, typename R::V re, typename R::V ro,
+                                     typename R::V ge, typename R::V go, typename R::V be, typename R::V bo) {
+    uint8_t* at = block_at(frame_.main, j * kGroup, R::kBytes, 2 * k + r);
+    if constexpr (std::is_same_v<R, S>) store_bgr24_sites<S>(at, mirrored(frame_.main), re, ro, ge, go, be, bo);
+    else store_bgr24_sites_groups<W>(at, mirrored(frame_.main), re, ro, ge, go, be, bo);
   }
 
   // Full-size output; over W each lane goes where its group's 16-byte pack
@@ -383,12 +408,11 @@ class EdgeWalk {
     const uint32_t at[2] = {ring_row(2 * k) + j * kGroup, ring_row(2 * k + 1) + j * kGroup};
     const auto load = [&](int ring, int r) { return edge::ring_load<R>(plane_ring_[ring], kRingMask, at[r]); };
     ConvertedIn<R> out;
-    if constexpr (F == BayerOutput::kRgb24 && std::is_same_v<R, S>) {
+    if constexpr (F == BayerOutput::kRgb24) {
       for (int r = 0; r < 2; ++r) {
-        V re, ro, ge, go, be, bo;
-        edge::fixed_yuv_to_rgb_sites<S>(load(0, r), load(1, r), load(2, r), &re, &ro, &ge, &go, &be, &bo);
-        store_bgr24_sites<S>(block_at(frame_.main, j * kGroup, kGroup, 2 * k + r), mirrored(frame_.main), re, ro, ge, go, be,
-                             bo);
+        typename R::V re, ro, ge, go, be, bo;
+        edge::fixed_yuv_to_rgb_sites<R>(load(0, r), load(1, r), load(2, r), &re, &ro, &ge, &go, &be, &bo);
+        store_bgr24<R>(k, j, r, re, ro, ge, go, be, bo);
       }
       return;
     } else if constexpr (kRgb) {
@@ -426,7 +450,14 @@ class EdgeWalk {
   // (calls would save them and, on the wide rows, clear the upper halves).
   template <class R>
   __attribute__((noinline)) void inner_step(int32_t p, int32_t j, bool green_ahead, bool colour_here) {
-    if (green_ahead) green<R, false>(j + 1);
+    if constexpr (std::is_same_v<R, S>) {
+      if (green_ahead) green<S, false>(j + 1);
+    } else if (green_ahead) {
+      // The first wide step of a pass (j = 2) makes its own green; each one
+      // followed by another makes the next one's.
+      if (j == 2) green<W, false>(j + 1);
+      if (j + 2 * kLanes + 2 <= frame_.groups) green<W, false>(j + kLanes + 1);
+    }
     if (colour_here) colour_and_convert<R, false>(p, j);
     if (sharpen_) sharpen_and_output<R, false>(p, j - 1);
   }

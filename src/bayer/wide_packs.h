@@ -2,11 +2,14 @@
 // several column groups, one per 16-byte lane (the AVX2 and AVX-512 rows).
 // Every operation of W computes in each lane what the 16-byte struct S
 // computes for one group, so each pack below is the 16-byte pack of
-// stages.h run on all lanes at once; only the stores differ: lane L goes
-// where the 16-byte pack would put group j + L, a 16-byte (or, for the
-// I420 chroma, 8-byte) store with S, so the mirrors, the bottom-up order
-// and the end of a row need nothing new and no store reaches beyond a
-// group's own bytes.
+// stages.h run on all lanes at once; only the stores differ. The YUV packs
+// store lane L where the 16-byte pack would put group j + L, a 16-byte
+// (or, for the I420 chroma, 8-byte) store with S. The RGB packs put the
+// groups' blocks, which lie end to end in a row (right to left when
+// mirrored), in the order of that run first (wide_run_order.h) and store
+// whole registers. Either way the mirrors, the bottom-up order and the end
+// of a row need nothing new and no store reaches beyond the groups' own
+// bytes.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +18,7 @@
 
 #include "bayer/placement.h"
 #include "bayer/stages.h"
+#include "bayer/wide_run_order.h"
 #include "core/bgr24_pack.h"
 #include "core/simd.h"
 
@@ -83,24 +87,35 @@ PPL_VEC_INLINE void pack_422_groups(const YuvRows<W>& in, const Plane& plane, in
   }
 }
 
+// One row of the RGB24 pixels of W's groups from the 16-bit values of
+// their even and odd photosites (as store_bgr24_sites), stored as the run
+// of 48 bytes a group that starts at `run`.
+template <class W>
+PPL_VEC_INLINE void store_bgr24_sites_groups(uint8_t* run, bool mirror, typename W::V re, typename W::V ro,
+                                             typename W::V ge, typename W::V go, typename W::V be,
+                                             typename W::V bo) {
+  typename W::V row[3];
+  bgr24_sites_registers<W>(mirror, re, ro, ge, go, be, bo, row);
+  store_run<W, 3>(run, mirror, row);
+}
+
 template <class W, class S, int bytes_per_pixel>
 PPL_VEC_INLINE void pack_rgb_groups(const RgbRows<W>& in, const Plane& plane, int32_t x0, int32_t y) {
   using V = typename W::V;
   const bool mirror = mirrored(plane);
-  const ptrdiff_t step = group_step(plane, 16);
   for (int row = 0; row < 2; ++row) {
-    uint8_t* at = block_at(plane, x0, 16, y + row);
-    V out[4];
+    uint8_t* run = block_at(plane, x0, W::kBytes, y + row);
     if constexpr (bytes_per_pixel == 3) {
       const V low = W::set1_16(0x00FF);
       const V r = in.r[row], g = in.g[row], b = in.b[row];
-      bgr24_sites_registers<W>(mirror, W::and_(r, low), W::template srl16<8>(r), W::and_(g, low),
-                               W::template srl16<8>(g), W::and_(b, low), W::template srl16<8>(b), out);
+      store_bgr24_sites_groups<W>(run, mirror, W::and_(r, low), W::template srl16<8>(r), W::and_(g, low),
+                                  W::template srl16<8>(g), W::and_(b, low), W::template srl16<8>(b));
     } else {
+      V px[4];
       bgr0_pixels<W>(maybe_reverse8<W>(mirror, in.r[row]), maybe_reverse8<W>(mirror, in.g[row]),
-                     maybe_reverse8<W>(mirror, in.b[row]), out);
+                     maybe_reverse8<W>(mirror, in.b[row]), px);
+      store_run<W, 4>(run, mirror, px);
     }
-    for (int i = 0; i < bytes_per_pixel; ++i) store_groups<W, S>(at + 16 * i, step, out[i]);
   }
 }
 

@@ -51,20 +51,25 @@ PPL_VEC_INLINE void ring_store(uint8_t* ring, uint32_t mask, uint32_t index, typ
   }
 }
 
-// Taps of the register's bytes at `index` of a ring row, all groups
-// inner ones: by unaligned loads, the shifted bytes crossing from one
-// group into the next as the 16-byte taps' neighbour groups do.
+// The register's bytes at `index` of a ring row moved by Offset columns
+// (-2 .. 2): byte i holds column index + i + Offset. All groups inner
+// ones; the 16-byte taps come from the group and its neighbour groups,
+// the wider ones from an unaligned load, the shifted bytes crossing from
+// one group into the next as the 16-byte taps' neighbour groups do.
+template <class R, int kGroup, int Offset>
+PPL_VEC_INLINE typename R::V ring_tap(const uint8_t* ring, uint32_t mask, uint32_t index) {
+  if constexpr (R::kBytes == kGroup) return taps_from_ring<R>(ring, mask, index).at(Offset);
+  else return ring_load<R>(ring, mask, index + Offset);
+}
+
+// All five taps.
 template <class R, int kGroup>
 PPL_VEC_INLINE RowTaps<R> ring_taps(const uint8_t* ring, uint32_t mask, uint32_t index) {
-  if constexpr (R::kBytes == kGroup) {
-    return taps_from_ring<R>(ring, mask, index);
-  } else {
-    const uint32_t at = (index - 2) & mask;
-    if (ring_contiguous(mask, at, R::kBytes + 4)) return taps_from_memory<R>(ring + at + 2);
-    alignas(64) uint8_t staged[R::kBytes + 4];
-    copy_from_ring(ring, mask, index - 2, staged, R::kBytes + 4);
-    return taps_from_staged<R>(staged);
-  }
+  if constexpr (R::kBytes == kGroup) return taps_from_ring<R>(ring, mask, index);
+  else
+    return RowTaps<R>{{ring_tap<R, kGroup, -2>(ring, mask, index), ring_tap<R, kGroup, -1>(ring, mask, index),
+                       ring_tap<R, kGroup, 0>(ring, mask, index), ring_tap<R, kGroup, 1>(ring, mask, index),
+                       ring_tap<R, kGroup, 2>(ring, mask, index)}};
 }
 
 }  // namespace pplcam::edge

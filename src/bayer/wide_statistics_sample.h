@@ -66,11 +66,9 @@ class WideStatisticsSampler {
     return raw;
   }
 
-  // The two samples of a step: `raw` as loaded before conditioning, the
-  // conditioned bytes at bg_row and gr_row; the first sample's sums go to
-  // acc0, the second's to acc1.
-  PPL_MEMBER_INLINE void step(RgbSum* acc0, RgbSum* acc1, const Raw& raw, const uint8_t* bg_row,
-                              const uint8_t* gr_row) {
+  // The qual figures of a step's two samples from `raw`, its bytes as
+  // loaded before conditioning.
+  PPL_MEMBER_INLINE void qualify(const Raw& raw) {
     V mask[kRegs];
     V any_mask = W::zero();
     for (int r = 0; r < kRegs; ++r) {
@@ -79,7 +77,11 @@ class WideStatisticsSampler {
     }
     if (W::any(any_mask)) qualify_each(raw, mask);
     else zero_samples_ += 2;
+  }
 
+  // The rest of the step's two samples from the conditioned bytes at bg_row
+  // and gr_row: the first sample's sums go to acc0, the second's to acc1.
+  PPL_MEMBER_INLINE void expose(RgbSum* acc0, RgbSum* acc1, const uint8_t* bg_row, const uint8_t* gr_row) {
     V r_sums[kRegs], g_sums[kRegs], b_sums[kRegs];
     V excluded[kRegs], cond_bg[kRegs], cond_gr[kRegs];
     V any_excluded = W::zero();

@@ -101,8 +101,11 @@ class WalkStatistics {
   // groups: condition_groups(bg, gr, bytes) conditions any run of whole
   // groups of the row pair. Sample s takes blocks ahead_groups + 2s and
   // ahead_groups + 2s + 1; WideStatisticsSampler takes two samples a step,
-  // each step's raw bytes read before and its conditioned bytes after
-  // conditioning it; a last single sample takes the 16-byte code.
+  // qualifying each step's raw bytes before conditioning it and reading
+  // its conditioned bytes after the next run has been conditioned, as
+  // condition_row_pair() does (the scalar lookups' stores are then done
+  // before the wide loads read them); a last single sample takes the
+  // 16-byte code.
   template <class W, class ConditionGroups>
   void condition_row_pair_wide(int32_t block_pair, int32_t groups, uint8_t* bg_row, uint8_t* gr_row,
                                ConditionGroups&& condition_groups) {
@@ -110,16 +113,21 @@ class WalkStatistics {
     const int32_t k = block_pair - ahead_pairs_;
     const int32_t samples = last_group_ > 0 ? (last_group_ + 1) / 2 : 0;
     Wide wide(c_, acc_shift_);
+    struct Pending {
+      RgbSum *acc0, *acc1;
+      const uint8_t *bg, *gr;
+    } pending{};
+    bool waiting = false;
     int32_t j = samples > 0 ? ahead_groups_ : 0, s = 0;
     if (j > 0) condition_groups(bg_row, gr_row, j * kGroup);
     for (; s + 2 <= samples; s += 2, j += Wide::kStepGroups) {
       uint8_t* bg = bg_row + j * kGroup;
       uint8_t* gr = gr_row + j * kGroup;
-      RgbSum* acc0 = accumulator(k, 2 * s + 1);
-      RgbSum* acc1 = accumulator(k, 2 * s + 3);
-      const typename Wide::Raw raw = wide.load_raw(bg, gr);
+      wide.qualify(wide.load_raw(bg, gr));
       condition_groups(bg, gr, Wide::kStepGroups * kGroup);
-      wide.step(acc0, acc1, raw, bg, gr);
+      if (waiting) wide.expose(pending.acc0, pending.acc1, pending.bg, pending.gr);
+      pending = {accumulator(k, 2 * s + 1), accumulator(k, 2 * s + 3), bg, gr};
+      waiting = true;
     }
     if (s < samples) {
       uint8_t* bg = bg_row + j * kGroup;
@@ -132,6 +140,7 @@ class WalkStatistics {
       j += 2;
     }
     if (j < groups) condition_groups(bg_row + j * kGroup, gr_row + j * kGroup, (groups - j) * kGroup);
+    if (waiting) wide.expose(pending.acc0, pending.acc1, pending.bg, pending.gr);
     wide.finish();
   }
 

@@ -11,7 +11,8 @@
 //     alone. When no cell of the step passes (the common case in a coloured
 //     scene) every sum is 0, so both samples only add kCells to bin 0 of
 //     each histogram sum, counted here and added once at the end of the row
-//     pair; otherwise each sample's figures come from its 8-byte sums.
+//     pair; otherwise each sample's figures come from its 8-byte sums,
+//     packed and added across its lanes in registers.
 //   - the accumulator and qAE sums: plain 32-bit sums, whose order does not
 //     matter (the same wrap), kept as 64-bit lanes of 8-byte sums while the
 //     accumulator stays the same and added to it when it changes. A step
@@ -24,6 +25,7 @@
 #include <cstdint>
 
 #include "bayer/statistics_sample.h"
+#include "bayer/wide_qual_sums.h"
 #include "core/context.h"
 #include "core/simd.h"
 
@@ -64,11 +66,9 @@ class WideStatisticsSampler {
     return raw;
   }
 
-  // The two samples of a step: `raw` as loaded before conditioning, the
-  // conditioned bytes at bg_row and gr_row; the first sample's sums go to
-  // acc0, the second's to acc1.
-  PPL_MEMBER_INLINE void step(RgbSum* acc0, RgbSum* acc1, const Raw& raw, const uint8_t* bg_row,
-                              const uint8_t* gr_row) {
+  // The qual figures of a step's two samples from `raw`, its bytes as
+  // loaded before conditioning.
+  PPL_MEMBER_INLINE void qualify(const Raw& raw) {
     V mask[kRegs];
     V any_mask = W::zero();
     for (int r = 0; r < kRegs; ++r) {
@@ -77,7 +77,11 @@ class WideStatisticsSampler {
     }
     if (W::any(any_mask)) qualify_each(raw, mask);
     else zero_samples_ += 2;
+  }
 
+  // The rest of the step's two samples from the conditioned bytes at bg_row
+  // and gr_row: the first sample's sums go to acc0, the second's to acc1.
+  PPL_MEMBER_INLINE void expose(RgbSum* acc0, RgbSum* acc1, const uint8_t* bg_row, const uint8_t* gr_row) {
     V r_sums[kRegs], g_sums[kRegs], b_sums[kRegs];
     V excluded[kRegs], cond_bg[kRegs], cond_gr[kRegs];
     V any_excluded = W::zero();
@@ -162,27 +166,24 @@ class WideStatisticsSampler {
     acc_ = nullptr;
   }
 
-  // Some cell of the step passes the qual test: each sample's figures.
+  // Some cell of the step passes the qual test: each sample's figures,
+  // its 8-byte sums packed and reduced in registers (wide_qual_sums.h).
   PPL_MEMBER_INLINE void qualify_each(const Raw& raw, const V (&mask)[kRegs]) {
-    alignas(64) uint64_t sums[5][8];   // mask bytes, then Gb, R, B, Gr
+    V packed[kRegs], gr_sums[kRegs];
     for (int r = 0; r < kRegs; ++r) {
       const V bg = W::and_(raw.bg[r], mask[r]), gr = W::and_(raw.gr[r], mask[r]);
-      const int at = r * kRegSums;
-      W::store(&sums[0][at], W::sums8(mask[r]));
-      W::store(&sums[1][at], W::sums8(W::and_(bg, cell_high_)));
-      W::store(&sums[2][at], W::sums8(W::and_(gr, cell_high_)));
-      W::store(&sums[3][at], W::sums8(W::and_(bg, cell_low_)));
-      W::store(&sums[4][at], W::sums8(W::and_(gr, cell_low_)));
+      const V mask_gb = W::or_(W::sums8(mask[r]), W::template sll64<16>(W::sums8(W::and_(bg, cell_high_))));
+      const V r_b = W::or_(W::sums8(W::and_(gr, cell_high_)), W::template sll64<16>(W::sums8(W::and_(bg, cell_low_))));
+      packed[r] = W::or_(mask_gb, W::template sll64<32>(r_b));
+      gr_sums[r] = W::sums8(W::and_(gr, cell_low_));
     }
+    const StepQualSums q = step_qual_sums<W, kRegs>(packed, gr_sums);
     for (int s = 0; s < 2; ++s) {
-      const uint32_t mask_sum = sample_sum(sums[0], s);
-      if (mask_sum == 0) {
+      if (q.mask[s] == 0) {
         ++zero_samples_;
         continue;
       }
-      const uint32_t qual[4] = {sample_sum(sums[1], s), sample_sum(sums[2], s), sample_sum(sums[3], s),
-                                sample_sum(sums[4], s)};
-      Sampler::record_qual(c_, mask_sum, qual);
+      Sampler::record_qual(c_, q.mask[s], q.sums[s]);
     }
   }
 

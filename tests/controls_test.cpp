@@ -102,10 +102,8 @@ void expect_default_controls(ppl_context* c) {
   EXPECT_EQ(setting, 0);
   EXPECT_EQ(std::memcmp(ppl_rgb_contrast_gamma_table(c), kRgbGammaTables[32], 256), 0);
   EXPECT_EQ(std::memcmp(ppl_yuv_contrast_gamma_table(c), kYuvGammaTables[32], 256), 0);
-  for (int i = 0; i < 256; ++i) {
-    ASSERT_EQ(ppl_contrast_table(c)[i], i);
-    for (auto table : {ppl_r_dekneel_table, ppl_g_dekneel_table, ppl_b_dekneel_table}) ASSERT_EQ(table(c)[i], i);
-  }
+  for (auto table : {ppl_contrast_table, ppl_r_dekneel_table, ppl_g_dekneel_table, ppl_b_dekneel_table})
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(table(c)[i], i);
 }
 
 // Moves controls away from their defaults.
@@ -192,8 +190,7 @@ TEST(ControlsGains, PackPerRowPairAndRefuseOutOfRangeKeepingTheStoredValue) {
   const auto before = constants_bytes(c);
   EXPECT_EQ(ppl_set_r_gain(c, 2048), 0);
   EXPECT_EQ(ppl_set_rgb_gain(c, 100, -1, 100), 0);
-  EXPECT_EQ(ppl_nf88_r_gain(c), 100);
-  EXPECT_EQ(ppl_nf88_g_gain(c), -1);
+  EXPECT_EQ((std::vector<int>{ppl_nf88_r_gain(c), ppl_nf88_g_gain(c)}), (std::vector<int>{100, -1}));
   EXPECT_EQ(constants_bytes(c), before);
 
   // A one-channel setter checks only its channel and rebuilds only the
@@ -217,8 +214,7 @@ TEST(ControlsDeltas, SixteenBitRangeAndRowPairs) {
   const auto before = constants_bytes(c);
   EXPECT_EQ(ppl_set_b_delta(c, 32768), 0);
   EXPECT_EQ(ppl_set_rgb_delta(c, 0, -32769, 0), 0);
-  EXPECT_EQ(ppl_b_delta(c), 0);
-  EXPECT_EQ(ppl_g_delta(c), -32769);
+  EXPECT_EQ((std::vector<int>{ppl_b_delta(c), ppl_g_delta(c)}), (std::vector<int>{0, -32769}));
   EXPECT_EQ(constants_bytes(c), before);
   ASSERT_EQ(ppl_set_r_delta(c, 5), 1);
   expect_packed(c, PPL_PICK(delta[kRowGR]), {int16_t(-32769 & 0xFFFF), 5}, "GR with the stored g");
@@ -228,8 +224,7 @@ TEST(ControlsExtras, QualsGainsAndDekneelCopiesStoreButReturnZero) {
   ScopedContext c;
   EXPECT_EQ(ppl_set_quals_rgb_gain(c, 512, 513, 514), 0);
   EXPECT_EQ(ppl_set_quals_b_gain(c, -5), 0);
-  EXPECT_EQ(ppl_nf88_quals_r_gain(c), 512);
-  EXPECT_EQ(ppl_nf88_quals_b_gain(c), -5);
+  EXPECT_EQ((std::vector<int>{ppl_nf88_quals_r_gain(c), ppl_nf88_quals_b_gain(c)}), (std::vector<int>{512, -5}));
   uint8_t table[256];
   for (int i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>(255 - i);
   EXPECT_EQ(ppl_copy_r_dekneel_table(c, table), 0);
@@ -285,15 +280,14 @@ TEST(ControlsColourBalance, WithoutTheFloatingPointStateValuesAreStoredAndNothin
 
 TEST(ControlsSatHue, RangesAndHueNormalisation) {
   ScopedContext c;
-  EXPECT_EQ(ppl_set_hue(c, -90), 1);
-  EXPECT_EQ(ppl_hue_degree(c), 270);
-  EXPECT_EQ(ppl_set_hue(c, 450), 1);
-  EXPECT_EQ(ppl_hue_degree(c), 90);
+  for (auto [hue, degree] : {std::pair{-90, 270}, {450, 90}}) {
+    EXPECT_EQ(ppl_set_hue(c, hue), 1);
+    EXPECT_EQ(ppl_hue_degree(c), degree);
+  }
   const auto before = constants_bytes(c);
   EXPECT_EQ(ppl_set_sat_hue(c, 513, 10), 0);
   EXPECT_EQ(ppl_set_sat(c, -1), 0);
-  EXPECT_EQ(ppl_nf88_sat(c), 256);
-  EXPECT_EQ(ppl_hue_degree(c), 90);
+  EXPECT_EQ((std::vector<int>{ppl_nf88_sat(c), ppl_hue_degree(c)}), (std::vector<int>{256, 90}));
   EXPECT_EQ(constants_bytes(c), before);
   EXPECT_EQ(ppl_set_sat_hue(c, 512, 0), 1);
 }
@@ -306,8 +300,7 @@ TEST(ControlsContrast, LevelsGiveTheirPointAndOutOfRangeIsRefused) {
   uint32_t x = 99, y = 99;
   for (int level : {64, -64}) {
     ASSERT_EQ(ppl_set_contrast_c(c, level, &x, &y), 1);
-    EXPECT_EQ(x, level > 0 ? 64u : 0u);
-    EXPECT_EQ(y, level > 0 ? 0u : 64u);
+    EXPECT_EQ(std::make_pair(x, y), level > 0 ? std::make_pair(64u, 0u) : std::make_pair(0u, 64u));
     EXPECT_EQ(std::memcmp(t, model_contrast(x, y).data(), 256), 0) << level;
   }
   EXPECT_EQ(ppl_set_contrast_c(c, 128, &x, &y), 0);
@@ -363,9 +356,7 @@ TEST(ControlsGamma, SettingsAndCopiedCurves) {
   ASSERT_EQ(ppl_set_gamma(c, -32), 1);
   int32_t setting = 0, lo = 0, hi = 0;
   EXPECT_EQ(ppl_nf20_12_gamma(c, &setting, &lo, &hi), 8260);
-  EXPECT_EQ(setting, -32);
-  EXPECT_EQ(lo, -32);
-  EXPECT_EQ(hi, 32);
+  EXPECT_EQ((std::vector<int>{setting, lo, hi}), (std::vector<int>{-32, -32, 32}));
   EXPECT_EQ(std::memcmp(ppl_rgb_gamma_table(c), kRgbGammaTables[0], 256), 0);
   EXPECT_EQ(std::memcmp(ppl_yuv_gamma_table(c), kYuvGammaTables[0], 256), 0);
   EXPECT_EQ(ppl_rgb_gamma_table(c), c->rgb_gamma) << "the table the conditioning reads";
@@ -383,26 +374,18 @@ const uint8_t* yuv(int s) { return kYuvGammaTables[s + 32]; }
 
 double bt709(double l) { return l < 0.018 ? 4.5 * l : 1.099 * std::pow(l, 0.45) - 0.099; }
 
-struct Telling {
-  int setting;
-  int rgb[7];
-  int yuv[7];
-};
-constexpr int kRgbAt[7] = {0, 16, 32, 64, 128, 192, 255};
-constexpr int kYuvAt[7] = {16, 17, 32, 64, 128, 192, 235};
-constexpr Telling kTelling[] = {
-    {-32, {0, 1, 4, 15, 63, 143, 253}, {16, 16, 17, 26, 72, 156, 233}},
-    {-16, {0, 17, 35, 68, 132, 194, 255}, {16, 17, 33, 67, 131, 193, 235}},
-    {0, {0, 55, 84, 125, 180, 221, 255}, {16, 20, 68, 116, 172, 212, 235}},
-    {16, {0, 88, 121, 159, 204, 233, 255}, {16, 24, 97, 146, 192, 221, 235}},
-    {32, {0, 108, 141, 176, 215, 238, 255}, {16, 27, 114, 161, 201, 224, 235}},
-};
-
 TEST(ControlsGammaTables, TellingEntriesAreExact) {
-  for (const Telling& t : kTelling)
+  const int rgb_at[7] = {0, 16, 32, 64, 128, 192, 255}, yuv_at[7] = {16, 17, 32, 64, 128, 192, 235};
+  const struct { int setting, rgb[7], yuv[7]; } rows[] = {
+      {-32, {0, 1, 4, 15, 63, 143, 253}, {16, 16, 17, 26, 72, 156, 233}},
+      {-16, {0, 17, 35, 68, 132, 194, 255}, {16, 17, 33, 67, 131, 193, 235}},
+      {0, {0, 55, 84, 125, 180, 221, 255}, {16, 20, 68, 116, 172, 212, 235}},
+      {16, {0, 88, 121, 159, 204, 233, 255}, {16, 24, 97, 146, 192, 221, 235}},
+      {32, {0, 108, 141, 176, 215, 238, 255}, {16, 27, 114, 161, 201, 224, 235}}};
+  for (const auto& t : rows)
     for (int i = 0; i < 7; ++i) {
-      EXPECT_EQ(rgb(t.setting)[kRgbAt[i]], t.rgb[i]) << "rgb, setting " << t.setting << " at " << kRgbAt[i];
-      EXPECT_EQ(yuv(t.setting)[kYuvAt[i]], t.yuv[i]) << "yuv, setting " << t.setting << " at " << kYuvAt[i];
+      EXPECT_EQ(rgb(t.setting)[rgb_at[i]], t.rgb[i]) << "rgb, setting " << t.setting << " at " << rgb_at[i];
+      EXPECT_EQ(yuv(t.setting)[yuv_at[i]], t.yuv[i]) << "yuv, setting " << t.setting << " at " << yuv_at[i];
     }
 }
 
@@ -413,12 +396,11 @@ TEST(ControlsGammaTables, TellingEntriesAreExact) {
 TEST(ControlsGammaTables, EveryCurveKeepsItsShape) {
   for (int s = -32; s <= 32; ++s) {
     SCOPED_TRACE("setting " + std::to_string(s));
-    for (int x = 1; x < 256; ++x) {
-      ASSERT_GE(rgb(s)[x], rgb(s)[x - 1]) << "rgb at " << x;
-      ASSERT_GE(yuv(s)[x], yuv(s)[x - 1]) << "yuv at " << x;
-      if (s > -32) ASSERT_GE(rgb(s)[x], rgb(s - 1)[x]) << "rgb at " << x;
-      if (s > -32) ASSERT_GE(yuv(s)[x], yuv(s - 1)[x]) << "yuv at " << x;
-    }
+    for (auto curve : {rgb, yuv})
+      for (int x = 1; x < 256; ++x) {
+        ASSERT_GE(curve(s)[x], curve(s)[x - 1]) << (curve == rgb ? "rgb" : "yuv") << " at " << x;
+        if (s > -32) ASSERT_GE(curve(s)[x], curve(s - 1)[x]) << (curve == rgb ? "rgb" : "yuv") << " at " << x;
+      }
     EXPECT_EQ(rgb(s)[0], 0);
     EXPECT_GE(rgb(s)[255], 253);
     EXPECT_EQ(yuv(s)[0], 16);
@@ -477,12 +459,10 @@ TEST(ControlsThresholds, AcceptExactlyTheirRangeAndPack) {
 TEST(ControlsFlags, QualityAndSensorType) {
   ScopedContext c;
   EXPECT_EQ(ppl_set_quality(c, 5), 1);
-  EXPECT_EQ(ppl_set_quality(c, 6), 0);
-  EXPECT_EQ(ppl_set_quality(c, -1), 0);
+  for (int32_t bad : {6, -1}) EXPECT_EQ(ppl_set_quality(c, bad), 0) << bad;
   EXPECT_EQ(ppl_quality(c), 5);
   for (int32_t code : {0x5754, 0x5948, 0x07544F4D, 0x42564F}) EXPECT_EQ(ppl_set_sensor_type(c, code), 1);
-  EXPECT_EQ(ppl_set_sensor_type(c, 0x4F56), 0);
-  EXPECT_EQ(ppl_set_sensor_type(c, 0), 0);
+  for (int32_t bad : {0x4F56, 0}) EXPECT_EQ(ppl_set_sensor_type(c, bad), 0) << bad;
   EXPECT_EQ(ppl_sensor_type(c), 0x42564F);
 }
 
@@ -531,18 +511,17 @@ TEST(ControlsStatisticsLimits, OneChannelSettersRefusalsAndReset) {
   EXPECT_EQ(ppl_qual_BmGb_min(c), -25) << "min > max stores nothing";
   EXPECT_EQ(ppl_set_qual_BmGb_m_GrmR_min_max(c, -32768, 0), 0);
   EXPECT_EQ(ppl_set_qual_BmGb_p_GrmR_min_max(c, INT32_MIN, INT32_MAX), 0);
-  EXPECT_EQ(ppl_qual_BmGb_m_GrmR_min(c), -32768) << "beyond 16 bits: stored, not packed";
-  EXPECT_EQ(ppl_qual_BmGb_p_GrmR_max(c), INT32_MAX);
+  EXPECT_EQ((std::vector<int>{ppl_qual_BmGb_m_GrmR_min(c), ppl_qual_BmGb_p_GrmR_max(c)}),
+            (std::vector<int>{-32768, INT32_MAX}))
+      << "beyond 16 bits: stored, not packed";
   EXPECT_EQ(ppl_set_qual_R_min_max(c, 0, 256), 0);
   EXPECT_EQ(ppl_set_qual_B_min_max(c, -1, 10), 0);
   EXPECT_EQ(ppl_set_qual_RGB_min_max(c, 0, 255, 0, 255, 11, 10), 0);
   EXPECT_EQ(ppl_set_qAE_RGB_min_max(c, 5, 4), 0);
-  EXPECT_EQ(ppl_qual_R_max(c), 100);
-  EXPECT_EQ(ppl_qAE_RGB_min(c), 0);
+  EXPECT_EQ((std::vector<int>{ppl_qual_R_max(c), ppl_qAE_RGB_min(c)}), (std::vector<int>{100, 0}));
   EXPECT_EQ(constants_bytes(c), before);
   EXPECT_EQ(ppl_reset_qual_min_max(c), 1);
-  EXPECT_EQ(ppl_qual_B_min(c), 0);
-  EXPECT_EQ(ppl_qual_GrmR_max(c), 25);
+  EXPECT_EQ((std::vector<int>{ppl_qual_B_min(c), ppl_qual_GrmR_max(c)}), (std::vector<int>{0, 25}));
 }
 
 // ------------------------------------------------------ post-processing

@@ -157,9 +157,11 @@ PublicResults read_results(ppl_context* c) {
   return r;
 }
 
-// One frame through the public converter, the context limited to `path`
-// (a width its groups do not divide runs on a narrower one).
+// One frame through the public converter with neutral conditioning, the
+// context limited to `path` (a width its groups do not divide runs on a
+// narrower one).
 PublicResults convert(ppl_context* c, const std::vector<uint8_t>& raw, int w, int h, PathId path) {
+  load_bayer_controls(c, neutral_bayer_controls());
   ScopedPathLimit limit(c, path);
   AlignedBuffer src(raw.size(), Align::k16), dst(raw.size() * 3 / 2, Align::k16);
   std::memcpy(src.data(), raw.data(), raw.size());
@@ -180,7 +182,6 @@ TEST(StatisticsFrame, TwoColourFrameGivesTheMeansCountsAndBinsComputedByHand) {
   for (PathId path : machine_paths()) {
     SCOPED_TRACE(path_name(path));
     ScopedContext c;
-    load_bayer_controls(c, neutral_bayer_controls());
     ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, 150, 255), 1);
     const PublicResults r = convert(c, raw, w, h, path);
     const uint32_t cells = w * h / 4;
@@ -217,7 +218,6 @@ TEST(StatisticsFrame, FlatFrameGivesCountsAndWindowMeansComputedByHand) {
       SCOPED_TRACE(testing::Message() << path_name(path) << " quality " << quality);
       ScopedContext c;
       ASSERT_EQ(ppl_set_quality(c, quality), 1);
-      load_bayer_controls(c, neutral_bayer_controls());
       const PublicResults r = convert(c, raw, w, h, path);
       const uint32_t scale = scales[group_bytes(path) == 16][quality];
       // Every sampled cell is grey and qualifies: one mean and one bin, whose
@@ -238,9 +238,8 @@ TEST(StatisticsFrame, FlatFrameGivesCountsAndWindowMeansComputedByHand) {
           const uint32_t cells = group_bytes(path) == 8 ? 400 : col % 2 ? 480 : 320;
           const uint32_t t = (cells * v * scale) >> 8;
           const uint32_t mean_rb = (norm_rb * t) >> 12, mean_g = (norm_g * 2 * t) >> 12;
-          EXPECT_EQ(r.windows[8 * row + col][0], mean_rb) << row << "," << col;
-          EXPECT_EQ(r.windows[8 * row + col][1], mean_g) << row << "," << col;
-          EXPECT_EQ(r.windows[8 * row + col][2], mean_rb) << row << "," << col;
+          const uint32_t* window = r.windows[8 * row + col];
+          EXPECT_EQ((Triple{window[0], window[1], window[2]}), (Triple{mean_rb, mean_g, mean_rb})) << row << "," << col;
         }
       }
     }
@@ -269,7 +268,6 @@ TEST(StatisticsFrame, LevelMeansOfAFlatFrameAreItsLevelOverTheSampledCells) {
         if (w > 1280) ASSERT_EQ(c.allow_large_frames(), 1);
         ASSERT_EQ(ppl_set_quality(c, quality), 1);
         ppl_set_mean_collection(c, run < 4);
-        load_bayer_controls(c, neutral_bayer_controls());
         const PublicResults r = convert(c, raw, w, h, path);
         if (run < 4 && w > 1280)
           for (uint32_t m : r.whole) EXPECT_NEAR(m, v * 256.0, v * 256.0 / 64) << "original whole-frame mean";
@@ -322,20 +320,14 @@ TEST(StatisticsFrame, RandomLimitsMatchTheModel) {
 // samples each of them, under the limits they sit at.
 TEST(StatisticsFrame, LimitEdgesOfTheQualAndQaeTestsMatchTheModel) {
   using model::Cell;
+  // {B, Gb, Gr, R}: grey (qualifies); B - Gb 26, then 25 (sum and difference
+  // 25); sum 30, then 31; Gr - R -30 (fails); all below the qAE minimum, one
+  // at it; all above the qAE maximum, one at it; then the extremes.
   const Cell differences[] = {
-      {100, 100, 100, 100},  // grey: qualifies
-      {126, 100, 100, 100},  // B - Gb = 26
-      {125, 100, 100, 100},  // B - Gb = 25, sum and difference 25
-      {120, 100, 110, 100},  // sum 30
-      {120, 100, 111, 100},  // sum 31
-      {100, 100, 100, 130},  // Gr - R = -30: GrmR fails
-      {9, 9, 9, 9},          // all below the qAE minimum
-      {9, 9, 9, 10},         // one at the minimum
-      {201, 201, 201, 201},  // all above the qAE maximum
-      {201, 200, 201, 201},
-      {0, 0, 0, 0},          {255, 255, 255, 255}, {0, 25, 0, 0}, {25, 0, 0, 25},
-      {255, 230, 255, 255},  {30, 0, 0, 0},
-  };
+      {100, 100, 100, 100}, {126, 100, 100, 100}, {125, 100, 100, 100}, {120, 100, 110, 100},
+      {120, 100, 111, 100}, {100, 100, 100, 130}, {9, 9, 9, 9},         {9, 9, 9, 10},
+      {201, 201, 201, 201}, {201, 200, 201, 201}, {0, 0, 0, 0},         {255, 255, 255, 255},
+      {0, 25, 0, 0},        {25, 0, 0, 25},       {255, 230, 255, 255}, {30, 0, 0, 0}};
   // For narrow channel ranges: the wrapped-span test at both ends.
   const Cell channels[] = {
       {250, 9, 9, 100}, {249, 9, 9, 100}, {255, 0, 0, 100}, {250, 10, 9, 100}, {250, 9, 10, 100},
@@ -352,14 +344,12 @@ TEST(StatisticsFrame, LimitEdgesOfTheQualAndQaeTestsMatchTheModel) {
     ScopedContext c;
     set_limits(c, run.limits);
     std::vector<uint8_t> raw(static_cast<size_t>(w) * h);
-    for (int k = 0; k < h / 2; ++k) {
-      for (int x = 0; x < w / 2; ++x) {
-        const Cell& cell = run.cells[(x / 2 + k) % 16];   // the walk samples the odd cells
-        uint8_t* top = &raw[static_cast<size_t>(2 * k) * w + 2 * x];
-        top[0] = static_cast<uint8_t>(cell.b), top[1] = static_cast<uint8_t>(cell.gb);
-        top[w] = static_cast<uint8_t>(cell.gr), top[w + 1] = static_cast<uint8_t>(cell.r);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const Cell& cell = run.cells[(x / 4 + y / 2) % 16];   // cells in pairs: the walk samples the odd ones
+        const int value = y % 2 ? (x % 2 ? cell.r : cell.gr) : (x % 2 ? cell.gb : cell.b);
+        raw[static_cast<size_t>(y) * w + x] = static_cast<uint8_t>(value);
       }
-    }
     expect_walks_match_model(c, neutral_bayer_controls(), raw, w, h, 3);
   }
 }

@@ -65,20 +65,18 @@ const NobodyCopy& nobody_copy() {
 
 std::string cannot_run_as_nobody() { return nobody_copy().why_not(); }
 
+// The output goes to files of a folder removed afterwards (the shell of
+// root writes them, also for a run as nobody).
 RunResult run_tool(const std::string& args, bool as_nobody) {
-  char dir[] = "/tmp/pplcam-cli-run-XXXXXX";
+  const TempDir dir;
   RunResult r;
-  if (!mkdtemp(dir)) return r;
-  const std::string out = std::string(dir) + "/out", err = std::string(dir) + "/err";
+  if (dir.path().empty()) return r;
   const std::string tool = as_nobody ? nobody_copy().prefix() : std::string(PPLCAM_TOOL) + " ";
-  const std::string cmd = tool + "</dev/null " + args + " >" + out + " 2>" + err;
+  const std::string cmd = tool + "</dev/null " + args + " >" + dir.file("out") + " 2>" + dir.file("err");
   const int status = std::system(cmd.c_str());
   r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.out = slurp(out);
-  r.err = slurp(err);
-  std::remove(out.c_str());
-  std::remove(err.c_str());
-  rmdir(dir);
+  r.out = slurp(dir.file("out"));
+  r.err = slurp(dir.file("err"));
   return r;
 }
 

@@ -74,9 +74,8 @@ TEST(PplcamDeinterlace, OutputIsTheLibrarysPictureAcrossBuffersAndFlushes) {
         ASSERT_TRUE(gst_harness_push_event(e.harness(), gst_event_new_segment(&segment)));
       }
       ASSERT_EQ(e.push(frames[i]), GST_FLOW_OK);
-      EXPECT_EQ(first_difference(e.pull(), library_output(row.convert, row.threshold, frames[i], frames[reference[i]],
-                                                          row.out, row.width, row.height)),
-                -1)
+      EXPECT_TRUE(same_bytes(e.pull(), library_output(row.convert, row.threshold, frames[i], frames[reference[i]],
+                                                      row.out, row.width, row.height)))
           << "frame " << i;
     }
   }
@@ -91,7 +90,7 @@ TEST(PplcamDeinterlace, NewCapsForgetThePreviousField) {
   e.pull();
   gst_harness_set_src_caps_str(e.harness(), caps("UYVY", "interleaved").c_str());
   ASSERT_EQ(e.push(b), GST_FLOW_OK);
-  EXPECT_EQ(first_difference(e.pull(), library_output(IntlUYVYToYUYVMMX, 50, b, b, "YUY2")), -1);
+  EXPECT_TRUE(same_bytes(e.pull(), library_output(IntlUYVYToYUYVMMX, 50, b, b, "YUY2")));
 }
 
 }  // namespace

@@ -91,13 +91,6 @@ size_t raw_frame_bytes(const char* format, int width, int height) {
   return GST_VIDEO_INFO_SIZE(&info);
 }
 
-long first_difference(const Bytes& a, const Bytes& b) {
-  const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i)
-    if (a[i] != b[i]) return long(i);
-  return a.size() == b.size() ? -1 : long(n);
-}
-
 Bytes flip_rows(const Bytes& a, int rows) {
   const size_t row = a.size() / rows;
   Bytes out(a.size());

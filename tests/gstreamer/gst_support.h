@@ -11,9 +11,11 @@
 
 #include "pplcam/pplcam.h"
 #include "support/buffers.h"
+#include "support/same_bytes.h"
 
 using Bytes = std::vector<uint8_t>;
 using pplcam::test::random_bytes;
+using pplcam::test::same_bytes;
 
 // One element of the plugin between a harness source and sink, with its
 // properties in gst-launch syntax ("quality=2 h-mirror=true") and its bus.
@@ -52,7 +54,5 @@ Bytes buffer_bytes(GstBuffer* buffer);
 Bytes read_file(const std::string& path);
 // Bytes of a video/x-raw frame of `format` at width x height.
 size_t raw_frame_bytes(const char* format, int width, int height);
-// Index of the first byte that differs, -1 when equal (sizes included).
-long first_difference(const Bytes& a, const Bytes& b);
 // Rows in reverse order: `rows` rows of a.size() / rows bytes.
 Bytes flip_rows(const Bytes& a, int rows);

@@ -62,14 +62,18 @@ PPL_VEC_INLINE typename R::V ring_tap(const uint8_t* ring, uint32_t mask, uint32
   else return ring_load<R>(ring, mask, index + Offset);
 }
 
-// All five taps.
+// All five taps, with one test for the ring's end rather than one a tap.
 template <class R, int kGroup>
 PPL_VEC_INLINE RowTaps<R> ring_taps(const uint8_t* ring, uint32_t mask, uint32_t index) {
-  if constexpr (R::kBytes == kGroup) return taps_from_ring<R>(ring, mask, index);
-  else
-    return RowTaps<R>{{ring_tap<R, kGroup, -2>(ring, mask, index), ring_tap<R, kGroup, -1>(ring, mask, index),
-                       ring_tap<R, kGroup, 0>(ring, mask, index), ring_tap<R, kGroup, 1>(ring, mask, index),
-                       ring_tap<R, kGroup, 2>(ring, mask, index)}};
+  if constexpr (R::kBytes == kGroup) {
+    return taps_from_ring<R>(ring, mask, index);
+  } else {
+    const uint32_t at = (index - 2) & mask;
+    if (ring_contiguous(mask, at, R::kBytes + 4)) return taps_from_memory<R>(ring + at + 2);
+    alignas(64) uint8_t staged[R::kBytes + 4];
+    copy_from_ring(ring, mask, index - 2, staged, R::kBytes + 4);
+    return taps_from_staged<R>(staged);
+  }
 }
 
 }  // namespace pplcam::edge

@@ -7,12 +7,7 @@
 // Every figure of one sample fits in 16 bits (8 cells: mask bytes at most
 // 8 x 510, channel sums at most 8 x 255), so the fields of a lane never
 // carry into each other, and each field is exactly the sample's sum.
-//
-// For files built for the AVX2 or AVX-512 rows only: the lane moves below
-// name their intrinsics directly and are instantiated only there.
 #pragma once
-
-#include <immintrin.h>
 
 #include <cstdint>
 
@@ -26,6 +21,14 @@ struct StepQualSums {
   uint32_t sums[2][4];   // Gb, R, B, Gr of each sample's qualifying cells
 };
 
+// Lane l (0 or 1) of the result is lane 2l + kOdd of the step, counted
+// across its registers: the two samples' first (kOdd 0) or second lanes.
+template <class W, int kOdd>
+struct SampleLanes {
+  static constexpr int reg(int l) { return (2 * (l % 2) + kOdd) / W::kGroupLanes; }
+  static constexpr int lane(int l) { return (2 * (l % 2) + kOdd) % W::kGroupLanes; }
+};
+
 // `packed[r]`: the 8-byte sums of register r with the mask's in bits 0-15,
 // Gb's in 16-31, R's in 32-47 and B's in 48-63 of each 64-bit lane;
 // `gr[r]`: the 8-byte sums of Gr. The first 32 bytes of a step (register 0
@@ -34,27 +37,17 @@ struct StepQualSums {
 template <class W, int kRegs>
 PPL_MEMBER_INLINE StepQualSums step_qual_sums(const typename W::V (&packed)[kRegs],
                                               const typename W::V (&gr)[kRegs]) {
-  alignas(32) uint64_t lanes[4];   // packed and Gr of sample 0, then of sample 1
-  if constexpr (W::kBytes == 32) {
-    static_assert(kRegs == 2, "two 32-byte registers a step");
-    // Per 16-byte lane: [packed, Gr] of each register's half, then both
-    // halves added: [packed, Gr] of the sample of each register.
-    const __m256i p0 = _mm256_add_epi64(_mm256_unpacklo_epi64(packed[0], gr[0]),
-                                        _mm256_unpackhi_epi64(packed[0], gr[0]));
-    const __m256i p1 = _mm256_add_epi64(_mm256_unpacklo_epi64(packed[1], gr[1]),
-                                        _mm256_unpackhi_epi64(packed[1], gr[1]));
-    const __m256i both = _mm256_add_epi64(_mm256_permute2x128_si256(p0, p1, 0x20),
-                                          _mm256_permute2x128_si256(p0, p1, 0x31));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), both);
-  } else {
-    static_assert(W::kBytes == 64 && kRegs == 1, "one 64-byte register a step");
-    // Per 16-byte lane: [packed, Gr]; then lanes 0 + 1 and 2 + 3.
-    const __m512i p = _mm512_add_epi64(_mm512_unpacklo_epi64(packed[0], gr[0]),
-                                       _mm512_unpackhi_epi64(packed[0], gr[0]));
-    const __m512i pairs = _mm512_add_epi64(p, _mm512_shuffle_i64x2(p, p, _MM_SHUFFLE(2, 3, 0, 1)));
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), _mm512_castsi512_si128(pairs));
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes + 2), _mm512_extracti32x4_epi32(pairs, 2));
-  }
+  static_assert(kRegs * W::kGroupLanes == 4, "a step is four 16-byte lanes");
+  using V = typename W::V;
+  // Per 16-byte lane: [packed, Gr] added over the lane's two 8-byte halves.
+  V halves[kRegs];
+  for (int r = 0; r < kRegs; ++r)
+    halves[r] = W::add64(W::unpacklo64(packed[r], gr[r]), W::unpackhi64(packed[r], gr[r]));
+  // Then each sample's two lanes added: [packed, Gr] of sample 0, of sample 1.
+  const V both = W::add64(W::template pick_lanes<SampleLanes<W, 0>>(halves),
+                          W::template pick_lanes<SampleLanes<W, 1>>(halves));
+  alignas(64) uint64_t lanes[W::kBytes / 8];
+  W::store(lanes, both);
   StepQualSums out;
   for (int s = 0; s < 2; ++s) {
     const uint64_t p = lanes[2 * s];

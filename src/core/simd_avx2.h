@@ -82,6 +82,7 @@ struct Avx2 {
   PPL_VEC_INLINE V unpacklo32(V a, V b) { return _mm256_unpacklo_epi32(a, b); }
   PPL_VEC_INLINE V unpackhi32(V a, V b) { return _mm256_unpackhi_epi32(a, b); }
   PPL_VEC_INLINE V unpacklo64(V a, V b) { return _mm256_unpacklo_epi64(a, b); }
+  PPL_VEC_INLINE V unpackhi64(V a, V b) { return _mm256_unpackhi_epi64(a, b); }
   template <int N> PPL_VEC_INLINE V srl64(V a) { return _mm256_srli_epi64(a, N); }
   template <int N> PPL_VEC_INLINE V sll64(V a) { return _mm256_slli_epi64(a, N); }
   template <int Imm> PPL_VEC_INLINE V shuffle16_in64(V a) {
@@ -119,6 +120,11 @@ struct Avx2 {
   // one lane out, one lane in
   template <int L> PPL_VEC_INLINE Half lane(V a) { return _mm256_extracti128_si256(a, L); }
   PPL_VEC_INLINE V from_lanes(Half lo, Half hi) { return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1); }
+  // Lane l of the result is lane Map::lane(l) of src[Map::reg(l)] (Map's
+  // reg and lane are constexpr): one vperm2i128.
+  template <class Map, int N> PPL_VEC_INLINE V pick_lanes(const V (&src)[N]) {
+    return _mm256_permute2x128_si256(src[Map::reg(0)], src[Map::reg(1)], Map::lane(0) | (2 + Map::lane(1)) << 4);
+  }
 };
 
 }  // namespace pplcam

@@ -82,6 +82,7 @@ struct Avx512 {
   PPL_VEC_INLINE V unpacklo32(V a, V b) { return _mm512_unpacklo_epi32(a, b); }
   PPL_VEC_INLINE V unpackhi32(V a, V b) { return _mm512_unpackhi_epi32(a, b); }
   PPL_VEC_INLINE V unpacklo64(V a, V b) { return _mm512_unpacklo_epi64(a, b); }
+  PPL_VEC_INLINE V unpackhi64(V a, V b) { return _mm512_unpackhi_epi64(a, b); }
   template <int N> PPL_VEC_INLINE V srl64(V a) { return _mm512_srli_epi64(a, N); }
   template <int N> PPL_VEC_INLINE V sll64(V a) { return _mm512_slli_epi64(a, N); }
   template <int Imm> PPL_VEC_INLINE V shuffle16_in64(V a) {
@@ -119,12 +120,54 @@ struct Avx512 {
   PPL_VEC_INLINE Mask movepi8_mask(V a) { return _mm512_movepi8_mask(a); }   // top bits
   PPL_VEC_INLINE V mask_blend8(Mask m, V a, V b) { return _mm512_mask_blend_epi8(m, a, b); }
   template <int L> PPL_VEC_INLINE Half lane(V a) { return _mm512_extracti32x4_epi32(a, L); }
-  // The first n lanes (0 < n <= kGroupLanes) from p, the rest zero, and the
-  // first n lanes to p: masked, so nothing beyond n * 16 bytes is touched
-  // (masked-out bytes do not fault).
-  PPL_VEC_INLINE Mask lanes_mask(int n) { return n >= 4 ? ~Mask{0} : (Mask{1} << (16 * n)) - 1; }
+  // The first n lanes (0 < n < kGroupLanes: a register's partial end) from
+  // p, the rest zero, and the first n lanes to p: masked, so nothing beyond
+  // n * 16 bytes is touched (masked-out bytes do not fault).
+  PPL_VEC_INLINE Mask lanes_mask(int n) { return (Mask{1} << (16 * n)) - 1; }
   PPL_VEC_INLINE V load_lanes(const void* p, int n) { return _mm512_maskz_loadu_epi8(lanes_mask(n), p); }
   PPL_VEC_INLINE void store_lanes(void* p, V v, int n) { _mm512_mask_storeu_epi8(p, lanes_mask(n), v); }
+
+  // Lane l of the result is lane Map::lane(l) of src[Map::reg(l)] (Map's
+  // reg and lane are constexpr): one vpermt2q for the lanes of the first
+  // two registers named, a merging vpermq for each further one.
+  template <class Map, int N> PPL_VEC_INLINE V pick_lanes(const V (&src)[N]) {
+    constexpr int a = Map::reg(0), b = second_source<Map>();
+    V out = _mm512_permutex2var_epi64(src[a], qword_index<Map>(a, b), src[b]);
+    merge_lanes<Map, N, 0>(&out, src);
+    return out;
+  }
+
+ private:
+  template <class Map> static constexpr int second_source() {
+    for (int l = 1; l < kGroupLanes; ++l)
+      if (Map::reg(l) != Map::reg(0)) return Map::reg(l);
+    return Map::reg(0);
+  }
+  // vpermt2q's index: a lane from register a (qwords 0-7) or b (8-15), 0
+  // for a lane of neither (merged in after)
+  template <class Map> static constexpr int64_t qword(int l, int half, int a, int b) {
+    return Map::reg(l) == a ? 2 * Map::lane(l) + half : Map::reg(l) == b ? 8 + 2 * Map::lane(l) + half : 0;
+  }
+  template <class Map> PPL_VEC_INLINE V qword_index(int a, int b) {
+    return _mm512_setr_epi64(qword<Map>(0, 0, a, b), qword<Map>(0, 1, a, b), qword<Map>(1, 0, a, b),
+                             qword<Map>(1, 1, a, b), qword<Map>(2, 0, a, b), qword<Map>(2, 1, a, b),
+                             qword<Map>(3, 0, a, b), qword<Map>(3, 1, a, b));
+  }
+  template <class Map> static constexpr __mmask8 lanes_from(int reg) {
+    int m = 0;
+    for (int l = 0; l < kGroupLanes; ++l)
+      if (Map::reg(l) == reg) m |= 3 << (2 * l);
+    return static_cast<__mmask8>(m);
+  }
+  // the lanes from register Reg and on that the vpermt2q did not take
+  template <class Map, int N, int Reg> PPL_VEC_INLINE void merge_lanes(V* out, const V (&src)[N]) {
+    if constexpr (Reg < N) {
+      constexpr bool taken = Reg == Map::reg(0) || Reg == second_source<Map>();
+      if constexpr (!taken && lanes_from<Map>(Reg) != 0)
+        *out = _mm512_mask_permutexvar_epi64(*out, lanes_from<Map>(Reg), qword_index<Map>(Reg, -1), src[Reg]);
+      merge_lanes<Map, N, Reg + 1>(out, src);
+    }
+  }
 };
 
 }  // namespace pplcam

@@ -18,14 +18,6 @@
 namespace pplcam::test {
 namespace {
 
-// The processing operations among the exported frame functions.
-std::vector<FrameFunction> processing_operations() {
-  std::vector<FrameFunction> ops;
-  for (const FrameFunction& f : exported_frame_functions())
-    if (is_processing(f)) ops.push_back(f);
-  return ops;
-}
-
 // How a call goes wrong, starting from a 704 x 480 geometry of the family
 // (the Bayer operations: that input size), large frames on.
 struct Refusal {
@@ -55,8 +47,8 @@ TEST(ProcessingBounds, RefusalsWriteNothing) {
   for (int i = 0; i < 3; ++i) sources.emplace_back(kBytes, Align::k16);
   AlignedBuffer dst(kBytes, Align::k16);
   for (const Refusal& r : kRefusals) {
-    for (const FrameFunction& op : processing_operations()) {
-      if (r.null_buffer == 2 && op.shape != Shape::kInterlaced) continue;
+    for (const FrameFunction& op : exported_frame_functions()) {
+      if (!is_processing(op) || (r.null_buffer == 2 && op.shape != Shape::kInterlaced)) continue;
       for (PathId p : machine_paths()) {
         SCOPED_TRACE(std::string(op.name) + ", " + r.name + ", " + path_name(p));
         ScopedPathLimit limit(ctx, p);
@@ -67,13 +59,11 @@ TEST(ProcessingBounds, RefusalsWriteNothing) {
         else
           ASSERT_EQ(ppl_new_frame_sizes(ctx, r.width, r.height, r.width, r.height), 1);
         ppl_set_decimation(ctx, r.mode, r.top, r.bottom);
-        uint8_t* srcs[3] = {sources[0].data(), sources[1].data(), sources[2].data()};
-        uint8_t* out = dst.data();
-        if (r.null_buffer == 3) out = nullptr;
-        else if (r.null_buffer >= 0) srcs[r.null_buffer] = nullptr;
+        uint8_t* buffers[4] = {sources[0].data(), sources[1].data(), sources[2].data(), dst.data()};
+        if (r.null_buffer >= 0) buffers[r.null_buffer] = nullptr;
         std::fill(dst.data(), dst.data() + kBytes, 0x5A);
         const uint32_t frames = ppl_n_frame(ctx);
-        EXPECT_EQ(call_frame_function(op, ctx, srcs, out, {r.width, r.height, ctx->out_width, ctx->out_height}), 0);
+        EXPECT_EQ(call_frame_function(op, ctx, buffers, buffers[3], {r.width, r.height, ctx->out_width, ctx->out_height}), 0);
         EXPECT_EQ(ppl_n_frame(ctx), frames);
         EXPECT_EQ(std::count(dst.data(), dst.data() + kBytes, 0x5A), static_cast<ptrdiff_t>(kBytes));
         if (HasFailure()) return;
@@ -98,7 +88,8 @@ TEST(ProcessingBounds, EveryOperationWritesWithinTheHeaderCount) {
   ASSERT_EQ(ctx.allow_large_frames(), 1);
   ppl_set_intl_3T_threshold(ctx, 0);   // every word moves: the most reads
   for (const FrameSize& k : kSizes)
-    for (const FrameFunction& op : processing_operations()) {
+    for (const FrameFunction& op : exported_frame_functions()) {
+      if (!is_processing(op)) continue;
       const size_t src_bytes = source_bytes(op, k)[0];
       const size_t dst_bytes = static_cast<size_t>(k.out_w) * k.out_h * op.output_bytes_per_pixel_x2 / 2;
       for (Guard g : {Guard::kAfter, Guard::kBefore}) {

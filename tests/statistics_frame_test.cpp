@@ -64,19 +64,17 @@ std::vector<uint8_t> test_frame(int width, int height, uint32_t seed) {
   return f;
 }
 
-// The limit ranges: B - Gb, Gr - R, their sum, their difference, R, G, B
-// and qAE.
-struct Limits {
-  int bmgb[2], grmr[2], sum[2], diff[2], rgb[6], qae[2];
-};
+// The limit ranges, {min, max} each: B - Gb, Gr - R, their sum, their
+// difference, R, G, B and qAE.
+using Limits = std::array<std::array<int, 2>, 8>;
 
 void set_limits(ppl_context* c, const Limits& l) {
-  ASSERT_EQ(ppl_set_qual_BmGb_min_max(c, l.bmgb[0], l.bmgb[1]), 1);
-  ASSERT_EQ(ppl_set_qual_GrmR_min_max(c, l.grmr[0], l.grmr[1]), 1);
-  ASSERT_EQ(ppl_set_qual_BmGb_p_GrmR_min_max(c, l.sum[0], l.sum[1]), 1);
-  ASSERT_EQ(ppl_set_qual_BmGb_m_GrmR_min_max(c, l.diff[0], l.diff[1]), 1);
-  ASSERT_EQ(ppl_set_qual_RGB_min_max(c, l.rgb[0], l.rgb[1], l.rgb[2], l.rgb[3], l.rgb[4], l.rgb[5]), 1);
-  ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, l.qae[0], l.qae[1]), 1);
+  ASSERT_EQ(ppl_set_qual_BmGb_min_max(c, l[0][0], l[0][1]), 1);
+  ASSERT_EQ(ppl_set_qual_GrmR_min_max(c, l[1][0], l[1][1]), 1);
+  ASSERT_EQ(ppl_set_qual_BmGb_p_GrmR_min_max(c, l[2][0], l[2][1]), 1);
+  ASSERT_EQ(ppl_set_qual_BmGb_m_GrmR_min_max(c, l[3][0], l[3][1]), 1);
+  ASSERT_EQ(ppl_set_qual_RGB_min_max(c, l[4][0], l[4][1], l[5][0], l[5][1], l[6][0], l[6][1]), 1);
+  ASSERT_EQ(ppl_set_qAE_RGB_min_max(c, l[7][0], l[7][1]), 1);
 }
 
 // The walks of every path leave the model's sums for `raw` under the
@@ -108,7 +106,7 @@ void check_frames(const std::vector<int>& qualities) {
         ScopedContext c;
         if (size[0] > 1280) ASSERT_EQ(c.allow_large_frames(), 1);
         ASSERT_EQ(ppl_set_quality(c, quality), 1);
-        if (narrow) set_limits(c, {{-12, 30}, {-20, 8}, {-25, 35}, {-40, 20}, {20, 230, 10, 240, 30, 200}, {60, 190}});
+        if (narrow) set_limits(c, {{{-12, 30}, {-20, 8}, {-25, 35}, {-40, 20}, {20, 230}, {10, 240}, {30, 200}, {60, 190}}});
         const model::BayerControls k = narrow ? random_bayer_controls(++seed) : neutral_bayer_controls();
         expect_walks_match_model(c, k, test_frame(size[0], size[1], ++seed), size[0], size[1], quality);
       }
@@ -292,17 +290,15 @@ TEST(StatisticsFrame, LevelMeansOfAFlatFrameAreItsLevelOverTheSampledCells) {
   }
 }
 
+// Differences within -80..80, their sum and difference within -120..120,
+// channel ranges within 0..255.
 Limits random_limits(std::mt19937& rng) {
-  auto range = [&](int lo, int hi, int* a) {
-    a[0] = std::uniform_int_distribution<int>(lo, hi)(rng);
-    a[1] = std::uniform_int_distribution<int>(a[0], hi)(rng);
-  };
   Limits l;
-  range(-80, 80, l.bmgb);
-  range(-80, 80, l.grmr);
-  range(-120, 120, l.sum);
-  range(-120, 120, l.diff);
-  for (int i = 0; i < 4; ++i) range(0, 255, i < 3 ? l.rgb + 2 * i : l.qae);
+  for (int i = 0; i < 8; ++i) {
+    const int lo = i < 2 ? -80 : i < 4 ? -120 : 0, hi = i < 4 ? -lo : 255;
+    l[i][0] = std::uniform_int_distribution<int>(lo, hi)(rng);
+    l[i][1] = std::uniform_int_distribution<int>(l[i][0], hi)(rng);
+  }
   return l;
 }
 
@@ -338,8 +334,8 @@ TEST(StatisticsFrame, LimitEdgesOfTheQualAndQaeTestsMatchTheModel) {
   const struct {
     const Cell* cells;
     Limits limits;
-  } runs[] = {{differences, {{-25, 25}, {-25, 25}, {-30, 30}, {-30, 30}, {0, 255, 0, 255, 0, 255}, {10, 200}}},
-              {channels, {{-300, 300}, {-300, 300}, {-600, 600}, {-600, 600}, {100, 100, 0, 9, 250, 255}, {10, 200}}}};
+  } runs[] = {{differences, {{{-25, 25}, {-25, 25}, {-30, 30}, {-30, 30}, {0, 255}, {0, 255}, {0, 255}, {10, 200}}}},
+              {channels, {{{-300, 300}, {-300, 300}, {-600, 600}, {-600, 600}, {100, 100}, {0, 9}, {250, 255}, {10, 200}}}}};
   for (const auto& run : runs) {
     ScopedContext c;
     set_limits(c, run.limits);

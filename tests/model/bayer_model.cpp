@@ -64,6 +64,14 @@ uint8_t rgb_channel(const BayerControls& k, const Rgb8& p, int row) {
   return static_cast<uint8_t>(std::clamp(matrix_row(k.c_rgb + 3 * row, p.r, p.g, p.b, k.o_rgb), 0, 255));
 }
 
+// Twice the bytes of an output pixel, indexed by BayerOutput: I420 3,
+// YUYV and UYVY 4, RGB24 6, RGB32 8. Halved (rounding down): the bytes per
+// pixel of the main plane, 1 for I420's luma.
+int bytes_x2(BayerOutput format) {
+  constexpr int kBytesX2[] = {3, 4, 4, 6, 8};
+  return kBytesX2[static_cast<int>(format)];
+}
+
 // Where picture pixel (x, y) of a w x h plane with `bpp` bytes lies.
 struct Layout {
   uint8_t* base;
@@ -115,25 +123,25 @@ Plane8 double_plane(const Plane8& p, bool forward, bool shifted) {
 
 void raw(const BayerFrame& f, const uint8_t* src, uint8_t* dst, uint32_t* marker) {
   const int w = f.width, h = f.height, d = f.decimation;
-  const bool i420 = f.format == BayerOutput::kI420, rgb24 = f.format == BayerOutput::kRgb24;
-  const bool packed = f.format == BayerOutput::kYuyv || f.format == BayerOutput::kUyvy;
+  const int bpp = bytes_x2(f.format) / 2;
+  const bool i420 = bpp == 1, rgb24 = bpp == 3;
   const int s_at = f.format == BayerOutput::kUyvy ? 1 : 0;   // the sample's byte of a pixel
   // Mode 0 takes every sample, mode 1 every other one of every other row
   // (none into RGB24); the other modes write no picture.
   const int step = d == 0 ? 1 : d == 1 && !rgb24 ? 2 : 0;
-  const Layout rgb_rows{dst, f.out_width, f.out_height, rgb24 ? 3 : 4, false, true};   // bottom-up
+  const Layout rgb_rows{dst, f.out_width, f.out_height, bpp, false, true};   // bottom-up
   for (int y = 0; step && y < h / step; ++y)
     for (int x = 0; x < w / step; ++x) {
       const uint8_t s = src[step * (y * w + x) + (step == 2 ? s_at : 0)];
       const size_t at = static_cast<size_t>(y) * (w / step) + x;
       if (i420) {
         dst[at] = s;
-      } else if (packed) {
+      } else if (bpp == 2) {
         dst[2 * at + s_at] = s, dst[2 * at + 1 - s_at] = 128;
       } else {
         uint8_t* o = rgb_rows.at(x, y);
         o[0] = o[1] = o[2] = s;
-        if (!rgb24) o[3] = 0;
+        if (bpp == 4) o[3] = 0;
       }
     }
   if (!i420) return;
@@ -162,37 +170,8 @@ void condition(const BayerControls& k, uint8_t* src, int pitch, int w, int h) {
     }
 }
 
-BayerControls controls_of(const ppl_context* c) {
-  BayerControls k;
-  for (int row = 0; row < 2; ++row)
-    for (int parity = 0; parity < 2; ++parity) {
-      k.gain[2 * row + parity] = static_cast<uint16_t>(c->group8.constants.gain[row].lane[parity]);
-      k.delta[2 * row + parity] = c->group8.constants.delta[row].lane[parity];
-    }
-  for (int i = 0; i < 9; ++i) {
-    k.c_ycc[i] = c->group8.constants.c_ycc[i].lane[0];
-    k.c_rgb[i] = c->group8.constants.c_rgb[i].lane[0];
-    k.c_yuv[i] = c->group8.constants.c_yuv[i].lane[0];
-  }
-  k.o_yuv = c->group8.constants.matrix_offset[1].lane[0];
-  k.edge_threshold = c->group8.constants.edge_threshold.lane[0];
-  k.edge_factor = c->group8.constants.edge_factor.lane[0];
-  k.o_ycc = c->group8.constants.matrix_offset[0].lane[0];
-  k.o_rgb = c->group8.constants.matrix_offset[2].lane[0];
-  std::memcpy(k.gamma, c->rgb_gamma, 256);
-  return k;
-}
-
 size_t output_bytes(BayerOutput format, int out_width, int out_height) {
-  const size_t px = static_cast<size_t>(out_width) * out_height;
-  switch (format) {
-    case BayerOutput::kI420: return px * 3 / 2;
-    case BayerOutput::kYuyv:
-    case BayerOutput::kUyvy: return px * 2;
-    case BayerOutput::kRgb24: return px * 3;
-    case BayerOutput::kRgb32: return px * 4;
-  }
-  return 0;
+  return static_cast<size_t>(out_width) * out_height * bytes_x2(format) / 2;
 }
 
 void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t* dst,
@@ -207,7 +186,8 @@ void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t*
   const bool cells = f.quality == 3;
   const Picture p = f.quality <= 1 ? Picture{w, edge_demosaic(Mosaic{src, f.width, w, h})}
                                    : demosaic(src, f.width, w, h, cells);
-  const bool rgb = f.format == BayerOutput::kRgb24 || f.format == BayerOutput::kRgb32;
+  const int bpp = bytes_x2(f.format) / 2;
+  const bool i420 = bpp == 1, rgb = bpp >= 3;
   // Quality 0 sharpens the luma of the whole picture: the studio luma of
   // the YUV outputs, or the full-range luma of the RGB outputs, which then
   // goes back to R, G, B through the fixed YUV-to-RGB step.
@@ -236,13 +216,8 @@ void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t*
   auto chroma_at = [&](int y, int x, int row) { return chroma(k, p.at(cells ? y & ~1 : y, x), row); };
 
   const int d = f.decimation;
-  const int bpp = f.format == BayerOutput::kRgb24 ? 3 : f.format == BayerOutput::kRgb32 ? 4
-                  : f.format == BayerOutput::kI420 ? 1 : 2;
   const Layout main{dst, f.out_width, f.out_height, bpp, f.h_mirror, f.v_mirror != rgb};
   const size_t out_px = static_cast<size_t>(f.out_width) * f.out_height;
-  const Layout u_plane{dst + out_px, f.out_width / 2, f.out_height / 2, 1, f.h_mirror, f.v_mirror};
-  const Layout v_plane{dst + out_px + out_px / 4, f.out_width / 2, f.out_height / 2, 1, f.h_mirror,
-                       f.v_mirror};
 
   // The picture of the mode as planes: channel 0..2 = Y, U, V (I420: U and
   // V at half size; 4:2:2: one U, V per pixel pair) or R, G, B, taken every
@@ -258,7 +233,6 @@ void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t*
   if (!rgb) {
     // I420 chroma row r from source row 2 * (r * step + offset), where the
     // thinned modes take the bilinear walk's odd row pairs.
-    const bool i420 = f.format == BayerOutput::kI420;
     const int offset = d > 0 && !cells ? 1 : 0;
     for (int r = 0; r < (i420 ? bh / 2 : bh); ++r) {
       const int sy = i420 ? 2 * (r * step + offset) : r * step;
@@ -268,8 +242,7 @@ void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t*
     }
   }
   if (d < 0) {
-    const bool forward = f.format == BayerOutput::kRgb24 && f.h_mirror;
-    const bool shifted = f.format == BayerOutput::kRgb24 && cells;
+    const bool forward = bpp == 3 && f.h_mirror, shifted = bpp == 3 && cells;
     for (int i = 0; i < 3; ++i)
       if (!ch[i].empty()) ch[i] = double_plane(ch[i], i == 0 || rgb ? forward : false, shifted);
   }
@@ -277,7 +250,7 @@ void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t*
 
   // Placement.
   for (int y = 0; y < ph; ++y) {
-    if (f.format == BayerOutput::kI420) {
+    if (i420) {
       for (int x = 0; x < pw; ++x) *main.at(x, y) = ch[0][y][x];
     } else if (rgb) {
       for (int x = 0; x < pw; ++x) {
@@ -296,12 +269,12 @@ void convert(const BayerControls& k, const BayerFrame& f, uint8_t* src, uint8_t*
       }
     }
   }
-  if (f.format == BayerOutput::kI420) {
-    for (size_t y = 0; y < ch[1].size(); ++y)
-      for (size_t x = 0; x < ch[1][y].size(); ++x) {
-        *u_plane.at(static_cast<int>(x), static_cast<int>(y)) = ch[1][y][x];
-        *v_plane.at(static_cast<int>(x), static_cast<int>(y)) = ch[2][y][x];
-      }
+  // I420 chroma: the U plane, then the V plane.
+  for (int i = 1; i420 && i <= 2; ++i) {
+    const Layout plane{dst + out_px + (i - 1) * (out_px / 4), f.out_width / 2, f.out_height / 2, 1, f.h_mirror,
+                       f.v_mirror};
+    for (int y = 0; y < static_cast<int>(ch[i].size()); ++y)
+      for (int x = 0; x < static_cast<int>(ch[i][y].size()); ++x) *plane.at(x, y) = ch[i][y][x];
   }
 }
 

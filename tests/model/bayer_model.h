@@ -8,12 +8,11 @@
 #include <cstdint>
 
 #include "bayer/driver.h"
-#include "core/context.h"
 
 namespace pplcam::model {
 
-// The plain values the kernels read, taken from lane 0 (and lane 1 for the
-// alternating per-row gains and offsets) of the MMX constant block.
+// The plain values the kernels read (tests load them into every lane of
+// the constant blocks, gains and offsets alternating per column).
 struct BayerControls {
   uint16_t gain[4];    // B, Gb, Gr, R
   int16_t delta[4];
@@ -27,7 +26,6 @@ struct BayerControls {
   int16_t o_yuv;
   int16_t edge_threshold, edge_factor;
 };
-BayerControls controls_of(const ppl_context* c);
 
 // Gains, offsets and the gamma curve applied to a mosaic in place.
 void condition(const BayerControls& k, uint8_t* src, int pitch, int w, int h);

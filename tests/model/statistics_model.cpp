@@ -46,40 +46,37 @@ bool qae_passes(const StatisticsLimits& l, const Cell& x) {
   return !all_below && !all_above;
 }
 
+// Adds the cell, times m, to an R, G, B sum (G: both greens).
+void add(RgbSum* sum, const Cell& x, uint32_t m) {
+  sum->r += m * x.r;
+  sum->g += m * (x.gb + x.gr);
+  sum->b += m * x.b;
+}
 
 // One sample of n cells (4 on the MMX path, 8 on SSE2): raw cells for the
 // qual test and histograms, conditioned cells for the qAE test and the
 // sums; the plain sums times `multiplier` go to `acc`.
 void add_sample(const StatisticsLimits& l, const Cell* raw, const Cell* cond, int n, RgbSum* acc,
                 uint32_t multiplier, StatisticsSums* out) {
-  uint32_t gb = 0, r = 0, b = 0, gr = 0;
+  Cell q{0, 0, 0, 0};   // sums of the qualifying cells
   for (int i = 0; i < n; ++i) {
     if (qual_passes(l, raw[i])) {
       ++out->qual_count;
-      gb += raw[i].gb;
-      r += raw[i].r;
-      b += raw[i].b;
-      gr += raw[i].gr;
+      q.b += raw[i].b, q.gb += raw[i].gb, q.gr += raw[i].gr, q.r += raw[i].r;
     }
     if (qae_passes(l, cond[i])) {
       ++out->qae_count;
-      out->qae.r += cond[i].r;
-      out->qae.g += cond[i].gb + cond[i].gr;
-      out->qae.b += cond[i].b;
+      add(&out->qae, cond[i], 1);
     }
-    acc->r += multiplier * cond[i].r;
-    acc->g += multiplier * (cond[i].gb + cond[i].gr);
-    acc->b += multiplier * cond[i].b;
+    add(acc, cond[i], multiplier);
   }
-  out->qual.r += r;
-  out->qual.g += gb + gr;
-  out->qual.b += b;
+  add(&out->qual, q, 1);
   // Each histogram entry is the mean over all n cells (failing cells as 0),
   // weighted n.
-  out->histogram[1][gb / n] += n;
-  out->histogram[0][r / n] += n;
-  out->histogram[2][b / n] += n;
-  out->histogram[1][gr / n] += n;
+  out->histogram[1][q.gb / n] += n;
+  out->histogram[0][q.r / n] += n;
+  out->histogram[2][q.b / n] += n;
+  out->histogram[1][q.gr / n] += n;
 }
 
 // The triple of the 8 x 6 grid (or 48 outside it) of row pair k and column

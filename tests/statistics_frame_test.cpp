@@ -136,7 +136,7 @@ TEST(StatisticsFrame, NothingIsGatheredWithMeanCollectionOffOrInRawPassthrough) 
 using Triple = std::array<uint32_t, 3>;
 struct PublicResults {
   uint32_t windows[48][3], histogram[3][256], n_qae, n_qual;
-  Triple outside, whole, qae, qual;
+  Triple outside, all, whole, qae, qual;
 };
 
 PublicResults read_results(ppl_context* c) {
@@ -149,6 +149,7 @@ PublicResults read_results(ppl_context* c) {
   r.n_qae = ppl_n_qAE_2x2_whole_frame(c);
   r.n_qual = ppl_n_qual_2x2_whole_frame(c);
   r.outside = triple(ppl_rgb_means_outside_all_sub_windows(c));
+  r.all = triple(ppl_rgb_means_all_sub_windows(c));
   r.whole = triple(ppl_rgb_means_whole_frame(c));
   r.qae = triple(ppl_qAE_rgb_means_whole_frame(c));
   r.qual = triple(ppl_qual_rgb_means_whole_frame(c));
@@ -239,6 +240,12 @@ TEST(StatisticsFrame, FlatFrameGivesCountsAndWindowMeansComputedByHand) {
           const uint32_t* window = r.windows[8 * row + col];
           EXPECT_EQ((Triple{window[0], window[1], window[2]}), (Triple{mean_rb, mean_g, mean_rb})) << row << "," << col;
         }
+      }
+      // The mean of all 48 windows (x 341 >> 14 is / 48 to within 0.1%).
+      for (int ch = 0; ch < 3; ++ch) {
+        double mean = 0;
+        for (const auto& window : r.windows) mean += window[ch] / 48.0;
+        EXPECT_NEAR(r.all[ch], mean, mean / 1000 + 1) << "all sub-windows, channel " << ch;
       }
     }
 }

@@ -5,15 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
-#include "pplcam/pplcam_ext.h"
 
 namespace cli_test {
 
@@ -137,22 +134,14 @@ bool decode_png(const std::string& path, Picture* out) {
   return png_image_finish_read(&image, nullptr, out->rgb.data(), 0, nullptr) != 0;
 }
 
-Bytes library_output(const LibraryCall& call, const std::vector<Bytes>& inputs, size_t out_bytes) {
-  std::vector<Bytes> blocks;  // each used from its first 64-byte boundary
-  auto aligned = [&blocks](size_t n) {
-    uint8_t* p = blocks.emplace_back(n + 64).data();
-    return p + (64 - reinterpret_cast<uintptr_t>(p) % 64) % 64;
-  };
+Bytes library_output(const LibraryCall& call, std::vector<Bytes> inputs, size_t out_bytes) {
+  pplcam::test::ScopedContext ctx;
+  ctx.allow_large_frames();
   std::vector<uint8_t*> in;
-  for (const Bytes& b : inputs) in.push_back(std::copy(b.begin(), b.end(), aligned(b.size())) - b.size());
-  uint8_t* dst = aligned(out_bytes);
-  std::fill(dst, dst + out_bytes, 0xA5);
-  const uint32_t work_bytes = ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH);
-  ppl_context* ctx = ppl_init();
-  ppl_ext_enable_large_frames(ctx, aligned(work_bytes), work_bytes);
-  call(ctx, in.data(), dst);
-  ppl_free(ctx);
-  return Bytes(dst, dst + out_bytes);
+  for (Bytes& b : inputs) in.push_back(b.data());
+  Bytes out(out_bytes, 0xA5);
+  call(ctx, in.data(), out.data());
+  return out;
 }
 
 Bytes library_bayer(BayerConverter fn, size_t out_bytes, int quality, bool h_mirror, bool v_mirror, const Bytes& raw,

@@ -5,12 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <regex>
 
 namespace cli_test {
 
@@ -93,21 +94,16 @@ std::vector<std::string> TempDir::entries() const {
 }
 
 std::string expand(const std::string& text, const TempDir& dir) {
-  const std::pair<std::string, std::string> words[] = {
+  const std::map<std::string, std::string> words = {
       {"IN", dir.file("in.raw")}, {"DIR", dir.path()}, {"TOOL", PPLCAM_TOOL}};
+  static const std::regex word("IN|DIR|TOOL");
   std::string out;
-  for (size_t i = 0; i < text.size();) {
-    bool replaced = false;
-    for (const auto& [word, value] : words) {
-      if (text.compare(i, word.size(), word) != 0) continue;
-      out += value;
-      i += word.size();
-      replaced = true;
-      break;
-    }
-    if (!replaced) out += text[i++];
+  auto rest = text.cbegin();
+  for (std::sregex_iterator m(text.cbegin(), text.cend(), word), end; m != end; ++m) {
+    out.append(rest, (*m)[0].first).append(words.at(m->str()));
+    rest = (*m)[0].second;
   }
-  return out;
+  return out.append(rest, text.cend());
 }
 
 std::string sample_path() { return std::string(PPLCAM_DATA_DIR) + "/coffee_640x480.bggr"; }

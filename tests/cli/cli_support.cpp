@@ -87,9 +87,9 @@ TempDir::~TempDir() {
   if (!path_.empty()) std::filesystem::remove_all(path_);
 }
 
-std::vector<std::string> TempDir::entries() const {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename());
+std::set<std::string> TempDir::entries() const {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(path_)) names.insert(e.path().filename());
   return names;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,7 @@ class TempDir {
   ~TempDir();
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
-  std::vector<std::string> entries() const;  // names, hidden files included
+  std::set<std::string> entries() const;  // names, hidden files included
 
  private:
   std::string path_;

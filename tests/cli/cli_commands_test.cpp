@@ -30,14 +30,6 @@ struct CommandCase {
   bool as_nobody = false;
 };
 
-// The names in DIR afterwards: in.raw and the row's `left`.
-std::set<std::string> names(const std::string& left) {
-  std::istringstream in(left);
-  std::set<std::string> v{"in.raw"};
-  for (std::string w; in >> w;) v.insert(w);
-  return v;
-}
-
 const CommandCase kCases[] = {
     // Refusals, each before anything is written.
     {"size the library refuses", "", "convert IN -s 632x480 -o DIR/o.png", 2, "accepted: widths 128 to 4096", ""},
@@ -137,7 +129,10 @@ TEST(CliCommands, EndAsDocumented) {
       EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
       if (c.exit_code != 5) EXPECT_EQ(r.out, "");
     }
-    EXPECT_EQ(dir.entries(), names(c.left));
+    std::set<std::string> left{"in.raw"};
+    std::istringstream names(c.left);
+    for (std::string name; names >> name;) left.insert(name);
+    EXPECT_EQ(dir.entries(), left);
     EXPECT_EQ(read_bytes(dir.file("in.raw")), original);
   }
   // The device rows wrote into the devices, not over them.

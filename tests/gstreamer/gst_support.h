@@ -18,6 +18,8 @@ using Bytes = std::vector<uint8_t>;
 using pplcam::test::random_bytes;
 using pplcam::test::same_bytes;
 
+// The text of the next GST_MESSAGE_ERROR or _WARNING on `bus` ("" when
+// there is none); the message is taken off the bus.
 std::string message_text(GstBus* bus, GstMessageType type);
 
 // One element of the plugin between a harness source and sink, with its
@@ -32,7 +34,7 @@ class ElementHarness {
   Bytes pull();
   // The next message of `type` on the element's bus (nullptr when none).
   GstMessage* pop(GstMessageType type);
-  // The text of the next GST_MESSAGE_ERROR or _WARNING ("" when none).
+  // message_text() of the element's bus.
   std::string message(GstMessageType type) { return message_text(bus_, type); }
   GstElement* element() const { return h_->element; }
   GstHarness* harness() const { return h_; }

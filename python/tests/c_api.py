@@ -11,15 +11,9 @@ lib.ppl_init.restype = ctypes.c_void_p
 lib.ppl_ext_level_means_sub_windows.restype = lib.ppl_ext_level_means_whole_frame.restype = ctypes.c_uint32
 U32P = ctypes.POINTER(ctypes.c_uint32)
 
-# Binding property -> (C setter, how the value is spread over its arguments).
-SETTERS = {
-    "quality": "ppl_set_quality", "gamma": "ppl_set_gamma", "sat": "ppl_set_sat", "hue": "ppl_set_hue",
-    "edge_threshold": "ppl_set_edge_threshold", "edge_enhance_factor": "ppl_set_nf88_edge_enhance_factor",
-    "intl_3T_threshold": "ppl_set_intl_3T_threshold", "h_mirror": "ppl_set_h_mirror",
-    "v_mirror": "ppl_set_v_mirror", "P3_only": "ppl_set_P3_only", "mean_collection": "ppl_set_mean_collection",
-    "rgb_gain": "ppl_set_rgb_gain", "rgb_delta": "ppl_set_rgb_delta", "qual_BmGb": "ppl_set_qual_BmGb_min_max",
-    "qual_G": "ppl_set_qual_G_min_max", "qAE": "ppl_set_qAE_RGB_min_max",
-}
+# Binding property -> C setter, where it is not "ppl_set_" and the property's name.
+SETTERS = {"edge_enhance_factor": "ppl_set_nf88_edge_enhance_factor", "qual_BmGb": "ppl_set_qual_BmGb_min_max",
+           "qual_G": "ppl_set_qual_G_min_max", "qAE": "ppl_set_qAE_RGB_min_max"}
 
 
 # Binding output format -> its name in the C converters' names.
@@ -50,7 +44,7 @@ class CContext:
             elif name == "sensor_matrix":
                 lib.ppl_copy_sensor_matrix(self.ptr, (ctypes.c_int32 * 9)(*np.ravel(value).tolist()))
             else:
-                getattr(lib, SETTERS[name])(self.ptr, *np.atleast_1d(value).tolist())
+                getattr(lib, SETTERS.get(name, "ppl_set_" + name))(self.ptr, *np.atleast_1d(value).tolist())
 
     def close(self):
         lib.ppl_free(self.ptr)

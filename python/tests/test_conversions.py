@@ -1,5 +1,6 @@
 """Conversions through the binding against the library called through its C
 API on the same frames, with the same controls."""
+import contextlib
 import operator
 import threading
 
@@ -18,6 +19,14 @@ CONTROL_SETS = {"defaults": {}, "tuned": TUNED, "mmx, no statistics": dict(P3_on
 def configure(ctx, controls):
     for name, value in controls.items():
         setattr(ctx, name, value)
+
+
+@contextlib.contextmanager
+def both(**controls):
+    """A binding context and a C context with the same controls."""
+    with pplcam.Context() as ctx, contextlib.closing(CContext(**controls)) as c:
+        configure(ctx, controls)
+        yield ctx, c
 
 
 def assert_same(got, want):
@@ -48,29 +57,23 @@ def sync_frame_counters(ctx, c):
 def test_bayer_matches_c_api(chart, quality, fmt, size, controls):
     raw = chart[120:360, 160:480]  # a strided view: the binding copies it row by row
     before = raw.copy()
-    controls = {**controls, "quality": quality}
-    c = CContext(**controls)
-    with pplcam.Context() as ctx:
-        configure(ctx, controls)
+    with both(**controls, quality=quality) as (ctx, c):
         sync_frame_counters(ctx, c)
         got = getattr(ctx, f"bayer_to_{fmt}")(raw, size=size)
         stats = ctx.statistics()
-    want, _ = c.bayer(fmt, raw, size)
-    want_stats = c.statistics()
-    c.close()
+        want, _ = c.bayer(fmt, raw, size)
+        want_stats = c.statistics()
     assert_same(got, want)
     for name, value in want_stats.items():
         np.testing.assert_array_equal(operator.attrgetter(name)(stats), value, err_msg=name)
     np.testing.assert_array_equal(raw, before)
 
 
-def test_in_place_leaves_the_conditioned_frame(chart, ctx):
+def test_in_place_leaves_the_conditioned_frame(chart):
     raw = chart.copy()
-    configure(ctx, dict(quality=2, gamma=8, rgb_gain=(400, 256, 256)))
-    got = ctx.bayer_to_rgb(raw, in_place=True)
-    c = CContext(quality=2, gamma=8, rgb_gain=(400, 256, 256))
-    want, conditioned = c.bayer("rgb", chart)
-    c.close()
+    with both(quality=2, gamma=8, rgb_gain=(400, 256, 256)) as (ctx, c):
+        got = ctx.bayer_to_rgb(raw, in_place=True)
+        want, conditioned = c.bayer("rgb", chart)
     assert_same(got, want)
     np.testing.assert_array_equal(raw, conditioned)
     assert not np.array_equal(raw, chart)
@@ -80,24 +83,18 @@ def test_in_place_leaves_the_conditioned_frame(chart, ctx):
 @pytest.mark.parametrize("mirrored", [False, True])
 @pytest.mark.parametrize("fmt", ["i420", "rgb"])
 @pytest.mark.parametrize("source", ["yuyv", "uyvy"])
-def test_progressive_matches_c_api(packed, ctx, source, fmt, mirrored, shape):
+def test_progressive_matches_c_api(packed, source, fmt, mirrored, shape):
     """At the sample's size and at 1920 x 1080 (beyond the original limits), tiled from it."""
     frame = np.ascontiguousarray(np.tile(packed[source], (3, 3, 1))[:shape[0], :shape[1]])
-    controls = dict(h_mirror=mirrored, v_mirror=mirrored)
-    configure(ctx, controls)
-    c = CContext(**controls)
-    want = c.progressive(source, fmt, frame)
-    c.close()
-    assert_same(getattr(ctx, f"{source}_to_{fmt}")(frame), want)
+    with both(h_mirror=mirrored, v_mirror=mirrored) as (ctx, c):
+        assert_same(getattr(ctx, f"{source}_to_{fmt}")(frame), c.progressive(source, fmt, frame))
 
 
 @pytest.mark.parametrize("fmt", ["rgb", "i420"])
-def test_bayer_camera_size_matches_c_api(chart, ctx, fmt):
+def test_bayer_camera_size_matches_c_api(chart, fmt):
     raw = np.tile(chart, (3, 3))[:1080, :1920]
-    c = CContext()
-    want, _ = c.bayer(fmt, raw)
-    c.close()
-    assert_same(getattr(ctx, f"bayer_to_{fmt}")(raw), want)
+    with both() as (ctx, c):
+        assert_same(getattr(ctx, f"bayer_to_{fmt}")(raw), c.bayer(fmt, raw)[0])
 
 
 def padded(frame, width):
@@ -115,24 +112,22 @@ def padded(frame, width):
 @pytest.mark.parametrize("call", ["frame", "fields"])
 @pytest.mark.parametrize("source,to", [("yuyv", "yuyv"), ("uyvy", "uyvy"), ("uyvy", "yuyv"), ("yuyv", "i420"),
                                        ("uyvy", "i420"), ("yuyv", "rgb"), ("uyvy", "rgb")])
-def test_interlaced_matches_c_api(packed, ctx, source, to, call, motion, size):
+def test_interlaced_matches_c_api(packed, source, to, call, motion, size):
     width, out_size = size
     frames = [padded(packed[source], width)]
     frames.append(np.roll(frames[0], 8, axis=1))  # moved: the second frame's motion test finds words
-    ctx.intl_3T_threshold = 20
-    c = CContext(intl_3T_threshold=20)
     reference = frames[0][1::2]  # the first frame is woven against its own second field
-    for frame in frames:
-        first, second = frame[0::2], frame[1::2]
-        want = c.interlaced(source, to, motion, reference, first, second, out_size)
-        options = dict(source=source, to=to, motion=motion, out_size=out_size)
-        if call == "frame":
-            got = ctx.deinterlace_frame(frame, **options)
-        else:
-            got = ctx.deinterlace(first, second, reference=reference, **options)
-        assert_same(got, want)
-        reference = second
-    c.close()
+    options = dict(source=source, to=to, motion=motion, out_size=out_size)
+    with both(intl_3T_threshold=20) as (ctx, c):
+        for frame in frames:
+            first, second = frame[0::2], frame[1::2]
+            want = c.interlaced(source, to, motion, reference, first, second, out_size)
+            if call == "frame":
+                got = ctx.deinterlace_frame(frame, **options)
+            else:
+                got = ctx.deinterlace(first, second, reference=reference, **options)
+            assert_same(got, want)
+            reference = second
 
 
 REFUSED = [

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <random>
 
 #include <nlohmann/json.hpp>
 
@@ -166,9 +165,7 @@ TEST(CliConvert, InterlacedFramesTakeThePreviousSecondFieldAsReference) {
   constexpr int kW = 640, kH = 480;
   constexpr size_t kField = size_t(kW) * kH;  // bytes of a 640 x 240 YUYV field
   TempDir dir;
-  std::mt19937 rng(11);
-  Bytes in(6 * kField);  // three frames
-  for (uint8_t& b : in) b = uint8_t(rng());
+  const Bytes in = pplcam::test::random_bytes(6 * kField, 11);  // three frames
   write_bytes(dir.file("in.yuyv"), in);
   auto field = [&](size_t i) { return Bytes(in.begin() + i * kField, in.begin() + (i + 1) * kField); };
   Bytes expected;

@@ -5,15 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
-#include "pplcam/pplcam_ext.h"
+#include <map>
+#include <regex>
 
 namespace cli_test {
 
@@ -89,28 +87,23 @@ TempDir::~TempDir() {
   if (!path_.empty()) std::filesystem::remove_all(path_);
 }
 
-std::vector<std::string> TempDir::entries() const {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename());
+std::set<std::string> TempDir::entries() const {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(path_)) names.insert(e.path().filename());
   return names;
 }
 
 std::string expand(const std::string& text, const TempDir& dir) {
-  const std::pair<std::string, std::string> words[] = {
+  const std::map<std::string, std::string> words = {
       {"IN", dir.file("in.raw")}, {"DIR", dir.path()}, {"TOOL", PPLCAM_TOOL}};
+  static const std::regex word("IN|DIR|TOOL");
   std::string out;
-  for (size_t i = 0; i < text.size();) {
-    bool replaced = false;
-    for (const auto& [word, value] : words) {
-      if (text.compare(i, word.size(), word) != 0) continue;
-      out += value;
-      i += word.size();
-      replaced = true;
-      break;
-    }
-    if (!replaced) out += text[i++];
+  auto rest = text.cbegin();
+  for (std::sregex_iterator m(text.cbegin(), text.cend(), word), end; m != end; ++m) {
+    out.append(rest, (*m)[0].first).append(words.at(m->str()));
+    rest = (*m)[0].second;
   }
-  return out;
+  return out.append(rest, text.cend());
 }
 
 std::string sample_path() { return std::string(PPLCAM_DATA_DIR) + "/coffee_640x480.bggr"; }
@@ -137,22 +130,14 @@ bool decode_png(const std::string& path, Picture* out) {
   return png_image_finish_read(&image, nullptr, out->rgb.data(), 0, nullptr) != 0;
 }
 
-Bytes library_output(const LibraryCall& call, const std::vector<Bytes>& inputs, size_t out_bytes) {
-  std::vector<Bytes> blocks;  // each used from its first 64-byte boundary
-  auto aligned = [&blocks](size_t n) {
-    uint8_t* p = blocks.emplace_back(n + 64).data();
-    return p + (64 - reinterpret_cast<uintptr_t>(p) % 64) % 64;
-  };
+Bytes library_output(const LibraryCall& call, std::vector<Bytes> inputs, size_t out_bytes) {
+  pplcam::test::ScopedContext ctx;
+  ctx.allow_large_frames();
   std::vector<uint8_t*> in;
-  for (const Bytes& b : inputs) in.push_back(std::copy(b.begin(), b.end(), aligned(b.size())) - b.size());
-  uint8_t* dst = aligned(out_bytes);
-  std::fill(dst, dst + out_bytes, 0xA5);
-  const uint32_t work_bytes = ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH);
-  ppl_context* ctx = ppl_init();
-  ppl_ext_enable_large_frames(ctx, aligned(work_bytes), work_bytes);
-  call(ctx, in.data(), dst);
-  ppl_free(ctx);
-  return Bytes(dst, dst + out_bytes);
+  for (Bytes& b : inputs) in.push_back(b.data());
+  Bytes out(out_bytes, 0xA5);
+  call(ctx, in.data(), out.data());
+  return out;
 }
 
 Bytes library_bayer(BayerConverter fn, size_t out_bytes, int quality, bool h_mirror, bool v_mirror, const Bytes& raw,

@@ -3,10 +3,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "pplcam/pplcam.h"
+#include "support/environment.h"  // contexts and buffers of the test support
+#include "support/same_bytes.h"
 
 namespace cli_test {
 
@@ -33,7 +36,7 @@ class TempDir {
   ~TempDir();
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
-  std::vector<std::string> entries() const;  // names, hidden files included
+  std::set<std::string> entries() const;  // names, hidden files included
 
  private:
   std::string path_;
@@ -56,10 +59,9 @@ struct Picture {
 bool decode_png(const std::string& path, Picture* out);
 
 // The library's output of one call, computed in the test with a context of
-// its own set up as the tool's (large frames on), on 64-byte aligned
-// copies of `inputs`.
+// its own set up as the tool's (large frames on), on copies of `inputs`.
 using LibraryCall = std::function<void(ppl_context*, uint8_t* const* inputs, uint8_t* out)>;
-Bytes library_output(const LibraryCall& call, const std::vector<Bytes>& inputs, size_t out_bytes);
+Bytes library_output(const LibraryCall& call, std::vector<Bytes> inputs, size_t out_bytes);
 
 typedef uint8_t(PPLCALL* BayerConverter)(ppl_context*, uint8_t*, uint8_t*, int32_t, int32_t);
 // The library's conversion of `raw` (in_w x in_h; the sample by default).

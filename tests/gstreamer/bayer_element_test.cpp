@@ -1,7 +1,6 @@
 // pplcambayer against the library's Bayer converters called directly on
 // the same frame with the same controls.
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "gst_support.h"
@@ -166,10 +165,11 @@ TEST(PplcamBayer, PostsTheLibrarysStatisticsEveryNthFrame) {
       {"level-sub-windows", figures_of(levels, 144, 256)},
       {"level-outside-sub-windows", figures_of(levels + 144, 3, 256)},
       {"level-sub-window-cells", figures_of(cells, 48)},
+      // Counts: single numbers, not arrays.
+      {"qual-cells", {double(ppl_n_qual_2x2_whole_frame(ctx))}},
+      {"level-outside-cells", {double(cells[48])}},
+      {"level-whole-frame-cells", {double(whole_cells)}},
   };
-  const std::pair<const char*, uint32_t> counts[] = {{"qual-cells", ppl_n_qual_2x2_whole_frame(ctx)},
-                                                     {"level-outside-cells", cells[48]},
-                                                     {"level-whole-frame-cells", whole_cells}};
   int messages = 0;
   while (GstMessage* m = e.pop(GST_MESSAGE_ELEMENT)) {
     const GstStructure* s = gst_message_get_structure(m);
@@ -177,16 +177,13 @@ TEST(PplcamBayer, PostsTheLibrarysStatisticsEveryNthFrame) {
     ++messages;
     for (const Figure& f : figures) {
       SCOPED_TRACE(f.field);
-      const GValue* array = gst_structure_get_value(s, f.field);
-      ASSERT_TRUE(array && gst_value_array_get_size(array) == f.want.size());
+      const GValue* value = gst_structure_get_value(s, f.field);
+      const bool array = value && GST_VALUE_HOLDS_ARRAY(value);
+      ASSERT_TRUE(value && (array ? gst_value_array_get_size(value) : 1) == f.want.size());
       for (guint i = 0; i < f.want.size(); ++i) {
-        const GValue* v = gst_value_array_get_value(array, i);
+        const GValue* v = array ? gst_value_array_get_value(value, i) : value;
         ASSERT_EQ(G_VALUE_HOLDS_DOUBLE(v) ? g_value_get_double(v) : g_value_get_uint(v), f.want[i]) << i;
       }
-    }
-    for (const auto& [field, want] : counts) {
-      guint got = 0;
-      EXPECT_TRUE(gst_structure_get_uint(s, field, &got) && got == want) << field;
     }
     gst_message_unref(m);
   }
@@ -215,7 +212,7 @@ TEST(PplcamBayer, PropertyRangesAreTheLibrarys) {
       g_object_set(e.element(), name.c_str(), v, partner.c_str(), v, nullptr);
       ASSERT_EQ(e.push(frame), GST_FLOW_OK);
       e.pull();
-      EXPECT_EQ(e.pop(GST_MESSAGE_WARNING), nullptr);
+      EXPECT_EQ(e.message(GST_MESSAGE_WARNING), "");
     }
     g_object_set(e.element(), name.c_str(), p->default_value, partner.c_str(), q->default_value, nullptr);
   }
@@ -223,9 +220,7 @@ TEST(PplcamBayer, PropertyRangesAreTheLibrarys) {
 
   g_object_set(e.element(), "qual-r-min", 200, "qual-r-max", 100, nullptr);
   ASSERT_EQ(e.push(frame), GST_FLOW_OK);
-  GstMessage* warning = e.pop(GST_MESSAGE_WARNING);
-  ASSERT_NE(warning, nullptr);
-  gst_message_unref(warning);
+  EXPECT_NE(e.message(GST_MESSAGE_WARNING), "");
   int min = -1, max = -1;
   g_object_get(e.element(), "qual-r-min", &min, "qual-r-max", &max, nullptr);
   EXPECT_EQ(min, 0);

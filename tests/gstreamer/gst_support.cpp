@@ -6,8 +6,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "pplcam/pplcam_ext.h"
-
 namespace {
 
 // GStreamer on this build's plugin only, with a registry of its own; the
@@ -67,11 +65,15 @@ Bytes ElementHarness::pull() {
 
 GstMessage* ElementHarness::pop(GstMessageType type) { return gst_bus_pop_filtered(bus_, type); }
 
-// The work area starts on a 64-byte boundary inside work_.
-LibraryContext::LibraryContext()
-    : work_(ppl_ext_large_frame_work_bytes(PPL_EXT_LARGE_FRAME_MAX_WIDTH) + 64), ctx_(ppl_init()) {
-  const size_t skip = (64 - reinterpret_cast<uintptr_t>(work_.data()) % 64) % 64;
-  EXPECT_EQ(ppl_ext_enable_large_frames(ctx_, work_.data() + skip, uint32_t(work_.size() - 64)), 1);
+std::string message_text(GstBus* bus, GstMessageType type) {
+  GstMessage* message = gst_bus_pop_filtered(bus, type);
+  if (!message) return "";
+  GError* error = nullptr;
+  (type == GST_MESSAGE_ERROR ? gst_message_parse_error : gst_message_parse_warning)(message, &error, nullptr);
+  const std::string text = error->message;
+  g_error_free(error);
+  gst_message_unref(message);
+  return text;
 }
 
 Bytes buffer_bytes(GstBuffer* buffer) {

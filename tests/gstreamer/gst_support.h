@@ -11,11 +11,16 @@
 
 #include "pplcam/pplcam.h"
 #include "support/buffers.h"
+#include "support/environment.h"
 #include "support/same_bytes.h"
 
 using Bytes = std::vector<uint8_t>;
 using pplcam::test::random_bytes;
 using pplcam::test::same_bytes;
+
+// The text of the next GST_MESSAGE_ERROR or _WARNING on `bus` ("" when
+// there is none); the message is taken off the bus.
+std::string message_text(GstBus* bus, GstMessageType type);
 
 // One element of the plugin between a harness source and sink, with its
 // properties in gst-launch syntax ("quality=2 h-mirror=true") and its bus.
@@ -29,6 +34,8 @@ class ElementHarness {
   Bytes pull();
   // The next message of `type` on the element's bus (nullptr when none).
   GstMessage* pop(GstMessageType type);
+  // message_text() of the element's bus.
+  std::string message(GstMessageType type) { return message_text(bus_, type); }
   GstElement* element() const { return h_->element; }
   GstHarness* harness() const { return h_; }
 
@@ -39,15 +46,8 @@ class ElementHarness {
 
 // A context of the test's own, set up as the elements set theirs up (large
 // frames on), for the library's answer to compare with.
-class LibraryContext {
- public:
-  LibraryContext();
-  ~LibraryContext() { ppl_free(ctx_); }
-  operator ppl_context*() const { return ctx_; }
-
- private:
-  Bytes work_;
-  ppl_context* ctx_;
+struct LibraryContext : pplcam::test::ScopedContext {
+  LibraryContext() { EXPECT_EQ(allow_large_frames(), 1); }
 };
 
 Bytes buffer_bytes(GstBuffer* buffer);

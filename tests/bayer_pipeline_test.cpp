@@ -138,15 +138,15 @@ struct Size {
 // an odd number of 16-pixel groups (112: the wide rows end a row pair with
 // 16-byte groups). The
 // edge-directed walk (qualities 0 and 1) gets single-group rows too, where
-// the first group of a row is also its last, and rows of 9 and 17 groups,
-// where the wide rows' middle steps end before the last 16-byte ones.
+// the first group of a row is also its last, and rows of 7, 8, 9 and 17
+// groups: the wide rows' last block ends the row or leaves 16-byte groups.
 struct SmallRun {
   int first_quality, last_quality;
   std::vector<Size> sizes;
   uint32_t seed;
 };
 const SmallRun kSmallRuns[] = {
-    {0, 1, {{16, 2}, {16, 12}, {32, 6}, {48, 8}, {64, 12}, {96, 14}, {24, 10}, {104, 13}, {8, 6}, {12, 4}, {144, 6}, {272, 4}}, 500},
+    {0, 1, {{16, 2}, {16, 12}, {32, 6}, {48, 8}, {64, 12}, {96, 14}, {24, 10}, {104, 13}, {8, 6}, {12, 4}, {144, 6}, {272, 4}, {112, 4}, {128, 4}}, 500},
     {2, 5, {{16, 2}, {32, 6}, {48, 10}, {64, 8}, {24, 6}, {104, 13}, {100, 12}, {112, 6}}, 1},
 };
 
@@ -199,7 +199,9 @@ TEST(BayerPipeline, LargeFramesMatchTheModel) {
               {2592, 1944, BayerOutput::kRgb32, 2, 0}, {3840, 2160, BayerOutput::kI420, 3, 0},
               {3840, 2160, BayerOutput::kRgb24, 0, 2}, {1928, 1082, BayerOutput::kYuyv, 2, 1},
               {136, 4096, BayerOutput::kRgb32, 0, 0},
-              // the widest rows whose green ring still holds a wide edge step (AVX-512, AVX2)
+              // the widest rows whose green ring still holds a wide edge pass (AVX-512, AVX2), and the
+              // next widths, which walk one group at a time
+              {1992, 12, BayerOutput::kRgb24, 1, 0}, {2016, 12, BayerOutput::kI420, 0, 0},
               {2008, 12, BayerOutput::kRgb24, 1, 0}, {2024, 12, BayerOutput::kI420, 0, 0}};
   for (const auto& r : rows) {
     BayerCase c{r.format, r.w, r.h, r.quality, r.decimation, true, false, 77, true};

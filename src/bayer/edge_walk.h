@@ -26,18 +26,19 @@
 // reflected row pointers, and the groups in between run without any of
 // this.
 //
-// On the wide rows the groups whose every unit is an inner one are walked
-// kLanes at a time, one group per 16-byte lane of BayerKernel<P>::W:
-// colour of j .. j + kLanes - 1, then sharpening of j - 1 .. j + kLanes - 2,
-// so every unit still finds what it reads finished; the first two groups
-// and the rest of the row take the 16-byte steps. Their green, groups
-// j + 1 .. j + kLanes, is made one wide step earlier (by the first wide
-// step of a pass for itself): the colour step's unaligned loads then never
+// On the wide rows a row's groups are walked in blocks of kLanes, one
+// group per 16-byte lane of BayerKernel<P>::W: colour of block b, then
+// sharpening of block b - 1, so every unit still finds what it reads
+// finished. A block at either end of the row builds its missing neighbour
+// group in registers from its own end lane, as the 16-byte units do; the
+// groups after the last whole block (an odd group count on AVX2) take the
+// 16-byte units. The green of block b + 2 is made by step b (step 0 makes
+// that of blocks 0 .. 2): the colour step's unaligned loads then never
 // read ring bytes their own step has just stored, which the processor
-// could not forward from the stores. A wide step thus writes green up to
-// 16 (2 kLanes - 1) bytes, and luma up to 16 (kLanes - 1) bytes, further
-// ahead of the rows it reads, so it runs only when the rings have that
-// much room beyond the rows they must hold (large frames' rings may not).
+// could not forward from the stores. A wide pass thus writes green up to
+// three blocks, and luma up to two, ahead of the rows it reads, so it
+// runs only when the rings have that much room beyond the rows they must
+// hold (large frames' rings may not).
 //
 // The rings hold rows `width` bytes apart (the walked width, whole groups):
 // the green ring the rows 2p - 1 .. 2p + 3, the luma ring rows 2p - 2 ..
@@ -45,8 +46,8 @@
 // the chroma of rows 2p - 2 .. 2p + 1. With widths up to 1280 a row that
 // is written lands at least 256 bytes left of any byte of the row three
 // (4096-byte rings) or four (green ring) rows above that is still to be
-// read (48 bytes less after a four-group step, whose green the green
-// ring's 3072 spare bytes hold with room to spare).
+// read (160 bytes less in a wide pass of four-group blocks, whose green
+// the green ring's 3072 spare bytes hold with room to spare).
 #pragma once
 
 #include <cstddef>
@@ -129,8 +130,12 @@ class EdgeWalk {
     if constexpr (kWide) {
       wide_.load(k_);
       wide_.matrix = kRgb ? load_matrix<W>(k_.c_rgb, k_.matrix_offset[2]) : load_matrix<W>(k_.c_ycc, k_.matrix_offset[0]);
-      const int64_t w = frame_.width, ahead = 16 * kLanes + 32;
-      wide_steps_ = 3 * w + ahead <= int64_t{kRingMask} + 1 && 4 * w + ahead + 16 * kLanes <= int64_t{kGreenMask} + 1;
+      // The rings' room for a wide pass (see walk_wide_pass): luma and
+      // chroma written a block ahead of the block sharpened, green two
+      // blocks ahead of the block coloured.
+      const int64_t w = frame_.width, block = 16 * kLanes;
+      wide_steps_ = frame_.groups >= kLanes && 3 * w + 2 * block + 32 <= int64_t{kRingMask} + 1 &&
+                    4 * w + 3 * block + 32 <= int64_t{kGreenMask} + 1;
     }
     // Sharpened luma takes the place of the luma ring in the scaled packs.
     scaled_ = frame_.scaled(c, false, sharpen_ && !kRgb ? c->ring[kPlaneRing1] : c->ring[kLumaRing]);
@@ -199,6 +204,21 @@ class EdgeWalk {
     edge::ring_store<R, S>(ring, mask, index, v);
   }
 
+  // Taps of the groups from j on that may start or end their row.
+  template <class R>
+  PPL_MEMBER_INLINE edge::RowTaps<R> border_taps_from_memory(const uint8_t* p, int32_t j) const {
+    const bool first = j == 0, last = j + R::kBytes / kGroup == frame_.groups;
+    if constexpr (std::is_same_v<R, S>) return edge::edge_taps_from_memory<S>(p, first, last);
+    else return edge::wide_edge_taps_from_memory<R>(p, first, last);
+  }
+  template <class R>
+  PPL_MEMBER_INLINE edge::RowTaps<R> border_taps_from_ring(const uint8_t* ring, uint32_t mask, uint32_t index,
+                                                           int32_t j) const {
+    const bool first = j == 0, last = j + R::kBytes / kGroup == frame_.groups;
+    if constexpr (std::is_same_v<R, S>) return edge::edge_taps_from_ring<S>(ring, mask, index, first, last);
+    else return edge::wide_edge_taps_from_ring<R>(ring, mask, index, first, last);
+  }
+
   // ------------------------------------------------------------ green
   // Green of group j (R = S), or of the kLanes groups from j on (R = W).
   template <class R, bool kBorder>
@@ -208,7 +228,7 @@ class EdgeWalk {
     for (int parity = 0; parity < 2; ++parity) {
       const uint8_t* const* rows = green_src_[parity];
       edge::RowTaps<R> m;
-      if constexpr (kBorder) m = edge::edge_taps_from_memory<R>(rows[2] + x0, j == 0, j == frame_.groups - 1);
+      if constexpr (kBorder) m = border_taps_from_memory<R>(rows[2] + x0, j);
       else m = edge::taps_from_memory<R>(rows[2] + x0);
       const auto nn = R::load(rows[0] + x0), n = R::load(rows[1] + x0);
       const auto s = R::load(rows[3] + x0), ss = R::load(rows[4] + x0);
@@ -234,6 +254,16 @@ class EdgeWalk {
             edge::ring_tap<R, kGroup, kShift>(green_ring_, kGreenMask, green)};
   }
 
+  // The same for groups that may start or end their row.
+  template <class R, int I>
+  PPL_MEMBER_INLINE edge::ColourTaps<R> border_colour_taps(int32_t j) {
+    constexpr int kShift = (I & 1) ? 2 : -2;
+    const int32_t x0 = j * kGroup;
+    const edge::RowTaps<R> m = border_taps_from_memory<R>(colour_src_[I] + x0, j);
+    const edge::RowTaps<R> g = border_taps_from_ring<R>(green_ring_, kGreenMask, colour_green_[I] + x0, j);
+    return {m.at(0), m.at(kShift), g.at(0), g.at(kShift)};
+  }
+
   template <class R, bool kBorder>
   PPL_MEMBER_INLINE RgbSites<R> colour(int32_t j) {
     const int32_t x0 = j * kGroup;
@@ -242,16 +272,9 @@ class EdgeWalk {
                                            colour_taps<R, 3>(x0)};
       return edge::colour_pair_sites<R>(rows);
     } else {
-      edge::ColourTaps<S> rows[4];
-      for (int i = 0; i < 4; ++i) {
-        const int shift = (i & 1) ? 2 : -2;
-        const bool first = j == 0, last = j == frame_.groups - 1;
-        const edge::RowTaps<S> m = edge::edge_taps_from_memory<S>(colour_src_[i] + x0, first, last);
-        const edge::RowTaps<S> g =
-            edge::edge_taps_from_ring<S>(green_ring_, kGreenMask, colour_green_[i] + x0, first, last);
-        rows[i] = {m.at(0), m.at(shift), g.at(0), g.at(shift)};
-      }
-      return edge::colour_pair_sites<S>(rows);
+      const edge::ColourTaps<R> rows[4] = {border_colour_taps<R, 0>(j), border_colour_taps<R, 1>(j),
+                                           border_colour_taps<R, 2>(j), border_colour_taps<R, 3>(j)};
+      return edge::colour_pair_sites<R>(rows);
     }
   }
 
@@ -357,9 +380,7 @@ class EdgeWalk {
   template <class R, bool kBorder>
   PPL_MEMBER_INLINE edge::SharpenTerms<R> luma_terms(int32_t y, int32_t j) {
     const uint32_t index = ring_row(y) + j * kGroup;
-    if constexpr (kBorder)
-      return edge::sharpen_terms<S>(
-          edge::edge_taps_from_ring<S>(luma_ring_, kRingMask, index, j == 0, j == frame_.groups - 1));
+    if constexpr (kBorder) return edge::sharpen_terms<R>(border_taps_from_ring<R>(luma_ring_, kRingMask, index, j));
     else return edge::sharpen_terms<R>(edge::ring_taps<R, kGroup>(luma_ring_, kRingMask, index));
   }
   template <class R>
@@ -445,21 +466,13 @@ class EdgeWalk {
   }
 
   // ------------------------------------------------------------ passes
-  // One step of inner groups over R: a body of its own, with every unit
-  // inlined into it, so that the step's registers stay in registers
-  // (calls would save them and, on the wide rows, clear the upper halves).
-  template <class R>
+  // One step of inner groups: a body of its own, with every unit inlined
+  // into it, so that the step's registers stay in registers (calls would
+  // save them and, on the wide rows, clear the upper halves).
   __attribute__((noinline)) void inner_step(int32_t p, int32_t j, bool green_ahead, bool colour_here) {
-    if constexpr (std::is_same_v<R, S>) {
-      if (green_ahead) green<S, false>(j + 1);
-    } else if (green_ahead) {
-      // The first wide step of a pass (j = 2) makes its own green; each one
-      // followed by another makes the next one's.
-      if (j == 2) green<W, false>(j + 1);
-      if (j + 2 * kLanes + 2 <= frame_.groups) green<W, false>(j + kLanes + 1);
-    }
-    if (colour_here) colour_and_convert<R, false>(p, j);
-    if (sharpen_) sharpen_and_output<R, false>(p, j - 1);
+    if (green_ahead) green<S, false>(j + 1);
+    if (colour_here) colour_and_convert<S, false>(p, j);
+    if (sharpen_) sharpen_and_output<S, false>(p, j - 1);
   }
 
   void walk_pass(int32_t p) {
@@ -468,25 +481,22 @@ class EdgeWalk {
     const bool condition_ahead = p + 2 < frame_.pairs;
     if (colour_here) set_colour_rows(p);
     if (green_ahead) set_green_rows(p + 1);
-
     if (condition_ahead) conditioner_(p + 2);
+    if constexpr (kWide) {
+      if (wide_steps_) {
+        walk_wide_pass(p, green_ahead, colour_here);
+        if (frame_.decimation != 0) end_pass(p);
+        return;
+      }
+    }
     if (green_ahead) green<S, true>(0);
-
     const int32_t steps = sharpen_ ? frame_.groups + 1 : frame_.groups;
     for (int32_t j = 0; j < steps; ++j) {
-      if constexpr (kWide) {
-        // kLanes steps in one while all their units are inner ones.
-        if (wide_steps_ && j >= 2 && j + kLanes + 2 <= frame_.groups) {
-          inner_step<W>(p, j, green_ahead, colour_here);
-          j += kLanes - 1;
-          continue;
-        }
-      }
       // Groups whose every unit is away from the left and right columns
       // take the plain step.
       const bool inner = j >= 2 && j + 3 <= frame_.groups;
       if (inner) {
-        inner_step<S>(p, j, green_ahead, colour_here);
+        inner_step(p, j, green_ahead, colour_here);
         continue;
       }
       if (green_ahead && j + 1 < frame_.groups) green_any(j + 1);
@@ -500,6 +510,74 @@ class EdgeWalk {
       }
     }
     if (frame_.decimation != 0) end_pass(p);
+  }
+
+  // ------------------------------------------------------- wide passes
+  // The wide rows walk a row's groups in blocks of kLanes, block b holding
+  // groups b kLanes .. (b + 1) kLanes - 1; the groups after the last whole
+  // block take the 16-byte units. Step b makes the green of block b + 2
+  // (step 0 that of blocks 0 .. 2), colours block b and sharpens block
+  // b - 1, whose luma then lies on both sides; the last block is sharpened
+  // after the row. A block at either end of the row builds its missing
+  // neighbour group in registers.
+  bool border_block(int32_t b, int32_t blocks) const {
+    return b == 0 || (b == blocks - 1 && blocks * kLanes == frame_.groups);
+  }
+
+  // Green made up to group `last` or the row's last, whole blocks over W
+  // and the groups after them one at a time.
+  template <bool kInline>
+  PPL_MEMBER_INLINE void green_through(int32_t last) {
+    while (green_next_ <= last && green_next_ < frame_.groups) {
+      const int32_t j = green_next_;
+      if (j % kLanes == 0 && j + kLanes <= frame_.groups) {
+        if (kInline && j != 0 && j + kLanes < frame_.groups) green<W, false>(j);
+        else green_block_at_border(j);
+        green_next_ += kLanes;
+      } else {
+        green_any(j);
+        ++green_next_;
+      }
+    }
+  }
+  __attribute__((noinline)) void green_block_at_border(int32_t j) {
+    if (j == 0 || j + kLanes == frame_.groups) green<W, true>(j);
+    else green<W, false>(j);
+  }
+
+  // Step b of a wide pass; kBorder when the block coloured or sharpened
+  // may start or end the row.
+  template <bool kBorder>
+  __attribute__((noinline)) void wide_step(int32_t p, int32_t b, bool green_ahead, bool colour_here) {
+    if (green_ahead) green_through<true>((b + 3) * kLanes - 1);
+    if (colour_here) colour_and_convert<W, kBorder>(p, b * kLanes);
+    if (sharpen_ && b >= 1) sharpen_and_output<W, kBorder>(p, (b - 1) * kLanes);
+  }
+  __attribute__((noinline)) void sharpen_block(int32_t p, int32_t b) {
+    sharpen_and_output<W, true>(p, b * kLanes);
+  }
+
+  void walk_wide_pass(int32_t p, bool green_ahead, bool colour_here) {
+    const int32_t blocks = frame_.groups / kLanes, tail = blocks * kLanes;
+    green_next_ = 0;
+    for (int32_t b = 0; b < blocks; ++b) {
+      if (border_block(b, blocks) || (b >= 1 && border_block(b - 1, blocks))) wide_step<true>(p, b, green_ahead, colour_here);
+      else wide_step<false>(p, b, green_ahead, colour_here);
+    }
+    // The groups after the last block, the last of them the row's last.
+    for (int32_t j = tail; j < frame_.groups; ++j) {
+      if (green_ahead) green_through<false>(j + 1);
+      if (colour_here) {
+        if (j == frame_.groups - 1) colour_and_convert<S, true>(p, j);
+        else colour_and_convert<S, false>(p, j);
+      }
+      if (!sharpen_) continue;
+      if (j == tail) sharpen_block(p, blocks - 1);
+      else sharpen_and_output<S, false>(p, j - 1);
+    }
+    if (!sharpen_) return;
+    if (tail == frame_.groups) sharpen_block(p, blocks - 1);
+    else sharpen_and_output<S, true>(p, frame_.groups - 1);
   }
 
   // The scaled packs of the rows that are complete after pass p: row pair
@@ -530,6 +608,7 @@ class EdgeWalk {
   Registers<S> narrow_;
   std::conditional_t<kWide, WideRegisters, NoRegisters> wide_;
   bool wide_steps_ = false;
+  int32_t green_next_ = 0;   // the next group of a wide pass without its green
   ScaledFrame scaled_{};
   const uint8_t* green_src_[2][5] = {};
   uint32_t green_dst_[2] = {};

@@ -28,6 +28,11 @@ struct RowTaps {
   V at(int offset) const { return tap[offset + 2]; }
 };
 
+// The bytes of one column group in S's registers: the whole register, or
+// one 16-byte lane of the wide ones, whose byte shifts work lane by lane.
+template <class S>
+constexpr int kGroupBytes = S::kBytes > 16 ? 16 : S::kBytes;
+
 // Bytes -2 .. kBytes + 1 around `p` are read.
 template <class S>
 PPL_VEC_INLINE RowTaps<S> taps_from_memory(const uint8_t* p) {
@@ -38,11 +43,11 @@ PPL_VEC_INLINE RowTaps<S> taps_from_memory(const uint8_t* p) {
 // `prev`), or N columns left (the last N from the start of `next`).
 template <class S, int N>
 PPL_VEC_INLINE typename S::V from_left(typename S::V prev, typename S::V cur) {
-  return S::or_(S::template sll_bytes<N>(cur), S::template srl_bytes<S::kBytes - N>(prev));
+  return S::or_(S::template sll_bytes<N>(cur), S::template srl_bytes<kGroupBytes<S> - N>(prev));
 }
 template <class S, int N>
 PPL_VEC_INLINE typename S::V from_right(typename S::V cur, typename S::V next) {
-  return S::or_(S::template srl_bytes<N>(cur), S::template sll_bytes<S::kBytes - N>(next));
+  return S::or_(S::template srl_bytes<N>(cur), S::template sll_bytes<kGroupBytes<S> - N>(next));
 }
 
 template <class S>
@@ -70,11 +75,11 @@ PPL_VEC_INLINE typename S::V swap_bytes16(typename S::V v) {
 }
 template <class S>
 PPL_VEC_INLINE typename S::V reflected_left(typename S::V cur) {
-  return S::template sll_bytes<S::kBytes - 2>(swap_bytes16<S>(S::template srl_bytes<1>(cur)));
+  return S::template sll_bytes<kGroupBytes<S> - 2>(swap_bytes16<S>(S::template srl_bytes<1>(cur)));
 }
 template <class S>
 PPL_VEC_INLINE typename S::V reflected_right(typename S::V cur) {
-  return swap_bytes16<S>(S::template srl_bytes<S::kBytes - 3>(cur));
+  return swap_bytes16<S>(S::template srl_bytes<kGroupBytes<S> - 3>(cur));
 }
 
 // Taps of a group that may be the first (`first`) or last (`last`) of its
@@ -97,6 +102,44 @@ PPL_VEC_INLINE RowTaps<S> edge_taps_from_ring(const uint8_t* ring, uint32_t mask
   const typename S::V prev = first ? reflected_left<S>(cur) : S::load(ring + ((index - g) & mask));
   const typename S::V next = last ? reflected_right<S>(cur) : S::load(ring + ((index + g) & mask));
   return taps_from_groups<S>(prev, cur, next);
+}
+
+// A wide register W of kGroupLanes groups of a row, lane l group j + l:
+// the register of their left neighbour groups when lane 0 is the row's
+// first group, and of their right ones when the last lane is its last
+// group, the missing neighbour reflected as above (lane moves only).
+template <int kLanes>
+struct LanesUp {   // lane 0 from the first register, lane l from lane l - 1 of the second
+  static constexpr int reg(int l) { return l == 0 ? 0 : 1; }
+  static constexpr int lane(int l) { return l == 0 ? 0 : l - 1; }
+};
+template <int kLanes>
+struct LanesDown {   // the last lane from the second register, lane l from lane l + 1 of the first
+  static constexpr int reg(int l) { return l == kLanes - 1 ? 1 : 0; }
+  static constexpr int lane(int l) { return l == kLanes - 1 ? l : l + 1; }
+};
+template <class W>
+PPL_VEC_INLINE typename W::V left_groups_of_first(typename W::V cur) {
+  const typename W::V src[2] = {reflected_left<W>(cur), cur};
+  return W::template pick_lanes<LanesUp<W::kGroupLanes>>(src);
+}
+template <class W>
+PPL_VEC_INLINE typename W::V right_groups_of_last(typename W::V cur) {
+  const typename W::V src[2] = {cur, reflected_right<W>(cur)};
+  return W::template pick_lanes<LanesDown<W::kGroupLanes>>(src);
+}
+
+// Taps of the groups of a wide register at `p` that may start (`first`)
+// or end (`last`) their row: the neighbour groups are loaded where they
+// exist and reflected where they do not, as edge_taps_from_memory does
+// for one group, so no byte outside the row is read.
+template <class W>
+PPL_VEC_INLINE RowTaps<W> wide_edge_taps_from_memory(const uint8_t* p, bool first, bool last) {
+  constexpr int kGroup = kGroupBytes<W>;
+  const typename W::V cur = W::load(p);
+  const typename W::V prev = first ? left_groups_of_first<W>(cur) : W::load(p - kGroup);
+  const typename W::V next = last ? right_groups_of_last<W>(cur) : W::load(p + kGroup);
+  return taps_from_groups<W>(prev, cur, next);
 }
 
 // `staged` holds columns x0 - 2 .. x0 + kBytes + 1.

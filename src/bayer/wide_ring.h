@@ -76,4 +76,16 @@ PPL_VEC_INLINE RowTaps<R> ring_taps(const uint8_t* ring, uint32_t mask, uint32_t
   }
 }
 
+// The taps of a wide register's groups of a ring row that may start or
+// end the row (see wide_edge_taps_from_memory).
+template <class W>
+PPL_VEC_INLINE RowTaps<W> wide_edge_taps_from_ring(const uint8_t* ring, uint32_t mask, uint32_t index, bool first,
+                                                   bool last) {
+  constexpr uint32_t kGroup = kGroupBytes<W>;
+  const typename W::V cur = ring_load<W>(ring, mask, index);
+  const typename W::V prev = first ? left_groups_of_first<W>(cur) : ring_load<W>(ring, mask, index - kGroup);
+  const typename W::V next = last ? right_groups_of_last<W>(cur) : ring_load<W>(ring, mask, index + kGroup);
+  return taps_from_groups<W>(prev, cur, next);
+}
+
 }  // namespace pplcam::edge

@@ -206,17 +206,17 @@ class EdgeWalk {
 
   // Taps of the groups from j on that may start or end their row.
   template <class R>
+  bool ends_row(int32_t j) const { return j + R::kBytes / kGroup == frame_.groups; }
+  template <class R>
   PPL_MEMBER_INLINE edge::RowTaps<R> border_taps_from_memory(const uint8_t* p, int32_t j) const {
-    const bool first = j == 0, last = j + R::kBytes / kGroup == frame_.groups;
-    if constexpr (std::is_same_v<R, S>) return edge::edge_taps_from_memory<S>(p, first, last);
-    else return edge::wide_edge_taps_from_memory<R>(p, first, last);
+    if constexpr (std::is_same_v<R, S>) return edge::edge_taps_from_memory<S>(p, j == 0, ends_row<R>(j));
+    else return edge::wide_edge_taps_from_memory<R>(p, j == 0, ends_row<R>(j));
   }
   template <class R>
   PPL_MEMBER_INLINE edge::RowTaps<R> border_taps_from_ring(const uint8_t* ring, uint32_t mask, uint32_t index,
                                                            int32_t j) const {
-    const bool first = j == 0, last = j + R::kBytes / kGroup == frame_.groups;
-    if constexpr (std::is_same_v<R, S>) return edge::edge_taps_from_ring<S>(ring, mask, index, first, last);
-    else return edge::wide_edge_taps_from_ring<R>(ring, mask, index, first, last);
+    if constexpr (std::is_same_v<R, S>) return edge::edge_taps_from_ring<S>(ring, mask, index, j == 0, ends_row<R>(j));
+    else return edge::wide_edge_taps_from_ring<R>(ring, mask, index, j == 0, ends_row<R>(j));
   }
 
   // ------------------------------------------------------------ green
@@ -541,7 +541,7 @@ class EdgeWalk {
     }
   }
   __attribute__((noinline)) void green_block_at_border(int32_t j) {
-    if (j == 0 || j + kLanes == frame_.groups) green<W, true>(j);
+    if (j == 0 || ends_row<W>(j)) green<W, true>(j);
     else green<W, false>(j);
   }
 
@@ -561,7 +561,10 @@ class EdgeWalk {
     const int32_t blocks = frame_.groups / kLanes, tail = blocks * kLanes;
     green_next_ = 0;
     for (int32_t b = 0; b < blocks; ++b) {
-      if (border_block(b, blocks) || (b >= 1 && border_block(b - 1, blocks))) wide_step<true>(p, b, green_ahead, colour_here);
+      // The block sharpened (b - 1) is a border one only where quality 0
+      // sharpens at all.
+      if (border_block(b, blocks) || (sharpen_ && b >= 1 && border_block(b - 1, blocks)))
+        wide_step<true>(p, b, green_ahead, colour_here);
       else wide_step<false>(p, b, green_ahead, colour_here);
     }
     // The groups after the last block, the last of them the row's last.

@@ -298,13 +298,16 @@ TEST(StatisticsFrame, LevelMeansOfAFlatFrameAreItsLevelOverTheSampledCells) {
 }
 
 // Differences within -80..80, their sum and difference within -120..120,
-// channel ranges within 0..255.
+// channel ranges within 0..255: each range holds the middle of its span
+// (grey) and ends at random on either side, so that some of the test
+// frame's near-grey cells pass all eight tests and the others fail at
+// different ones.
 Limits random_limits(std::mt19937& rng) {
   Limits l;
   for (int i = 0; i < 8; ++i) {
-    const int lo = i < 2 ? -80 : i < 4 ? -120 : 0, hi = i < 4 ? -lo : 255;
-    l[i][0] = std::uniform_int_distribution<int>(lo, hi)(rng);
-    l[i][1] = std::uniform_int_distribution<int>(l[i][0], hi)(rng);
+    const int lo = i < 2 ? -80 : i < 4 ? -120 : 0, hi = i < 4 ? -lo : 255, mid = (lo + hi) / 2;
+    l[i][0] = std::uniform_int_distribution<int>(lo, mid - 4)(rng);
+    l[i][1] = std::uniform_int_distribution<int>(mid + 4, hi)(rng);
   }
   return l;
 }

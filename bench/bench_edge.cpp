@@ -26,6 +26,7 @@
 namespace {
 
 using pplcam::bench::FrameBuffer;
+using pplcam::bench::median_seconds;
 using Clock = std::chrono::steady_clock;
 
 void sizes(benchmark::internal::Benchmark* b) { b->Args({640, 480})->Args({1280, 1024}); }
@@ -35,15 +36,6 @@ void fill_raw(uint8_t* p, int w, int h) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
       p[y * w + x] = static_cast<uint8_t>(((x / 7 + y / 5) % 3) * 60 + (x * 13 + y * 7) % 50);
-}
-
-// Median of per-call times in seconds. On a shared machine single calls
-// come out up to a third slower while the other cores are busy, in runs of
-// many calls; the median of each side keeps the ratios from depending on
-// which side such a run happened to hit.
-double median_seconds(std::vector<double>& times) {
-  std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
-  return times[times.size() / 2];
 }
 
 // Median seconds per call of `f`, over at least 50 ms and 10 calls.
@@ -108,21 +100,9 @@ void BM_Edge(benchmark::State& state, Converter convert, int out_per_2, int qual
   ppl_ext_set_path_limit(ctx, path);
   FrameBuffer raw(in_bytes), src(in_bytes), dst(out_bytes);
   fill_raw(raw.data(), w, h);
-  std::vector<double> times;
-  for (auto _ : state) {
-    // The conversion conditions its source in place: start each frame from
-    // the same raw bytes (the copy is outside the timing).
-    state.PauseTiming();
-    std::memcpy(src.data(), raw.data(), static_cast<size_t>(in_bytes));
-    state.ResumeTiming();
-    const auto start = Clock::now();
-    benchmark::DoNotOptimize(convert(ctx, src.data(), dst.data(), w, h));
-    benchmark::ClobberMemory();
-    times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-  }
-  state.counters["us_min"] = *std::min_element(times.begin(), times.end()) * 1e6;
-  const double per_frame = median_seconds(times);
-  state.counters["us_median"] = per_frame * 1e6;
+  const double per_frame = pplcam::bench::time_fresh_frames(
+      state, raw.data(), src.data(), static_cast<size_t>(in_bytes),
+      [&](uint8_t* frame) { return convert(ctx, frame, dst.data(), w, h); });
   state.counters["x_memcpy"] = per_frame / memcpy_seconds(static_cast<size_t>((in_bytes + out_bytes) / 2));
 #ifdef PPLCAM_BENCH_OPENCV
   state.counters["x_opencv_ea"] = per_frame / opencv_seconds(w, h, cv::COLOR_BayerRG2BGR_EA);

@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -90,6 +92,41 @@ class LargeFrames {
 };
 
 // The baseline: memcpy of `bytes` bytes, reported with the same counters.
+// Median of per-call times in seconds. On a shared machine single calls
+// come out up to a third slower while the other cores are busy, in runs of
+// many calls; the median of each side keeps the ratios from depending on
+// which side such a run happened to hit.
+inline double median_seconds(std::vector<double>& times) {
+  std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+  return times[times.size() / 2];
+}
+
+// Times `convert(src)` once per iteration on a fresh copy of the `bytes`
+// bytes at `raw`: the Bayer conversions condition their source in place,
+// so without the copy (outside the timing) every frame after the first
+// would be the last one's conditioned bytes, gained again and again.
+// Sets the counters us_min (the fastest call, the figure of a quiet
+// machine) and us_median; returns the median seconds per call.
+template <class Convert>
+double time_fresh_frames(benchmark::State& state, const uint8_t* raw, uint8_t* src, size_t bytes,
+                         Convert&& convert) {
+  using Clock = std::chrono::steady_clock;
+  std::vector<double> times;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::memcpy(src, raw, bytes);
+    state.ResumeTiming();
+    const auto start = Clock::now();
+    benchmark::DoNotOptimize(convert(src));
+    benchmark::ClobberMemory();
+    times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+  state.counters["us_min"] = *std::min_element(times.begin(), times.end()) * 1e6;
+  const double median = median_seconds(times);
+  state.counters["us_median"] = median * 1e6;
+  return median;
+}
+
 inline void memcpy_baseline(benchmark::State& state, size_t bytes) {
   FrameBuffer a(bytes, 1), b(bytes);
   for (auto _ : state) {

@@ -49,18 +49,19 @@ double thread_seconds() {
   return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
-// CPU seconds per call of `f`, over at least 20 ms of CPU time.
-template <class F>
-double seconds_per_call(F&& f) {
+// CPU seconds per call of `f`, over at least 20 ms of CPU time; `before`
+// runs ahead of each call, outside the timing.
+template <class F, class Before>
+double seconds_per_call(F&& f, Before&& before) {
   int64_t n = 0;
-  const double start = thread_seconds();
   double spent = 0;
   do {
-    for (int i = 0; i < 4; ++i, ++n) {
-      f();
-      benchmark::ClobberMemory();
-    }
-    spent = thread_seconds() - start;
+    before();
+    const double start = thread_seconds();
+    f();
+    benchmark::ClobberMemory();
+    spent += thread_seconds() - start;
+    ++n;
   } while (spent < 0.02);
   return spent / static_cast<double>(n);
 }
@@ -72,14 +73,20 @@ void BM_BayerStatistics(benchmark::State& state, const Format& format, int quali
   ppl_set_quality(ctx, quality);
   pplcam::bench::apply_controls(ctx, controls);
   ppl_ext_set_path_limit(ctx, path);
-  // The conversion conditions its source in place; the frame is refilled
-  // outside the timing only once, as repeated conditioning costs the same.
-  FrameBuffer src(in_bytes), dst(out_bytes);
-  fill_raw(src.data(), in_bytes);
+  // The conversion conditions its source in place: every call starts from
+  // a fresh copy of the raw frame (outside the timing), or the camera's
+  // gains would drive the frame towards saturation and its statistics'
+  // cost with it.
+  FrameBuffer raw(in_bytes), src(in_bytes), dst(out_bytes);
+  fill_raw(raw.data(), in_bytes);
+  auto refill = [&] { std::memcpy(src.data(), raw.data(), static_cast<size_t>(in_bytes)); };
   auto convert = [&] { benchmark::DoNotOptimize(format.convert(ctx, src.data(), dst.data(), kWidth, kHeight)); };
 
   ppl_set_mean_collection(ctx, 1);
   for (auto _ : state) {
+    state.PauseTiming();
+    refill();
+    state.ResumeTiming();
     convert();
     benchmark::ClobberMemory();
   }
@@ -89,10 +96,10 @@ void BM_BayerStatistics(benchmark::State& state, const Format& format, int quali
   double on = 1e9, off = 1e9, copy = 1e9;
   for (int batch = 0; batch < 5; ++batch) {
     ppl_set_mean_collection(ctx, 1);
-    on = std::min(on, seconds_per_call(convert));
+    on = std::min(on, seconds_per_call(convert, refill));
     ppl_set_mean_collection(ctx, 0);
-    off = std::min(off, seconds_per_call(convert));
-    copy = std::min(copy, seconds_per_call([&] { std::memcpy(b.data(), a.data(), copy_bytes); }));
+    off = std::min(off, seconds_per_call(convert, refill));
+    copy = std::min(copy, seconds_per_call([&] { std::memcpy(b.data(), a.data(), copy_bytes); }, [] {}));
   }
 
   state.counters["x_collection_off"] = on / off;

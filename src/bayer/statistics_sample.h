@@ -226,8 +226,7 @@ class StatisticsSampler {
 
  public:
   // What one sample adds to the qual figures: its mask's byte sum and its
-  // qualifying cells' Gb, R, B, Gr sums (the wide rows' sampler hands over
-  // the same figures of the same cells).
+  // qualifying cells' Gb, R, B, Gr sums.
   PPL_VEC_INLINE void record_qual(ppl_context* c, uint32_t mask_sum, const uint32_t sums[4]) {
     c->qual_count += cell_count(mask_sum);
     c->qual_means.g += sums[0] + sums[3];

@@ -101,46 +101,44 @@ class WalkStatistics {
   // groups: condition_groups(bg, gr, bytes) conditions any run of whole
   // groups of the row pair. Sample s takes blocks ahead_groups + 2s and
   // ahead_groups + 2s + 1; WideStatisticsSampler takes two samples a step,
-  // qualifying each step's raw bytes before conditioning it and reading
-  // its conditioned bytes after the next run has been conditioned, as
-  // condition_row_pair() does (the scalar lookups' stores are then done
-  // before the wide loads read them); a last single sample takes the
-  // 16-byte code.
+  // a last single sample takes the 16-byte code. Every step is qualified
+  // on the raw bytes first, then the row pair is conditioned in one pass
+  // (the conditioner's tables are loaded once, not once per step), then
+  // every step reads its conditioned bytes back, long after the stores
+  // that wrote them. Sums do not depend on order; the accumulators are
+  // still asked for group by group, left to right.
   template <class W, class ConditionGroups>
   void condition_row_pair_wide(int32_t block_pair, int32_t groups, uint8_t* bg_row, uint8_t* gr_row,
                                ConditionGroups&& condition_groups) {
     using Wide = WideStatisticsSampler<P, W>;
     const int32_t k = block_pair - ahead_pairs_;
     const int32_t samples = last_group_ > 0 ? (last_group_ + 1) / 2 : 0;
+    const int32_t steps = samples / 2;
+    const int32_t first = samples > 0 ? ahead_groups_ : 0;
+    constexpr int32_t kStep = Wide::kStepGroups * kGroup;
     Wide wide(c_, acc_shift_);
-    struct Pending {
-      RgbSum *acc0, *acc1;
-      const uint8_t *bg, *gr;
-    } pending{};
-    bool waiting = false;
-    int32_t j = samples > 0 ? ahead_groups_ : 0, s = 0;
-    if (j > 0) condition_groups(bg_row, gr_row, j * kGroup);
-    for (; s + 2 <= samples; s += 2, j += Wide::kStepGroups) {
-      uint8_t* bg = bg_row + j * kGroup;
-      uint8_t* gr = gr_row + j * kGroup;
-      wide.qualify(wide.load_raw(bg, gr));
-      condition_groups(bg, gr, Wide::kStepGroups * kGroup);
-      if (waiting) wide.expose(pending.acc0, pending.acc1, pending.bg, pending.gr);
-      pending = {accumulator(k, 2 * s + 1), accumulator(k, 2 * s + 3), bg, gr};
-      waiting = true;
+    uint8_t* bg = bg_row + first * kGroup;
+    uint8_t* gr = gr_row + first * kGroup;
+    for (int32_t t = 0; t < steps; ++t) wide.qualify(wide.load_raw(bg + t * kStep, gr + t * kStep));
+    // The last single sample: blocks `single` and single + 1.
+    const int32_t single = first + steps * Wide::kStepGroups;
+    const bool odd = 2 * steps < samples;
+    BayerBlock<S> raw_cells{};
+    if (odd) {
+      sampler_.save_raw(walk_, bg_row + single * kGroup, gr_row + single * kGroup);
+      raw_cells = sampler_.raw_cells(walk_, load_block<S>(bg_row + (single + 1) * kGroup,
+                                                          gr_row + (single + 1) * kGroup));
     }
-    if (s < samples) {
-      uint8_t* bg = bg_row + j * kGroup;
-      uint8_t* gr = gr_row + j * kGroup;
-      RgbSum* acc = accumulator(k, 2 * s + 1);
-      sampler_.save_raw(walk_, bg, gr);
-      const BayerBlock<S> raw_cells = sampler_.raw_cells(walk_, load_block<S>(bg + kGroup, gr + kGroup));
-      condition_groups(bg, gr, 2 * kGroup);
-      sampler_.take_cells(acc, raw_cells, bg + kGroup, gr + kGroup);
-      j += 2;
+    condition_groups(bg_row, gr_row, groups * kGroup);
+    for (int32_t t = 0; t < steps; ++t) {
+      // The cursor only moves right: the first sample's accumulator first.
+      RgbSum* acc0 = accumulator(k, 4 * t + 1);
+      RgbSum* acc1 = accumulator(k, 4 * t + 3);
+      wide.expose(acc0, acc1, bg + t * kStep, gr + t * kStep);
     }
-    if (j < groups) condition_groups(bg_row + j * kGroup, gr_row + j * kGroup, (groups - j) * kGroup);
-    if (waiting) wide.expose(pending.acc0, pending.acc1, pending.bg, pending.gr);
+    if (odd)
+      sampler_.take_cells(accumulator(k, 2 * samples - 1), raw_cells, bg_row + (single + 1) * kGroup,
+                          gr_row + (single + 1) * kGroup);
     wide.finish();
   }
 

@@ -7,12 +7,15 @@
 // sampled groups g and g + 2. Each sample's cells are the odd 16-bit lanes
 // of its two blocks, so the tests run in place on the blocks with the even
 // lanes masked off: the same tests on the same cells. What a sample adds:
-//   - qual: its count, sums and four histogram bins depend on the sample
-//     alone. When no cell of the step passes (the common case in a coloured
-//     scene) every sum is 0, so both samples only add kCells to bin 0 of
-//     each histogram sum, counted here and added once at the end of the row
-//     pair; otherwise each sample's figures come from its 8-byte sums,
-//     packed and added across its lanes in registers.
+//   - qual: its count and sums are plain sums (a sample's count is its
+//     mask's byte sum / 510), kept as 64-bit lanes of 8-byte sums over the
+//     row pair; only its four histogram bins need the sample's own sums.
+//     When no cell of the step passes (the common case in a coloured scene)
+//     every sum is 0, so both samples only add kCells to bin 0 of each
+//     histogram sum, counted here and added once at the end of the row
+//     pair; otherwise each sample's bins come from its 8-byte sums, packed
+//     and added across its lanes in registers (a sample without a passing
+//     cell gets bins 0, as it should).
 //   - the accumulator and qAE sums: plain 32-bit sums, whose order does not
 //     matter (the same wrap), kept as 64-bit lanes of 8-byte sums while the
 //     accumulator stays the same and added to it when it changes. A step
@@ -55,6 +58,7 @@ class WideStatisticsSampler {
     cells_ = W::or_(cell_low_, cell_high_);
     sum_r_ = sum_g_ = sum_b_ = W::zero();
     ex_r_ = ex_g_ = ex_b_ = ex_mask_ = W::zero();
+    qual_r_ = qual_g_ = qual_b_ = qual_mask_ = W::zero();
   }
 
   PPL_VEC_INLINE Raw load_raw(const uint8_t* bg_row, const uint8_t* gr_row) {
@@ -139,6 +143,12 @@ class WideStatisticsSampler {
     c_->qae_means.g += kept_[1] - W::total(ex_g_);
     c_->qae_means.b += kept_[2] - W::total(ex_b_);
     c_->qae_count += kCells * samples_ - W::total(ex_mask_) / 510;
+    if (qualifying_steps_ != 0) {
+      c_->qual_count += W::total(qual_mask_) / 510;
+      c_->qual_means.r += W::total(qual_r_);
+      c_->qual_means.g += W::total(qual_g_);
+      c_->qual_means.b += W::total(qual_b_);
+    }
     uint32_t(*h)[256] = c_->histogram;
     h[1][0] += 2 * kCells * zero_samples_;
     h[0][0] += kCells * zero_samples_;
@@ -166,24 +176,29 @@ class WideStatisticsSampler {
     acc_ = nullptr;
   }
 
-  // Some cell of the step passes the qual test: each sample's figures,
-  // its 8-byte sums packed and reduced in registers (wide_qual_sums.h).
+  // Some cell of the step passes the qual test: the plain sums kept in
+  // registers, each sample's bins packed and reduced (wide_qual_sums.h).
   PPL_MEMBER_INLINE void qualify_each(const Raw& raw, const V (&mask)[kRegs]) {
-    V packed[kRegs], gr_sums[kRegs];
+    ++qualifying_steps_;
+    V packed[kRegs];
     for (int r = 0; r < kRegs; ++r) {
       const V bg = W::and_(raw.bg[r], mask[r]), gr = W::and_(raw.gr[r], mask[r]);
-      const V mask_gb = W::or_(W::sums8(mask[r]), W::template sll64<16>(W::sums8(W::and_(bg, cell_high_))));
-      const V r_b = W::or_(W::sums8(W::and_(gr, cell_high_)), W::template sll64<16>(W::sums8(W::and_(bg, cell_low_))));
-      packed[r] = W::or_(mask_gb, W::template sll64<32>(r_b));
-      gr_sums[r] = W::sums8(W::and_(gr, cell_low_));
+      const V gb = W::sums8(W::and_(bg, cell_high_)), red = W::sums8(W::and_(gr, cell_high_));
+      const V blue = W::sums8(W::and_(bg, cell_low_)), g_r = W::sums8(W::and_(gr, cell_low_));
+      qual_mask_ = W::add64(qual_mask_, W::sums8(mask[r]));
+      qual_r_ = W::add64(qual_r_, red);
+      qual_g_ = W::add64(qual_g_, W::add64(gb, g_r));
+      qual_b_ = W::add64(qual_b_, blue);
+      packed[r] = W::or_(W::or_(gb, W::template sll64<16>(red)),
+                         W::or_(W::template sll64<32>(blue), W::template sll64<48>(g_r)));
     }
-    const StepQualSums q = step_qual_sums<W, kRegs>(packed, gr_sums);
+    const StepQualBins q = step_qual_bins<W, kRegs, Sampler::kHistogramShift>(packed);
+    uint32_t(*h)[256] = c_->histogram;
     for (int s = 0; s < 2; ++s) {
-      if (q.mask[s] == 0) {
-        ++zero_samples_;
-        continue;
-      }
-      Sampler::record_qual(c_, q.mask[s], q.sums[s]);
+      h[1][q.bins[s][0]] += kCells;
+      h[0][q.bins[s][1]] += kCells;
+      h[2][q.bins[s][2]] += kCells;
+      h[1][q.bins[s][3]] += kCells;
     }
   }
 
@@ -193,9 +208,10 @@ class WideStatisticsSampler {
   V cell_low_, cell_high_, cells_;    // the bytes of the odd 16-bit lanes
   V sum_r_, sum_g_, sum_b_;           // 8-byte sums bound for acc_
   V ex_r_, ex_g_, ex_b_, ex_mask_;    // of the cells the qAE test excludes
+  V qual_r_, qual_g_, qual_b_, qual_mask_;   // of the cells the qual test passes
   RgbSum* acc_ = nullptr;
   uint32_t kept_[3] = {0, 0, 0};      // everything added to accumulators
-  uint32_t samples_ = 0, zero_samples_ = 0;
+  uint32_t samples_ = 0, zero_samples_ = 0, qualifying_steps_ = 0;
 };
 
 }  // namespace pplcam

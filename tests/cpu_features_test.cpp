@@ -110,6 +110,13 @@ TEST(PathChoice, WidestRowTheCallMeetsWithTheMmxRowAsTheFloor) {
 // survives ppl_reset_all_controls and is reset by ppl_init; the last path
 // is the one that ran, NONE when no kernel did.
 TEST(PathChoice, LimitAndLastPathControls) {
+  // A query before the features are detected (both words empty) detects
+  // them and reports them at once.
+  const uint32_t paths = ppl_ext_available_paths();
+  {
+    ScopedCpuFeatures undetected(~CpuFeatureSet{0});
+    EXPECT_EQ(ppl_ext_available_paths(), paths) << "the query that detects the features";
+  }
   const int32_t widest = static_cast<int32_t>(kWidestPath);
   ppl_context* c = ppl_init();
   EXPECT_EQ(ppl_ext_path_limit(c), widest);

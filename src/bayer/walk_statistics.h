@@ -21,12 +21,16 @@
 // whether the walk conditions a block in its own group or one group ahead.
 #pragma once
 
+#include <climits>
 #include <cstdint>
+#include <type_traits>
 
 #include "bayer/statistics_reach.h"
 #include "bayer/statistics_sample.h"
 #include "bayer/sub_window_cursor.h"
+#include "bayer/walk_drivers.h"
 #include "bayer/wide_statistics_sample.h"
+#include "bayer/window_column_sums.h"
 #include "core/context.h"
 
 namespace pplcam {
@@ -45,6 +49,9 @@ class WalkStatistics {
         sampler_(c, acc_shift_),
         cursor_(c, group_geometry<kGroup>(c)),
         walk_(group_walk<kGroup>(c)),
+        window_groups_(group_geometry<kGroup>(c).window_groups),
+        window_pairs_(group_geometry<kGroup>(c).window_pairs),
+        grid_pairs_(group_geometry<kGroup>(c).grid_pairs),
         whole_frame_(quality == 3 ? &c->whole_frame : nullptr) {
     on_ = c->mean_collection != 0 && quality >= 0 && quality <= 3;
     const SampleReach r = sample_reach(quality, n, groups);
@@ -105,8 +112,9 @@ class WalkStatistics {
   // on the raw bytes first, then the row pair is conditioned in one pass
   // (the conditioner's tables are loaded once, not once per step), then
   // every step reads its conditioned bytes back, long after the stores
-  // that wrote them. Sums do not depend on order; the accumulators are
-  // still asked for group by group, left to right.
+  // that wrote them. Sums do not depend on order: the steps' accumulator
+  // sums wait by grid column until the row of windows changes, and after
+  // the frame's last sampled row pair.
   template <class W, class ConditionGroups>
   void condition_row_pair_wide(int32_t block_pair, int32_t groups, uint8_t* bg_row, uint8_t* gr_row,
                                ConditionGroups&& condition_groups) {
@@ -116,7 +124,12 @@ class WalkStatistics {
     const int32_t steps = samples / 2;
     const int32_t first = samples > 0 ? ahead_groups_ : 0;
     constexpr int32_t kStep = Wide::kStepGroups * kGroup;
-    Wide wide(c_, acc_shift_);
+    RgbSum* const window_row = window_row_of(k);
+    if (window_row != columns_row_) {
+      flush_columns();
+      columns_row_ = window_row;
+    }
+    Wide wide(c_, &columns_);
     uint8_t* bg = bg_row + first * kGroup;
     uint8_t* gr = gr_row + first * kGroup;
     for (int32_t t = 0; t < steps; ++t) wide.qualify(wide.load_raw(bg + t * kStep, gr + t * kStep));
@@ -130,16 +143,17 @@ class WalkStatistics {
                                                           gr_row + (single + 1) * kGroup));
     }
     condition_groups(bg_row, gr_row, groups * kGroup);
+    // Quality 3 sums the whole frame: one column.
+    GridColumn column(whole_frame_ != nullptr ? INT32_MAX : window_groups_);
     for (int32_t t = 0; t < steps; ++t) {
-      // The cursor only moves right: the first sample's accumulator first.
-      RgbSum* acc0 = accumulator(k, 4 * t + 1);
-      RgbSum* acc1 = accumulator(k, 4 * t + 3);
-      wide.expose(acc0, acc1, bg + t * kStep, gr + t * kStep);
+      const int col0 = column.of(4 * t + 1);
+      wide.expose(col0, column.of(4 * t + 3), bg + t * kStep, gr + t * kStep);
     }
     if (odd)
-      sampler_.take_cells(accumulator(k, 2 * samples - 1), raw_cells, bg_row + (single + 1) * kGroup,
+      sampler_.take_cells(column_accumulator(column.of(2 * samples - 1)), raw_cells, bg_row + (single + 1) * kGroup,
                           gr_row + (single + 1) * kGroup);
     wide.finish();
+    if (k + 2 > last_pair_) flush_columns();
   }
 
   // Conditions block `block_group` of row pair `block_pair`, whose rows
@@ -164,11 +178,33 @@ class WalkStatistics {
     return whole_frame_ != nullptr ? whole_frame_ : cursor_.at(k, g);
   }
 
+  // The first accumulator of the row of windows of row pair k, null below
+  // the grid.
+  RgbSum* window_row_of(int32_t k) const {
+    if (whole_frame_ != nullptr) return whole_frame_;
+    return k < grid_pairs_ ? c_->sub_windows + 8 * (k / window_pairs_) : nullptr;
+  }
+
+  // The accumulator of grid column `column` in the current row of windows.
+  RgbSum* column_accumulator(int column) const {
+    if (whole_frame_ != nullptr) return whole_frame_;
+    return columns_row_ == nullptr || column == 8 ? c_->sub_windows + 48 : columns_row_ + column;
+  }
+
+  void flush_columns() {
+    columns_.flush(c_, acc_shift_, [this](int column) { return column_accumulator(column); });
+  }
+
   ppl_context* c_;
   int acc_shift_;   // of the sums into the accumulator: 2 into the whole frame
   StatisticsSampler<P> sampler_;
   SubWindowCursor cursor_;
   GroupWalkState<kGroup>* walk_;
+  int32_t window_groups_, window_pairs_, grid_pairs_;   // of the sub-window grid
+  // The wide rows' sums of one row of windows (none on the 16-byte rows).
+  struct NoColumns {};
+  std::conditional_t<(BayerKernel<P>::W::kBytes > kGroup), WindowColumnSums<S>, NoColumns> columns_;
+  RgbSum* columns_row_ = nullptr;   // the row they belong to
   RgbSum* whole_frame_;   // quality 3: the sums go to the whole frame, x4
   bool on_;
   int32_t ahead_groups_, ahead_pairs_, last_pair_, last_group_;

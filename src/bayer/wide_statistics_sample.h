@@ -18,9 +18,11 @@
 //     cell gets bins 0, as it should).
 //   - the accumulator and qAE sums: plain 32-bit sums, whose order does not
 //     matter (the same wrap), kept as 64-bit lanes of 8-byte sums while the
-//     accumulator stays the same and added to it when it changes. A step
-//     whose two samples go to different sub-windows adds each sample's own
-//     sums to its own accumulator.
+//     sub-window column stays the same and added to the column's sums
+//     (window_column_sums.h) when it changes. A step whose two samples lie
+//     in different columns adds each sample's own lanes to its own column.
+//     The columns also give the qAE sums their start, all sampled cells;
+//     the excluded cells' sums are taken off here.
 //   - the qAE count: the excluded cells' mask bytes, 510 a cell, summed over
 //     the row pair and divided once.
 #pragma once
@@ -29,6 +31,7 @@
 
 #include "bayer/statistics_sample.h"
 #include "bayer/wide_qual_sums.h"
+#include "bayer/window_column_sums.h"
 #include "core/context.h"
 #include "core/simd.h"
 
@@ -37,9 +40,9 @@ namespace pplcam {
 template <class P, class W>
 class WideStatisticsSampler {
   using V = typename W::V;
+  using S = typename P::S;
   using Sampler = StatisticsSampler<P>;
   static constexpr int kRegs = 64 / W::kBytes;     // registers per row and step
-  static constexpr int kRegSums = W::kBytes / 8;   // 8-byte sums per register
   static constexpr uint32_t kCells = Sampler::kCells;
   static_assert(P::kGroup == 16, "a sample is two 16-byte blocks");
 
@@ -51,7 +54,7 @@ class WideStatisticsSampler {
     V bg[kRegs], gr[kRegs];
   };
 
-  WideStatisticsSampler(ppl_context* c, int acc_shift) : c_(c), shift_(acc_shift) {
+  WideStatisticsSampler(ppl_context* c, WindowColumnSums<S>* columns) : c_(c), columns_(columns) {
     limits_.load(group_constants<P::kGroup>(c));
     cell_low_ = W::set1_32(0x00FF0000);
     cell_high_ = W::set1_32(static_cast<int32_t>(0xFF000000u));
@@ -84,8 +87,9 @@ class WideStatisticsSampler {
   }
 
   // The rest of the step's two samples from the conditioned bytes at bg_row
-  // and gr_row: the first sample's sums go to acc0, the second's to acc1.
-  PPL_MEMBER_INLINE void expose(RgbSum* acc0, RgbSum* acc1, const uint8_t* bg_row, const uint8_t* gr_row) {
+  // and gr_row: the first sample's sums go to grid column col0, the
+  // second's to col1.
+  PPL_MEMBER_INLINE void expose(int col0, int col1, const uint8_t* bg_row, const uint8_t* gr_row) {
     V r_sums[kRegs], g_sums[kRegs], b_sums[kRegs];
     V excluded[kRegs], cond_bg[kRegs], cond_gr[kRegs];
     V any_excluded = W::zero();
@@ -109,10 +113,10 @@ class WideStatisticsSampler {
     }
     samples_ += 2;
 
-    if (acc0 == acc1) {
-      if (acc0 != acc_) {
+    if (col0 == col1) {
+      if (col0 != column_) {
         flush();
-        acc_ = acc0;
+        column_ = col0;
       }
       for (int r = 0; r < kRegs; ++r) {
         sum_r_ = W::add64(sum_r_, r_sums[r]);
@@ -121,27 +125,18 @@ class WideStatisticsSampler {
       }
       return;
     }
-    // A sub-window boundary between the two samples.
+    // A window edge between the two samples.
     flush();
-    alignas(64) uint64_t sums[3][8];
-    for (int r = 0; r < kRegs; ++r) {
-      W::store(&sums[0][r * kRegSums], r_sums[r]);
-      W::store(&sums[1][r * kRegSums], g_sums[r]);
-      W::store(&sums[2][r * kRegSums], b_sums[r]);
-    }
-    RgbSum* accs[2] = {acc0, acc1};
-    for (int s = 0; s < 2; ++s) {
-      const uint32_t red = sample_sum(sums[0], s), green = sample_sum(sums[1], s), blue = sample_sum(sums[2], s);
-      add(accs[s], red, green, blue);
-    }
+    columns_->add(col0, sample_lanes<0>(r_sums), sample_lanes<0>(g_sums), sample_lanes<0>(b_sums));
+    columns_->add(col1, sample_lanes<1>(r_sums), sample_lanes<1>(g_sums), sample_lanes<1>(b_sums));
   }
 
   // The row pair's figures kept here to the context.
   PPL_MEMBER_INLINE void finish() {
     flush();
-    c_->qae_means.r += kept_[0] - W::total(ex_r_);
-    c_->qae_means.g += kept_[1] - W::total(ex_g_);
-    c_->qae_means.b += kept_[2] - W::total(ex_b_);
+    c_->qae_means.r -= W::total(ex_r_);
+    c_->qae_means.g -= W::total(ex_g_);
+    c_->qae_means.b -= W::total(ex_b_);
     c_->qae_count += kCells * samples_ - W::total(ex_mask_) / 510;
     if (qualifying_steps_ != 0) {
       c_->qual_count += W::total(qual_mask_) / 510;
@@ -156,24 +151,28 @@ class WideStatisticsSampler {
   }
 
  private:
-  // Sample s of a step (0 or 1) from its 8-byte sums: the first 32 bytes
-  // of the step are the first sample's.
-  PPL_VEC_INLINE uint32_t sample_sum(const uint64_t* sums, int s) {
-    return static_cast<uint32_t>(sums[4 * s] + sums[4 * s + 1] + sums[4 * s + 2] + sums[4 * s + 3]);
+  // The 64-bit lanes of sample s (0 or 1) of a step, its 16-byte lanes 2s
+  // and 2s + 1, added into one 16-byte register.
+  template <int s>
+  PPL_VEC_INLINE typename S::V sample_lanes(const V (&v)[kRegs]) {
+    constexpr int a = 2 * s, b = 2 * s + 1;
+    return S::add64(W::template lane<a % W::kGroupLanes>(v[a / W::kGroupLanes]),
+                    W::template lane<b % W::kGroupLanes>(v[b / W::kGroupLanes]));
   }
 
-  PPL_MEMBER_INLINE void add(RgbSum* acc, uint32_t red, uint32_t green, uint32_t blue) {
-    acc->r += red << shift_;
-    acc->g += green << shift_;
-    acc->b += blue << shift_;
-    kept_[0] += red, kept_[1] += green, kept_[2] += blue;
-  }
-
-  // The running sums to the accumulator they belong to.
+  // The running sums to their column.
   PPL_MEMBER_INLINE void flush() {
-    if (acc_ != nullptr) add(acc_, W::total(sum_r_), W::total(sum_g_), W::total(sum_b_));
+    if (column_ >= 0) columns_->add(column_, fold(sum_r_), fold(sum_g_), fold(sum_b_));
     sum_r_ = sum_g_ = sum_b_ = W::zero();
-    acc_ = nullptr;
+    column_ = -1;
+  }
+
+  // The 64-bit lanes of a register added into one 16-byte register.
+  PPL_VEC_INLINE typename S::V fold(V v) {
+    static_assert(W::kGroupLanes == 2 || W::kGroupLanes == 4, "two or four lanes");
+    const typename S::V low = S::add64(W::template lane<0>(v), W::template lane<1>(v));
+    if constexpr (W::kGroupLanes == 2) return low;
+    else return S::add64(low, S::add64(W::template lane<2 % W::kGroupLanes>(v), W::template lane<3 % W::kGroupLanes>(v)));
   }
 
   // Some cell of the step passes the qual test: the plain sums kept in
@@ -203,14 +202,13 @@ class WideStatisticsSampler {
   }
 
   ppl_context* c_;
-  int shift_;
+  WindowColumnSums<S>* columns_;
   SampleLimits<W> limits_;
   V cell_low_, cell_high_, cells_;    // the bytes of the odd 16-bit lanes
-  V sum_r_, sum_g_, sum_b_;           // 8-byte sums bound for acc_
+  V sum_r_, sum_g_, sum_b_;           // 8-byte sums bound for column_
   V ex_r_, ex_g_, ex_b_, ex_mask_;    // of the cells the qAE test excludes
   V qual_r_, qual_g_, qual_b_, qual_mask_;   // of the cells the qual test passes
-  RgbSum* acc_ = nullptr;
-  uint32_t kept_[3] = {0, 0, 0};      // everything added to accumulators
+  int column_ = -1;
   uint32_t samples_ = 0, zero_samples_ = 0, qualifying_steps_ = 0;
 };
 

@@ -209,6 +209,7 @@ struct Sse2 {
   PPL_VEC_INLINE V unpacklo64(V a, V b) { return _mm_unpacklo_epi64(a, b); }
   template <int N> PPL_VEC_INLINE V srl64(V a) { return _mm_srli_epi64(a, N); }
   template <int N> PPL_VEC_INLINE V sll64(V a) { return _mm_slli_epi64(a, N); }
+  PPL_VEC_INLINE V add64(V a, V b) { return _mm_add_epi64(a, b); }
   template <int Imm> PPL_VEC_INLINE V shuffle16_in64(V a) {
     return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, Imm), Imm);
   }

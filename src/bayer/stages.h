@@ -178,19 +178,28 @@ PPL_VEC_INLINE Cells<S> load_cells(const uint8_t* even_row, const uint8_t* odd_r
 
 // Row `i` of a matrix applied to the cells of a group: the four photosites
 // of a cell share R and B and differ in green (g at B and R sites, Gb and
-// Gr at the green sites). Returns the two rows of the group as bytes with
-// unsigned saturation.
+// Gr at the green sites). Gives the two rows of the group as 16-bit values
+// not yet saturated, [row][0] the even photosites and [row][1] the odd.
 template <class S>
-PPL_VEC_INLINE void cell_channel(const Matrix3<S>& m, int i, typename S::V add, const Cells<S>& c,
-                                 typename S::V* row0, typename S::V* row1) {
+PPL_VEC_INLINE void cell_channel_sites(const Matrix3<S>& m, int i, typename S::V add, const Cells<S>& c,
+                                       typename S::V (*sites)[2]) {
   using V = typename S::V;
   const V base = S::add16(S::add16(S::mullo16(m.k[3 * i], c.r), S::mullo16(m.k[3 * i + 2], c.b)), add);
   const V kg = m.k[3 * i + 1];
   const V at_rb = S::template sra16<6>(S::add16(base, S::mullo16(kg, c.g)));
-  const V at_gb = S::template sra16<6>(S::add16(base, S::mullo16(kg, c.gb)));
-  const V at_gr = S::template sra16<6>(S::add16(base, S::mullo16(kg, c.gr)));
-  *row0 = interleave_u8<S>(at_rb, at_gb);
-  *row1 = interleave_u8<S>(at_gr, at_rb);
+  sites[0][0] = sites[1][1] = at_rb;
+  sites[0][1] = S::template sra16<6>(S::add16(base, S::mullo16(kg, c.gb)));
+  sites[1][0] = S::template sra16<6>(S::add16(base, S::mullo16(kg, c.gr)));
+}
+
+// The same as the two rows' bytes, with unsigned saturation.
+template <class S>
+PPL_VEC_INLINE void cell_channel(const Matrix3<S>& m, int i, typename S::V add, const Cells<S>& c,
+                                 typename S::V* row0, typename S::V* row1) {
+  typename S::V sites[2][2];
+  cell_channel_sites<S>(m, i, add, c, sites);
+  *row0 = interleave_u8<S>(sites[0][0], sites[0][1]);
+  *row1 = interleave_u8<S>(sites[1][0], sites[1][1]);
 }
 
 // Quality 3, YUV outputs: studio luma per photosite, chroma once per cell
@@ -212,6 +221,14 @@ PPL_VEC_INLINE void cells_to_rgb(const Matrix3<S>& m, const Cells<S>& c, RgbRows
   cell_channel<S>(m, 0, m.offset, c, &out->r[0], &out->r[1]);
   cell_channel<S>(m, 1, m.offset, c, &out->g[0], &out->g[1]);
   cell_channel<S>(m, 2, m.offset, c, &out->b[0], &out->b[1]);
+}
+
+// The same as photosite values not yet saturated.
+template <class S>
+PPL_VEC_INLINE void cells_to_rgb(const Matrix3<S>& m, const Cells<S>& c, RgbSites<S>* out) {
+  cell_channel_sites<S>(m, 0, m.offset, c, out->r);
+  cell_channel_sites<S>(m, 1, m.offset, c, out->g);
+  cell_channel_sites<S>(m, 2, m.offset, c, out->b);
 }
 
 // The rows of `in` split into even and odd photosites.
@@ -370,6 +387,15 @@ PPL_VEC_INLINE void store_bgr24_sites(uint8_t* out, bool mirror, typename S::V r
   typename S::V row[3];
   bgr24_sites_registers<S>(mirror, re, ro, ge, go, be, bo, row);
   for (int i = 0; i < 3; ++i) S::store(out + i * S::kBytes, row[i]);
+}
+
+// RGB24 of both rows from photosite values (as store_bgr24_sites).
+template <class S>
+PPL_VEC_INLINE void pack_rgb24_sites(const RgbSites<S>& in, const Plane& plane, int32_t x0, int32_t y) {
+  const bool mirror = mirrored(plane);
+  for (int row = 0; row < 2; ++row)
+    store_bgr24_sites<S>(block_at(plane, x0, S::kBytes, y + row), mirror, in.r[row][0], in.r[row][1],
+                         in.g[row][0], in.g[row][1], in.b[row][0], in.b[row][1]);
 }
 
 // RGB24 (`bytes_per_pixel` 3) or RGB32 (4), both rows.

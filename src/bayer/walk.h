@@ -181,6 +181,10 @@ class BayerWalk {
     });
   }
 
+  // RGB24 at full size: the converted photosites' 16-bit values go to the
+  // pack as they are, instead of into bytes the pack would split again.
+  bool rgb24_sites() const { return F == BayerOutput::kRgb24 && frame_.decimation == 0; }
+
   void end_row_pair(int32_t k, uint32_t index) {
     if (frame_.decimation != 0) pack_scaled_row_pair(scaled_, k, index);
   }
@@ -200,6 +204,12 @@ class BayerWalk {
         condition_pair(k);
         for (; j + kWideGroups <= frame_.groups; j += kWideGroups, index += W::kBytes) {
           const Cells<W> cells = load_cells<W>(row(2 * k) + j * kGroup, row(2 * k + 1) + j * kGroup, wide_lanes_);
+          if (rgb24_sites()) {
+            RgbSites<W> sites;
+            cells_to_rgb<W>(wide_matrix_, cells, &sites);
+            pack_rgb24_sites_groups<W>(sites, frame_.main, j * kGroup, 2 * k);
+            continue;
+          }
           WideConverted out;
           if constexpr (kRgb) cells_to_rgb<W>(wide_matrix_, cells, &out);
           else cells_to_yuv<W>(wide_matrix_, cells, wide_lanes_, &out);
@@ -211,6 +221,12 @@ class BayerWalk {
       for (; j < frame_.groups; ++j, index += kGroup) {
         if (!kWide && j + 1 < frame_.groups) condition_block(k, j + 1);
         const Cells<S> cells = load_cells<S>(row(2 * k) + j * kGroup, row(2 * k + 1) + j * kGroup, lanes_);
+        if (rgb24_sites()) {
+          RgbSites<S> sites;
+          cells_to_rgb<S>(frame_.matrix, cells, &sites);
+          pack_rgb24_sites<S>(sites, frame_.main, j * kGroup, 2 * k);
+          continue;
+        }
         Converted out;
         if constexpr (kRgb) cells_to_rgb<S>(frame_.matrix, cells, &out);
         else cells_to_yuv<S>(frame_.matrix, cells, lanes_, &out);
@@ -252,6 +268,12 @@ class BayerWalk {
           const int32_t x = j * kGroup;
           RgbRows<W> rgb;
           bilinear_group<W>(rows.up + x, rows.r0 + x, rows.r1 + x, rows.dn + x, wide_lanes_, &rgb);
+          if (rgb24_sites()) {
+            RgbSites<W> sites;
+            rgb_to_rgb<W>(wide_matrix_, split_sites<W>(rgb, wide_lanes_), &sites);
+            pack_rgb24_sites_groups<W>(sites, frame_.main, x, 2 * k);
+            continue;
+          }
           WideConverted out;
           if constexpr (kRgb) rgb_to_rgb<W>(wide_matrix_, rgb, wide_lanes_, &out);
           else rgb_to_yuv<W, F != BayerOutput::kI420>(wide_matrix_, rgb, wide_lanes_, &out);
@@ -276,6 +298,12 @@ class BayerWalk {
   };
 
   void convert_and_emit(const RgbRows<S>& rgb, int32_t k, int32_t j, uint32_t index) {
+    if (rgb24_sites()) {
+      RgbSites<S> sites;
+      rgb_to_rgb<S>(frame_.matrix, split_sites<S>(rgb, lanes_), &sites);
+      pack_rgb24_sites<S>(sites, frame_.main, j * kGroup, 2 * k);
+      return;
+    }
     Converted out;
     if constexpr (kRgb) rgb_to_rgb<S>(frame_.matrix, rgb, lanes_, &out);
     else rgb_to_yuv<S, F != BayerOutput::kI420>(frame_.matrix, rgb, lanes_, &out);

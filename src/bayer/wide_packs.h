@@ -99,6 +99,14 @@ PPL_VEC_INLINE void store_bgr24_sites_groups(uint8_t* run, bool mirror, typename
   store_run<W, 3>(run, mirror, row);
 }
 
+template <class W>
+PPL_VEC_INLINE void pack_rgb24_sites_groups(const RgbSites<W>& in, const Plane& plane, int32_t x0, int32_t y) {
+  const bool mirror = mirrored(plane);
+  for (int row = 0; row < 2; ++row)
+    store_bgr24_sites_groups<W>(block_at(plane, x0, W::kBytes, y + row), mirror, in.r[row][0], in.r[row][1],
+                                in.g[row][0], in.g[row][1], in.b[row][0], in.b[row][1]);
+}
+
 template <class W, class S, int bytes_per_pixel>
 PPL_VEC_INLINE void pack_rgb_groups(const RgbRows<W>& in, const Plane& plane, int32_t x0, int32_t y) {
   using V = typename W::V;

@@ -103,6 +103,7 @@ class WideStatisticsSampler {
       any_excluded = W::or_(any_excluded, excluded[r]);
     }
     if (W::any(any_excluded)) {
+      excluded_ = true;
       for (int r = 0; r < kRegs; ++r) {
         const V bg = W::and_(cond_bg[r], excluded[r]), gr = W::and_(cond_gr[r], excluded[r]);
         ex_r_ = W::add64(ex_r_, W::sums8(W::and_(gr, cell_high_)));
@@ -134,11 +135,14 @@ class WideStatisticsSampler {
   // The row pair's figures kept here to the context.
   PPL_MEMBER_INLINE void finish() {
     flush();
-    c_->qae_means.r -= W::total(ex_r_);
-    c_->qae_means.g -= W::total(ex_g_);
-    c_->qae_means.b -= W::total(ex_b_);
-    c_->qae_count += kCells * samples_ - W::total(ex_mask_) / 510;
-    if (qualifying_steps_ != 0) {
+    c_->qae_count += kCells * samples_;
+    if (excluded_) {
+      c_->qae_means.r -= W::total(ex_r_);
+      c_->qae_means.g -= W::total(ex_g_);
+      c_->qae_means.b -= W::total(ex_b_);
+      c_->qae_count -= W::total(ex_mask_) / 510;
+    }
+    if (qualified_) {
       c_->qual_count += W::total(qual_mask_) / 510;
       c_->qual_means.r += W::total(qual_r_);
       c_->qual_means.g += W::total(qual_g_);
@@ -178,7 +182,7 @@ class WideStatisticsSampler {
   // Some cell of the step passes the qual test: the plain sums kept in
   // registers, each sample's bins packed and reduced (wide_qual_sums.h).
   PPL_MEMBER_INLINE void qualify_each(const Raw& raw, const V (&mask)[kRegs]) {
-    ++qualifying_steps_;
+    qualified_ = true;
     V packed[kRegs];
     for (int r = 0; r < kRegs; ++r) {
       const V bg = W::and_(raw.bg[r], mask[r]), gr = W::and_(raw.gr[r], mask[r]);
@@ -209,7 +213,8 @@ class WideStatisticsSampler {
   V ex_r_, ex_g_, ex_b_, ex_mask_;    // of the cells the qAE test excludes
   V qual_r_, qual_g_, qual_b_, qual_mask_;   // of the cells the qual test passes
   int column_ = -1;
-  uint32_t samples_ = 0, zero_samples_ = 0, qualifying_steps_ = 0;
+  uint32_t samples_ = 0, zero_samples_ = 0;
+  bool qualified_ = false, excluded_ = false;   // some cell passed, some was excluded
 };
 
 }  // namespace pplcam

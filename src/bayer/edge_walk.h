@@ -365,13 +365,14 @@ class EdgeWalk {
       if constexpr (F == BayerOutput::kI420) pack_i420<S>(out, frame_.main, frame_.chroma, frame_.quarter, x0, y, narrow_.lanes);
       else if constexpr (F == BayerOutput::kYuyv) pack_422<S, false>(out, frame_.main, x0, y);
       else if constexpr (F == BayerOutput::kUyvy) pack_422<S, true>(out, frame_.main, x0, y);
-      else pack_rgb<S, F == BayerOutput::kRgb24 ? 3 : 4>(out, frame_.main, x0, y);
+      else if constexpr (F == BayerOutput::kRgb32) pack_rgb32<S>(out, frame_.main, x0, y);
+      // RGB24 at full size is packed from photosite values (store_bgr24).
     } else {
       if constexpr (F == BayerOutput::kI420)
         pack_i420_groups<W, S>(out, frame_.main, frame_.chroma, frame_.quarter, x0, y, wide_.lanes);
       else if constexpr (F == BayerOutput::kYuyv) pack_422_groups<W, S, false>(out, frame_.main, x0, y);
       else if constexpr (F == BayerOutput::kUyvy) pack_422_groups<W, S, true>(out, frame_.main, x0, y);
-      else pack_rgb_groups<W, S, F == BayerOutput::kRgb24 ? 3 : 4>(out, frame_.main, x0, y);
+      else if constexpr (F == BayerOutput::kRgb32) pack_rgb32_groups<W>(out, frame_.main, x0, y);
     }
   }
 

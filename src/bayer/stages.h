@@ -398,25 +398,17 @@ PPL_VEC_INLINE void pack_rgb24_sites(const RgbSites<S>& in, const Plane& plane, 
                          in.g[row][0], in.g[row][1], in.b[row][0], in.b[row][1]);
 }
 
-// RGB24 (`bytes_per_pixel` 3) or RGB32 (4), both rows.
-template <class S, int bytes_per_pixel>
-PPL_VEC_INLINE void pack_rgb(const RgbRows<S>& in, const Plane& plane, int32_t x0, int32_t y) {
+// RGB32 of both rows. (RGB24 goes out from photosite values instead:
+// pack_rgb24_sites.)
+template <class S>
+PPL_VEC_INLINE void pack_rgb32(const RgbRows<S>& in, const Plane& plane, int32_t x0, int32_t y) {
   using V = typename S::V;
   const bool mirror = mirrored(plane);
   for (int row = 0; row < 2; ++row) {
-    uint8_t* at = block_at(plane, x0, S::kBytes, y + row);
-    if constexpr (bytes_per_pixel == 3) {
-      // The pixel pairs' even and odd photosites through the one RGB24 pack.
-      const V low = S::set1_16(0x00FF);
-      const V r = in.r[row], g = in.g[row], b = in.b[row];
-      store_bgr24_sites<S>(at, mirror, S::and_(r, low), S::template srl16<8>(r), S::and_(g, low),
-                           S::template srl16<8>(g), S::and_(b, low), S::template srl16<8>(b));
-    } else {
-      V px[4];
-      bgr0_pixels<S>(maybe_reverse8<S>(mirror, in.r[row]), maybe_reverse8<S>(mirror, in.g[row]),
-                     maybe_reverse8<S>(mirror, in.b[row]), px);
-      for (int i = 0; i < 4; ++i) S::store(at + i * S::kBytes, px[i]);
-    }
+    V px[4];
+    bgr0_pixels<S>(maybe_reverse8<S>(mirror, in.r[row]), maybe_reverse8<S>(mirror, in.g[row]),
+                   maybe_reverse8<S>(mirror, in.b[row]), px);
+    for (int i = 0; i < 4; ++i) S::store(block_at(plane, x0, S::kBytes, y + row) + i * S::kBytes, px[i]);
   }
 }
 

@@ -133,7 +133,8 @@ class BayerWalk {
       if constexpr (F == BayerOutput::kI420) pack_i420<S>(out, frame_.main, frame_.chroma, frame_.quarter, x0, y, lanes_);
       else if constexpr (F == BayerOutput::kYuyv) pack_422<S, false>(out, frame_.main, x0, y);
       else if constexpr (F == BayerOutput::kUyvy) pack_422<S, true>(out, frame_.main, x0, y);
-      else pack_rgb<S, F == BayerOutput::kRgb24 ? 3 : 4>(out, frame_.main, x0, y);
+      else if constexpr (F == BayerOutput::kRgb32) pack_rgb32<S>(out, frame_.main, x0, y);
+      // RGB24 at full size is packed from photosite values (rgb24_sites()).
       return;
     }
     const uint32_t i0 = index & c_->ring_mask;
@@ -162,7 +163,7 @@ class BayerWalk {
         pack_i420_groups<W, S>(out, frame_.main, frame_.chroma, frame_.quarter, x0, y, wide_lanes_);
       else if constexpr (F == BayerOutput::kYuyv) pack_422_groups<W, S, false>(out, frame_.main, x0, y);
       else if constexpr (F == BayerOutput::kUyvy) pack_422_groups<W, S, true>(out, frame_.main, x0, y);
-      else pack_rgb_groups<W, S, F == BayerOutput::kRgb24 ? 3 : 4>(out, frame_.main, x0, y);
+      else if constexpr (F == BayerOutput::kRgb32) pack_rgb32_groups<W>(out, frame_.main, x0, y);
       return;
     }
     for_each_lane<W>([&](auto lane) {

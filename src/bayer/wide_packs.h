@@ -107,23 +107,15 @@ PPL_VEC_INLINE void pack_rgb24_sites_groups(const RgbSites<W>& in, const Plane& 
                                 in.g[row][0], in.g[row][1], in.b[row][0], in.b[row][1]);
 }
 
-template <class W, class S, int bytes_per_pixel>
-PPL_VEC_INLINE void pack_rgb_groups(const RgbRows<W>& in, const Plane& plane, int32_t x0, int32_t y) {
+template <class W>
+PPL_VEC_INLINE void pack_rgb32_groups(const RgbRows<W>& in, const Plane& plane, int32_t x0, int32_t y) {
   using V = typename W::V;
   const bool mirror = mirrored(plane);
   for (int row = 0; row < 2; ++row) {
-    uint8_t* run = block_at(plane, x0, W::kBytes, y + row);
-    if constexpr (bytes_per_pixel == 3) {
-      const V low = W::set1_16(0x00FF);
-      const V r = in.r[row], g = in.g[row], b = in.b[row];
-      store_bgr24_sites_groups<W>(run, mirror, W::and_(r, low), W::template srl16<8>(r), W::and_(g, low),
-                                  W::template srl16<8>(g), W::and_(b, low), W::template srl16<8>(b));
-    } else {
-      V px[4];
-      bgr0_pixels<W>(maybe_reverse8<W>(mirror, in.r[row]), maybe_reverse8<W>(mirror, in.g[row]),
-                     maybe_reverse8<W>(mirror, in.b[row]), px);
-      store_run<W, 4>(run, mirror, px);
-    }
+    V px[4];
+    bgr0_pixels<W>(maybe_reverse8<W>(mirror, in.r[row]), maybe_reverse8<W>(mirror, in.g[row]),
+                   maybe_reverse8<W>(mirror, in.b[row]), px);
+    store_run<W, 4>(block_at(plane, x0, W::kBytes, y + row), mirror, px);
   }
 }
 

@@ -27,7 +27,6 @@
 
 #include "bayer/statistics_reach.h"
 #include "bayer/statistics_sample.h"
-#include "bayer/sub_window_cursor.h"
 #include "bayer/walk_drivers.h"
 #include "bayer/wide_statistics_sample.h"
 #include "bayer/window_column_sums.h"
@@ -47,7 +46,6 @@ class WalkStatistics {
       : c_(c),
         acc_shift_(quality == 3 ? 2 : 0),
         sampler_(c, acc_shift_),
-        cursor_(c, group_geometry<kGroup>(c)),
         walk_(group_walk<kGroup>(c)),
         window_groups_(group_geometry<kGroup>(c).window_groups),
         window_pairs_(group_geometry<kGroup>(c).window_pairs),
@@ -173,9 +171,16 @@ class WalkStatistics {
   }
 
  private:
-  // The accumulator of sampled group g of row pair k.
+  // The accumulator of sampled group g of row pair k. Calls come in walk
+  // order: k never decreases, and g increases within a row pair.
   PPL_MEMBER_INLINE RgbSum* accumulator(int32_t k, int32_t g) {
-    return whole_frame_ != nullptr ? whole_frame_ : cursor_.at(k, g);
+    if (whole_frame_ != nullptr) return whole_frame_;
+    if (k != pair_) {
+      pair_ = k;
+      pair_row_ = window_row_of(k);
+      pair_column_ = GridColumn(window_groups_);
+    }
+    return in_row(pair_row_, pair_column_.of(g));
   }
 
   // The first accumulator of the row of windows of row pair k, null below
@@ -185,10 +190,15 @@ class WalkStatistics {
     return k < grid_pairs_ ? c_->sub_windows + 8 * (k / window_pairs_) : nullptr;
   }
 
-  // The accumulator of grid column `column` in the current row of windows.
+  // The accumulator of grid column `column` of a row of windows (null: below
+  // the grid), the region outside the grid for column 8.
+  RgbSum* in_row(RgbSum* row, int column) const {
+    return row == nullptr || column == 8 ? c_->sub_windows + 48 : row + column;
+  }
+
+  // The accumulator of grid column `column` in the columns' row of windows.
   RgbSum* column_accumulator(int column) const {
-    if (whole_frame_ != nullptr) return whole_frame_;
-    return columns_row_ == nullptr || column == 8 ? c_->sub_windows + 48 : columns_row_ + column;
+    return whole_frame_ != nullptr ? whole_frame_ : in_row(columns_row_, column);
   }
 
   void flush_columns() {
@@ -198,13 +208,16 @@ class WalkStatistics {
   ppl_context* c_;
   int acc_shift_;   // of the sums into the accumulator: 2 into the whole frame
   StatisticsSampler<P> sampler_;
-  SubWindowCursor cursor_;
   GroupWalkState<kGroup>* walk_;
   int32_t window_groups_, window_pairs_, grid_pairs_;   // of the sub-window grid
   // The wide rows' sums of one row of windows (none on the 16-byte rows).
   struct NoColumns {};
   std::conditional_t<(BayerKernel<P>::W::kBytes > kGroup), WindowColumnSums<S>, NoColumns> columns_;
   RgbSum* columns_row_ = nullptr;   // the row they belong to
+  // The 16-byte rows' accumulators: row pair, row of windows and column.
+  int32_t pair_ = -1;
+  RgbSum* pair_row_ = nullptr;
+  GridColumn pair_column_{0};
   RgbSum* whole_frame_;   // quality 3: the sums go to the whole frame, x4
   bool on_;
   int32_t ahead_groups_, ahead_pairs_, last_pair_, last_group_;

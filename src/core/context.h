@@ -86,7 +86,6 @@ struct StepTable {
 struct GroupGeometry {
   uint32_t stats_scale[4];   // coverage of the sampling of qualities 0 to 3
   int32_t window_groups;     // ww: sub-window width in column groups
-  int32_t grid_groups;       // 8 * ww
   int32_t window_pairs;      // wh: sub-window height in row pairs
   int32_t grid_pairs;        // 6 * wh
 };

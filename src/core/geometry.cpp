@@ -64,7 +64,6 @@ bool build_size_tables(ppl_context* c) {
   g.stats_scale[3] = 1024;
 
   g.window_groups = (w / Bytes) >> 3;
-  g.grid_groups = 8 * g.window_groups;
   g.window_pairs = (h / 2) / 6;
   g.grid_pairs = 6 * g.window_pairs;
 

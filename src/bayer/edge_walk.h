@@ -351,9 +351,8 @@ class EdgeWalk {
   template <class R>
   PPL_MEMBER_INLINE void store_bgr24(int32_t k, int32_t j, int r, typename R::V re, typename R::V ro,
                                      typename R::V ge, typename R::V go, typename R::V be, typename R::V bo) {
-    uint8_t* at = block_at(frame_.main, j * kGroup, R::kBytes, 2 * k + r);
-    if constexpr (std::is_same_v<R, S>) store_bgr24_sites<S>(at, mirrored(frame_.main), re, ro, ge, go, be, bo);
-    else store_bgr24_sites_groups<W>(at, mirrored(frame_.main), re, ro, ge, go, be, bo);
+    store_bgr24_sites_row<R, S>(block_at(frame_.main, j * kGroup, R::kBytes, 2 * k + r), mirrored(frame_.main), re,
+                                ro, ge, go, be, bo);
   }
 
   // Full-size output; over W each lane goes where its group's 16-byte pack

@@ -389,17 +389,8 @@ PPL_VEC_INLINE void store_bgr24_sites(uint8_t* out, bool mirror, typename S::V r
   for (int i = 0; i < 3; ++i) S::store(out + i * S::kBytes, row[i]);
 }
 
-// RGB24 of both rows from photosite values (as store_bgr24_sites).
-template <class S>
-PPL_VEC_INLINE void pack_rgb24_sites(const RgbSites<S>& in, const Plane& plane, int32_t x0, int32_t y) {
-  const bool mirror = mirrored(plane);
-  for (int row = 0; row < 2; ++row)
-    store_bgr24_sites<S>(block_at(plane, x0, S::kBytes, y + row), mirror, in.r[row][0], in.r[row][1],
-                         in.g[row][0], in.g[row][1], in.b[row][0], in.b[row][1]);
-}
-
 // RGB32 of both rows. (RGB24 goes out from photosite values instead:
-// pack_rgb24_sites.)
+// pack_rgb24_sites in wide_packs.h.)
 template <class S>
 PPL_VEC_INLINE void pack_rgb32(const RgbRows<S>& in, const Plane& plane, int32_t x0, int32_t y) {
   using V = typename S::V;
@@ -408,7 +399,8 @@ PPL_VEC_INLINE void pack_rgb32(const RgbRows<S>& in, const Plane& plane, int32_t
     V px[4];
     bgr0_pixels<S>(maybe_reverse8<S>(mirror, in.r[row]), maybe_reverse8<S>(mirror, in.g[row]),
                    maybe_reverse8<S>(mirror, in.b[row]), px);
-    for (int i = 0; i < 4; ++i) S::store(block_at(plane, x0, S::kBytes, y + row) + i * S::kBytes, px[i]);
+    uint8_t* at = block_at(plane, x0, S::kBytes, y + row);
+    for (int i = 0; i < 4; ++i) S::store(at + i * S::kBytes, px[i]);
   }
 }
 

@@ -208,7 +208,7 @@ class BayerWalk {
           if (rgb24_sites()) {
             RgbSites<W> sites;
             cells_to_rgb<W>(wide_matrix_, cells, &sites);
-            pack_rgb24_sites_groups<W>(sites, frame_.main, j * kGroup, 2 * k);
+            pack_rgb24_sites<W, S>(sites, frame_.main, j * kGroup, 2 * k);
             continue;
           }
           WideConverted out;
@@ -225,7 +225,7 @@ class BayerWalk {
         if (rgb24_sites()) {
           RgbSites<S> sites;
           cells_to_rgb<S>(frame_.matrix, cells, &sites);
-          pack_rgb24_sites<S>(sites, frame_.main, j * kGroup, 2 * k);
+          pack_rgb24_sites<S, S>(sites, frame_.main, j * kGroup, 2 * k);
           continue;
         }
         Converted out;
@@ -272,7 +272,7 @@ class BayerWalk {
           if (rgb24_sites()) {
             RgbSites<W> sites;
             rgb_to_rgb<W>(wide_matrix_, split_sites<W>(rgb, wide_lanes_), &sites);
-            pack_rgb24_sites_groups<W>(sites, frame_.main, x, 2 * k);
+            pack_rgb24_sites<W, S>(sites, frame_.main, x, 2 * k);
             continue;
           }
           WideConverted out;
@@ -302,7 +302,7 @@ class BayerWalk {
     if (rgb24_sites()) {
       RgbSites<S> sites;
       rgb_to_rgb<S>(frame_.matrix, split_sites<S>(rgb, lanes_), &sites);
-      pack_rgb24_sites<S>(sites, frame_.main, j * kGroup, 2 * k);
+      pack_rgb24_sites<S, S>(sites, frame_.main, j * kGroup, 2 * k);
       return;
     }
     Converted out;

@@ -141,8 +141,7 @@ class WalkStatistics {
                                                           gr_row + (single + 1) * kGroup));
     }
     condition_groups(bg_row, gr_row, groups * kGroup);
-    // Quality 3 sums the whole frame: one column.
-    GridColumn column(whole_frame_ != nullptr ? INT32_MAX : window_groups_);
+    GridColumn column = grid_column();
     for (int32_t t = 0; t < steps; ++t) {
       const int col0 = column.of(4 * t + 1);
       wide.expose(col0, column.of(4 * t + 3), bg + t * kStep, gr + t * kStep);
@@ -178,7 +177,7 @@ class WalkStatistics {
     if (k != pair_) {
       pair_ = k;
       pair_row_ = window_row_of(k);
-      pair_column_ = GridColumn(window_groups_);
+      pair_column_ = grid_column();
     }
     return in_row(pair_row_, pair_column_.of(g));
   }
@@ -197,9 +196,11 @@ class WalkStatistics {
   }
 
   // The accumulator of grid column `column` in the columns' row of windows.
-  RgbSum* column_accumulator(int column) const {
-    return whole_frame_ != nullptr ? whole_frame_ : in_row(columns_row_, column);
-  }
+  RgbSum* column_accumulator(int column) const { return in_row(columns_row_, column); }
+
+  // The grid columns of a row pair's sampled groups. Quality 3 sums the
+  // whole frame: one column, in the "row" window_row_of gives it.
+  GridColumn grid_column() const { return GridColumn(whole_frame_ != nullptr ? INT32_MAX : window_groups_); }
 
   void flush_columns() {
     columns_.flush(c_, acc_shift_, [this](int column) { return column_accumulator(column); });

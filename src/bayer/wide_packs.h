@@ -99,11 +99,21 @@ PPL_VEC_INLINE void store_bgr24_sites_groups(uint8_t* run, bool mirror, typename
   store_run<W, 3>(run, mirror, row);
 }
 
-template <class W>
-PPL_VEC_INLINE void pack_rgb24_sites_groups(const RgbSites<W>& in, const Plane& plane, int32_t x0, int32_t y) {
+// One row of RGB24 pixels from photosite values at `at`: one group when
+// R is the 16-byte struct S, W's groups as one run when R is W.
+template <class R, class S>
+PPL_VEC_INLINE void store_bgr24_sites_row(uint8_t* at, bool mirror, typename R::V re, typename R::V ro,
+                                          typename R::V ge, typename R::V go, typename R::V be, typename R::V bo) {
+  if constexpr (std::is_same_v<R, S>) store_bgr24_sites<S>(at, mirror, re, ro, ge, go, be, bo);
+  else store_bgr24_sites_groups<R>(at, mirror, re, ro, ge, go, be, bo);
+}
+
+// RGB24 of both rows from photosite values, over R = S or R = W.
+template <class R, class S>
+PPL_VEC_INLINE void pack_rgb24_sites(const RgbSites<R>& in, const Plane& plane, int32_t x0, int32_t y) {
   const bool mirror = mirrored(plane);
   for (int row = 0; row < 2; ++row)
-    store_bgr24_sites_groups<W>(block_at(plane, x0, W::kBytes, y + row), mirror, in.r[row][0], in.r[row][1],
+    store_bgr24_sites_row<R, S>(block_at(plane, x0, R::kBytes, y + row), mirror, in.r[row][0], in.r[row][1],
                                 in.g[row][0], in.g[row][1], in.b[row][0], in.b[row][1]);
 }
 

@@ -38,6 +38,15 @@ counts_of() {
          printf "%s %d/%d\n", label, $NF - $4, $NF }' "$1"
 }
 
+# What each failed test of a log printed: ctest's result line and up to 60
+# lines after it, ending where ctest starts or reports another test or sums
+# up.
+failed_output() {
+  awk '/\*\*\*(Failed|Exception|Timeout|Not Run)/ { show = 1; n = 0; print; next }
+       show && /^ *(Start +[0-9]+:|[0-9]+\/[0-9]+ Test +#|[0-9]+% tests passed)/ { show = 0 }
+       show && n++ < 60 { print }' "$1"
+}
+
 summary=() failed=()
 step() {   # step NAME COMMAND...: runs COMMAND with its output in the log
   local name="$1"; shift
@@ -54,8 +63,10 @@ step() {   # step NAME COMMAND...: runs COMMAND with its output in the log
   failed+=("$name")
   summary[-1]="${counts:-$name} FAILED"
   echo "FAILED (exit $status, $((SECONDS - start)) s, $log)"
-  # ctest's list of failed tests when there is one, else the log's end.
+  # ctest's list of failed tests with what each printed (its first lines),
+  # when there is one, else the log's end.
   if grep -q 'The following tests FAILED' "$log"; then
+    failed_output "$log"
     sed -n '/The following tests FAILED/,/^Errors while running/p' "$log"
   else
     tail -n 30 "$log"

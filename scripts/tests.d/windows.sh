@@ -44,9 +44,9 @@ for arch in i686 x86_64; do
     "$wine" "$dir/tests/pplcam_tests.exe" --gtest_list_tests </dev/null >/dev/null 2>&1 || true
     status=0
     ctest --test-dir "$dir" --output-on-failure -j "$jobs" || status=$?
-    # Wine now and then fails a program by itself (its server connection
-    # dropping as a process starts or exits) where the same test passes on
-    # every Linux build. The failed tests run once more, alone, under their
+    # Wine now and then fails a program by itself (the dropped server
+    # connection above was one way) where the same test passes on every
+    # Linux build. The failed tests run once more, alone, under their
     # own label, so the summary line shows that a rerun happened and the log
     # keeps both outputs; a test that fails again fails the configuration.
     if [ $status -ne 0 ]; then
